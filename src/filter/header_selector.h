@@ -1,0 +1,34 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "filter/line_kind.h"
+
+namespace fieldsift {
+
+// Decides, line by line, which lines belong to the named header field: a
+// line that starts with the name (ASCII letters compared without case) and
+// the continuation lines after it. Knows nothing of messages or bodies.
+class HeaderSelector {
+ public:
+  explicit HeaderSelector(std::string_view name);
+
+  // Whether the line is to be written; moves the state.
+  [[nodiscard]] bool feed(std::span<const unsigned char> line);
+
+ private:
+  enum class State { Skipping, Printing };
+
+  [[nodiscard]] bool starts_with_name(std::span<const unsigned char> line) const;
+
+  std::string folded_name_;  // the name with A-Z folded to a-z
+  State state_ = State::Skipping;
+};
+
+[[nodiscard]] constexpr unsigned char fold_case(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+}  // namespace fieldsift

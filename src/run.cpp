@@ -1,0 +1,66 @@
+#include "run.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "filter/header_selector.h"
+#include "textio/error_report.h"
+
+namespace fieldsift {
+namespace {
+
+std::span<const unsigned char> bytes_of(std::string_view text) {
+  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+void write_usage(LineWriter& out) {
+  (void)out.write_line(bytes_of("fieldsift: fieldsift, Ver 0.1"));
+  (void)out.write_line(bytes_of("usage: fieldsift \"Hoge:\""));
+}
+
+// Writes a selected line whole. A line longer than its head arrives in
+// pieces; its text still ends at the first NUL, wherever that lies.
+void write_selected(const Line& line, LineReader& in, LineWriter& out) {
+  if (!line.has_rest) {
+    (void)out.write_line(line.head);
+    return;
+  }
+  std::span<const unsigned char> piece = line.head;
+  do {
+    const auto nul = std::find(piece.begin(), piece.end(), '\0');
+    (void)out.write_part({piece.begin(), nul});
+    if (nul != piece.end()) break;  // the rest of the line is not text
+  } while (!(piece = in.read_rest()).empty());
+  (void)out.end_line();
+}
+
+}  // namespace
+
+int run(std::span<const char* const> args, RunStreams streams) {
+  if (args.size() != 2) {
+    write_usage(streams.out);
+    return kExitFailure;
+  }
+  const std::string_view name = args[1];
+  // The head of every line reaches past the name, however long the name is.
+  std::vector<unsigned char> line_buffer(std::max(kLineBufferSize, name.size() + 1));
+  HeaderSelector selector(name);
+  while (const std::optional<Line> line = streams.in.read_line(line_buffer)) {
+    if (selector.feed(line->head)) write_selected(*line, streams.in, streams.out);
+  }
+  if (streams.in.failed()) {
+    report_error(streams.err, "stdin", streams.in.error());
+    return kExitFailure;
+  }
+  return kExitSuccess;
+}
+
+int finish_output(RunStreams streams, int status) {
+  (void)streams.out.flush();  // its failure shows in error() below
+  if (streams.out.error() == 0) return status;
+  report_error(streams.err, "stdout", streams.out.error());
+  return kExitFailure;
+}
+
+}  // namespace fieldsift

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <span>
+
+#include "textio/line_reader.h"
+#include "textio/line_writer.h"
+#include "textio/text_mode.h"
+
+namespace fieldsift {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 2;
+
+struct RunStreams {
+  LineReader& in;
+  LineWriter& out;
+  TextStream& err;
+};
+
+// The program: checks the command line (program name first), then copies
+// the lines of the named header field from input to output. Answers the
+// exit status; standard output may still hold buffered lines.
+[[nodiscard]] int run(std::span<const char* const> args, RunStreams streams);
+
+// Flushes standard output and reports if any write to it failed for a
+// reason other than a gone reader. Answers the final exit status.
+[[nodiscard]] int finish_output(RunStreams streams, int status);
+
+}  // namespace fieldsift

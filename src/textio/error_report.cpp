@@ -1,0 +1,22 @@
+#include "textio/error_report.h"
+
+#include "textio/platform.h"
+
+namespace fieldsift {
+namespace {
+
+void put(TextStream& err, std::string_view text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  (void)text_write(err, {bytes, text.size()});  // nowhere left to tell of a failure
+}
+
+}  // namespace
+
+void report_error(TextStream& err, std::string_view prefix, int error) {
+  put(err, prefix);
+  put(err, ": ");
+  put(err, error_description(error));
+  put(err, "\n");
+}
+
+}  // namespace fieldsift

@@ -1,0 +1,78 @@
+#include "textio/line_reader.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+namespace fieldsift {
+
+bool LineReader::refill() {
+  const IoResult r = text_read(in_, buffer_);
+  pos_ = 0;
+  end_ = r.error == 0 ? r.count : 0;
+  if (r.error != 0) {
+    failed_ = true;
+    error_ = r.error;
+  }
+  return end_ > 0;
+}
+
+std::optional<Line> LineReader::read_line(std::span<unsigned char> line_buffer) {
+  assert(line_buffer.size() >= 2);
+  skip_rest();
+  const std::size_t capacity = line_buffer.size() - 1;
+  std::size_t stored = 0;  // bytes of this line already copied into line_buffer
+  for (;;) {
+    if (pos_ == end_ && !refill()) {
+      if (stored == 0) return std::nullopt;
+      return Line{line_buffer.first(stored), false};
+    }
+    assert(pos_ < end_);
+    const unsigned char* start = buffer_.data() + pos_;
+    const std::size_t avail = end_ - pos_;
+    const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
+    const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
+    if (stored == 0 && lf != nullptr && len <= capacity) {
+      // The whole line lies in the stream buffer: hand it out where it is.
+      pos_ += len + 1;
+      return Line{{start, len}, false};
+    }
+    const std::size_t take = std::min(len, capacity - stored);
+    std::memcpy(line_buffer.data() + stored, start, take);
+    stored += take;
+    pos_ += take;
+    if (take < len) {
+      in_line_ = true;
+      return Line{line_buffer.first(stored), true};
+    }
+    if (lf != nullptr) {
+      ++pos_;
+      return Line{line_buffer.first(stored), false};
+    }
+  }
+}
+
+std::span<const unsigned char> LineReader::read_rest() {
+  if (!in_line_) return {};
+  if (pos_ == end_ && !refill()) {
+    in_line_ = false;  // the input ended or failed: so did the line
+    return {};
+  }
+  const unsigned char* start = buffer_.data() + pos_;
+  const std::size_t avail = end_ - pos_;
+  const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
+  const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
+  pos_ += len;
+  if (lf != nullptr) {
+    ++pos_;
+    in_line_ = false;
+  }
+  return {start, len};
+}
+
+void LineReader::skip_rest() {
+  while (!read_rest().empty()) {
+  }
+}
+
+}  // namespace fieldsift

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+
+#include "textio/text_mode.h"
+
+namespace fieldsift {
+
+inline constexpr std::size_t kLineBufferSize = 65536;
+inline constexpr std::size_t kStreamBufferSize = 4096;
+
+// One input line without its line feed. head is the whole line when it fits
+// the caller's line buffer less one byte; a longer line hands out the rest
+// through LineReader::read_rest, so no line is ever split or cut.
+struct Line {
+  std::span<const unsigned char> head;
+  bool has_rest = false;
+};
+
+// Cuts standard input into lines at each line feed.
+class LineReader {
+ public:
+  explicit LineReader(TextStream& in) : in_(in) {}
+
+  // The next line, or none when no line is left. Each call reads on afresh,
+  // even after an end of input or a failure. head points either into the
+  // stream buffer or into line_buffer, and is valid until the next call.
+  [[nodiscard]] std::optional<Line> read_line(std::span<unsigned char> line_buffer);
+
+  // The next piece of the current line beyond its head; empty once it has ended.
+  [[nodiscard]] std::span<const unsigned char> read_rest();
+
+  // Whether any read has failed during the run, and the latest failure's number.
+  [[nodiscard]] bool failed() const { return failed_; }
+  [[nodiscard]] int error() const { return error_; }
+
+ private:
+  [[nodiscard]] bool refill();
+  void skip_rest();
+
+  TextStream& in_;
+  std::array<unsigned char, kStreamBufferSize> buffer_{};
+  std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
+  std::size_t end_ = 0;
+  bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead
+  bool failed_ = false;   // once set, stays set
+  int error_ = 0;
+};
+
+}  // namespace fieldsift

@@ -1,0 +1,67 @@
+#include "textio/line_writer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+namespace fieldsift {
+namespace {
+
+constexpr unsigned char kLineFeed[] = {'\n'};
+
+}  // namespace
+
+LineWriter::LineWriter(TextStream& out)
+    : out_(out), line_by_line_(out.channel.kind() == StreamKind::Device) {}
+
+bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
+  if (bytes.empty()) return true;
+  const IoResult r = text_write(out_, bytes);
+  if (r.error == 0 && r.count == bytes.size()) return true;
+  failed_ = true;
+  if (error_ == 0 && !is_broken_pipe(r.error)) error_ = r.error;
+  return false;
+}
+
+// Fills the buffer and hands it over whenever it is full; a run of a whole
+// buffer's worth or more that finds the buffer empty goes out directly.
+bool LineWriter::append(std::span<const unsigned char> bytes) {
+  bool ok = true;
+  while (!bytes.empty()) {
+    if (used_ == 0 && bytes.size() >= buffer_.size()) {
+      const std::size_t direct = bytes.size() - bytes.size() % buffer_.size();
+      ok = hand_over(bytes.first(direct)) && ok;
+      bytes = bytes.subspan(direct);
+      continue;
+    }
+    const std::size_t take = std::min(buffer_.size() - used_, bytes.size());
+    std::memcpy(buffer_.data() + used_, bytes.data(), take);
+    used_ += take;
+    bytes = bytes.subspan(take);
+    if (used_ == buffer_.size()) ok = flush() && ok;
+  }
+  return ok;
+}
+
+bool LineWriter::write_line(std::span<const unsigned char> text) {
+  const auto* nul = static_cast<const unsigned char*>(std::memchr(text.data(), 0, text.size()));
+  if (nul != nullptr) text = text.first(static_cast<std::size_t>(nul - text.data()));
+  const bool ok = write_part(text);
+  return end_line() && ok;
+}
+
+bool LineWriter::write_part(std::span<const unsigned char> bytes) { return append(bytes); }
+
+bool LineWriter::end_line() {
+  const bool ok = append(kLineFeed);
+  if (!line_by_line_) return ok;
+  return flush() && ok;
+}
+
+bool LineWriter::flush() {
+  const bool ok = hand_over(std::span(buffer_).first(used_));
+  used_ = 0;
+  return ok;
+}
+
+}  // namespace fieldsift

@@ -1,0 +1,148 @@
+#include "textio/platform.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fieldsift {
+namespace {
+
+struct HandleState {
+  StreamKind kind = StreamKind::Device;
+  bool usable = false;  // false: closed or unqueryable, every call fails with kBadDescriptor
+};
+
+// Indexed by StdHandle; the descriptor number is the index.
+std::array<HandleState, 3> g_handles;
+
+int descriptor(StdHandle handle) { return static_cast<int>(handle); }
+
+HandleState classify(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return {};
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return {StreamKind::Pipe, true};
+  if (S_ISCHR(st.st_mode)) return {StreamKind::Device, true};
+  return {StreamKind::DiskFile, true};
+}
+
+// A descriptor left non-blocking by whoever started us must not lose data:
+// wait until it is ready instead of failing.
+void wait_until_ready(int fd, short events) {
+  struct pollfd p {fd, events, 0};
+  (void)poll(&p, 1, -1);  // any outcome: the next call tells what really happened
+}
+
+}  // namespace
+
+void start_platform() {
+  (void)std::signal(SIGPIPE, SIG_IGN);  // a gone reader becomes EPIPE, which the writer expects
+  for (int fd = 0; fd < 3; ++fd) g_handles[static_cast<std::size_t>(fd)] = classify(fd);
+}
+
+StreamKind handle_kind(StdHandle handle) {
+  return g_handles[static_cast<std::size_t>(handle)].kind;
+}
+
+IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
+  if (!g_handles[static_cast<std::size_t>(handle)].usable) return {0, kBadDescriptor};
+  const int fd = descriptor(handle);
+  for (;;) {
+    const ssize_t n = read(fd, into.data(), into.size());
+    if (n >= 0) return {static_cast<std::size_t>(n), 0};
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      wait_until_ready(fd, POLLIN);
+      continue;
+    }
+    // A read refused for lack of access counts as a bad descriptor.
+    if (errno == EACCES || errno == EPERM) return {0, kBadDescriptor};
+    return {0, errno};
+  }
+}
+
+IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
+  if (!g_handles[static_cast<std::size_t>(handle)].usable) return {0, kBadDescriptor};
+  const int fd = descriptor(handle);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      wait_until_ready(fd, POLLOUT);
+    } else {
+      return {done, n < 0 ? errno : EIO};
+    }
+  }
+  return {done, 0};
+}
+
+bool step_back_one_byte(StdHandle handle) {
+  const HandleState& h = g_handles[static_cast<std::size_t>(handle)];
+  if (!h.usable || h.kind != StreamKind::DiskFile) return false;
+  return lseek(descriptor(handle), -1, SEEK_CUR) != -1;
+}
+
+bool is_broken_pipe(int error) { return error == EPIPE; }
+
+std::string_view error_description(int error) {
+  // glibc's texts for its numbers, fixed here so no locale can change them.
+  static constexpr std::array<std::string_view, 43> kTexts = {
+      "Success",
+      "Operation not permitted",
+      "No such file or directory",
+      "No such process",
+      "Interrupted system call",
+      "Input/output error",
+      "No such device or address",
+      "Argument list too long",
+      "Exec format error",
+      "Bad file descriptor",
+      "No child processes",
+      "Resource temporarily unavailable",
+      "Cannot allocate memory",
+      "Permission denied",
+      "Bad address",
+      "Block device required",
+      "Device or resource busy",
+      "File exists",
+      "Invalid cross-device link",
+      "No such device",
+      "Not a directory",
+      "Is a directory",
+      "Invalid argument",
+      "Too many open files in system",
+      "Too many open files",
+      "Inappropriate ioctl for device",
+      "Text file busy",
+      "File too large",
+      "No space left on device",
+      "Illegal seek",
+      "Read-only file system",
+      "Too many links",
+      "Broken pipe",
+      "Numerical argument out of domain",
+      "Numerical result out of range",
+      "Resource deadlock avoided",
+      "File name too long",
+      "No locks available",
+      "Function not implemented",
+      "Directory not empty",
+      "Too many levels of symbolic links",
+      "Unknown error",  // 41 has no meaning on Linux
+      "No message of desired type",
+  };
+  if (error < 0 || static_cast<std::size_t>(error) >= kTexts.size()) return "Unknown error";
+  return kTexts[static_cast<std::size_t>(error)];
+}
+
+void exit_process(int status) { std::exit(status); }
+
+}  // namespace fieldsift

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace fieldsift {
+
+// What a standard handle leads to, fixed once at start-up. It decides how
+// output is buffered and how the text-mode layer settles line ends.
+enum class StreamKind {
+  Device,    // terminal or other character device; also a handle that is unusable
+  Pipe,      // pipe or socket
+  DiskFile,  // regular file, directory, block device
+};
+
+}  // namespace fieldsift

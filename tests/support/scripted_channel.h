@@ -1,0 +1,97 @@
+#pragma once
+
+// A byte channel whose reads and writes a test scripts: each read answers the
+// next scripted step, and every write is recorded piece by piece.
+
+#include <algorithm>
+#include <cstddef>
+#include <deque>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "textio/byte_channel.h"
+
+namespace fieldsift::testing {
+
+struct ReadStep {
+  std::string bytes;  // delivered by this read (at most the size asked for; the rest waits)
+  int error = 0;      // nonzero: this read fails with it
+};
+
+class ScriptedChannel final : public ByteChannel {
+ public:
+  explicit ScriptedChannel(StreamKind kind = StreamKind::Pipe) : kind_(kind) {}
+
+  // Scripts the reads; once the script runs out, every read is end of input.
+  void script(std::vector<ReadStep> steps) { steps_.assign(steps.begin(), steps.end()); }
+
+  // Scripts input cut into reads of at most `chunk` bytes.
+  void script_chunks(std::string_view input, std::size_t chunk) {
+    for (std::size_t i = 0; i < input.size(); i += chunk)
+      steps_.push_back({std::string(input.substr(i, chunk))});
+  }
+
+  // Writes fail with `error` once `accept` more bytes have been taken.
+  void fail_writes_after(std::size_t accept, int error) {
+    write_budget_ = accept;
+    write_error_ = error;
+  }
+
+  StreamKind kind() const override { return kind_; }
+
+  IoResult read(std::span<unsigned char> into) override {
+    ++reads_;
+    if (steps_.empty()) return {};
+    ReadStep& step = steps_.front();
+    if (step.error != 0) {
+      const int error = step.error;
+      steps_.pop_front();
+      return {0, error};
+    }
+    const std::size_t n = std::min(into.size(), step.bytes.size());
+    std::copy_n(step.bytes.begin(), n, into.begin());
+    step.bytes.erase(0, n);
+    if (step.bytes.empty()) steps_.pop_front();
+    return {n, 0};
+  }
+
+  IoResult write(std::span<const unsigned char> bytes) override {
+    const std::size_t n = std::min(bytes.size(), write_budget_);
+    write_budget_ -= n;
+    if (n > 0) pieces_.emplace_back(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+    written_.append(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+    return {n, n < bytes.size() ? write_error_ : 0};
+  }
+
+  bool step_back() override {
+    ++step_backs_;
+    return true;
+  }
+
+  const std::string& written() const { return written_; }
+  const std::vector<std::string>& pieces() const { return pieces_; }
+  std::size_t reads() const { return reads_; }
+  std::size_t step_backs() const { return step_backs_; }
+
+ private:
+  StreamKind kind_;
+  std::deque<ReadStep> steps_;
+  std::string written_;
+  std::vector<std::string> pieces_;
+  std::size_t write_budget_ = static_cast<std::size_t>(-1);
+  int write_error_ = 0;
+  std::size_t reads_ = 0;
+  std::size_t step_backs_ = 0;
+};
+
+inline std::span<const unsigned char> bytes_of(std::string_view s) {
+  return {reinterpret_cast<const unsigned char*>(s.data()), s.size()};
+}
+
+inline std::string string_of(std::span<const unsigned char> s) {
+  return {reinterpret_cast<const char*>(s.data()), s.size()};
+}
+
+}  // namespace fieldsift::testing

@@ -1,0 +1,161 @@
+#include "textio/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "support/scripted_channel.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::ReadStep;
+using testing::ScriptedChannel;
+using testing::string_of;
+
+// What one request for a line answered: the whole line (head and rest), or
+// "<none>" when no line was left.
+std::string take_line(LineReader& reader, std::vector<unsigned char>& buffer) {
+  const std::optional<Line> line = reader.read_line(buffer);
+  if (!line) return "<none>";
+  std::string text = string_of(line->head);
+  if (line->has_rest) {
+    for (auto piece = reader.read_rest(); !piece.empty(); piece = reader.read_rest())
+      text += string_of(piece);
+  }
+  return text;
+}
+
+std::vector<std::string> all_lines(ScriptedChannel& channel, std::size_t buffer_size = kLineBufferSize) {
+  TextStream text{channel};
+  LineReader reader(text);
+  std::vector<unsigned char> buffer(buffer_size);
+  std::vector<std::string> lines;
+  for (std::string line = take_line(reader, buffer); line != "<none>"; line = take_line(reader, buffer))
+    lines.push_back(line);
+  return lines;
+}
+
+struct SplitCase {
+  const char* what;
+  std::string input;
+  std::vector<std::string> lines;
+};
+
+TEST(LineReaderTest, SplitsAtLineFeedsWhateverTheReadSizes) {
+  const std::vector<SplitCase> cases = {
+      {"empty input", "", {}},
+      {"last line without a line feed", "a\nb", {"a", "b"}},
+      {"no extra line after a final line feed", "a\n", {"a"}},
+      {"two line feeds are two empty lines", "\n\n", {"", ""}},
+      {"NUL bytes are stored", std::string("a\0b\n\0\n", 6), {std::string("a\0b", 3), std::string(1, '\0')}},
+      {"CR is an ordinary byte", "a\r\nb\rc\n", {"a\r", "b\rc"}},
+      {"lines across refills", std::string(5000, 'x') + "\n" + std::string(9000, 'y') + "\nz",
+       {std::string(5000, 'x'), std::string(9000, 'y'), "z"}},
+  };
+  for (const SplitCase& c : cases) {
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{3}, std::size_t{4096}, std::size_t{100000}}) {
+      ScriptedChannel channel;
+      channel.script_chunks(c.input, chunk);
+      EXPECT_EQ(all_lines(channel), c.lines) << c.what << ", reads of " << chunk;
+    }
+  }
+}
+
+TEST(LineReaderTest, LinesOfAnyLengthStayOneLine) {
+  for (const std::size_t length : {std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
+                                   std::size_t{200000}}) {
+    std::string long_line(length, 'a');
+    long_line[length / 2] = 'm';
+    ScriptedChannel channel;
+    channel.script_chunks(long_line + "\nnext\n" + long_line, 4096);
+    EXPECT_EQ(all_lines(channel), (std::vector<std::string>{long_line, "next", long_line}))
+        << "length " << length;
+  }
+}
+
+TEST(LineReaderTest, HeadFillsTheBufferLessOneByteAndTheRestFollows) {
+  ScriptedChannel channel;
+  channel.script_chunks(std::string(10, 'a') + "\n" + std::string(9, 'b') + "\nc\n", 2);
+  TextStream text{channel};
+  LineReader reader(text);
+  std::vector<unsigned char> buffer(10);
+
+  std::optional<Line> line = reader.read_line(buffer);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(string_of(line->head), std::string(9, 'a'));
+  EXPECT_TRUE(line->has_rest);
+  EXPECT_EQ(string_of(reader.read_rest()), "a");
+  EXPECT_TRUE(reader.read_rest().empty());
+
+  line = reader.read_line(buffer);  // exactly fills the head
+  ASSERT_TRUE(line);
+  EXPECT_EQ(string_of(line->head), std::string(9, 'b'));
+  line = reader.read_line(buffer);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(string_of(line->head), "c");  // the line feed after the b's ended that line
+}
+
+TEST(LineReaderTest, UnreadRestIsSkipped) {
+  ScriptedChannel channel;
+  channel.script_chunks(std::string(100, 'a') + "\nnext\n", 7);
+  TextStream text{channel};
+  LineReader reader(text);
+  std::vector<unsigned char> buffer(10);
+  ASSERT_TRUE(reader.read_line(buffer));
+  const std::optional<Line> line = reader.read_line(buffer);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(string_of(line->head), "next");
+}
+
+TEST(LineReaderTest, FailureEndsPartialLineAndReadingGoesOnAfterwards) {
+  ScriptedChannel channel;
+  channel.script({{"one\ntw"}, {"", EIO}, {"o\nthree"}, {"", EBADF}, {"four"}});
+  TextStream text{channel};
+  LineReader reader(text);
+  std::vector<unsigned char> buffer(kLineBufferSize);
+
+  EXPECT_EQ(take_line(reader, buffer), "one");
+  EXPECT_FALSE(reader.failed());
+  EXPECT_EQ(take_line(reader, buffer), "tw");
+  EXPECT_TRUE(reader.failed());
+  EXPECT_EQ(reader.error(), EIO);
+  EXPECT_EQ(take_line(reader, buffer), "o");  // each request reads afresh
+  EXPECT_EQ(take_line(reader, buffer), "three");
+  EXPECT_EQ(reader.error(), EBADF);  // the latest failure
+  EXPECT_EQ(take_line(reader, buffer), "four");
+  EXPECT_EQ(take_line(reader, buffer), "<none>");
+  EXPECT_TRUE(reader.failed());  // sticky
+}
+
+TEST(LineReaderTest, FailureOrEndInsideLongLineEndsIt) {
+  ScriptedChannel channel;
+  channel.script({{std::string(20, 'a')}, {"", EIO}, {"b\n"}});
+  EXPECT_EQ(all_lines(channel, 8), (std::vector<std::string>{std::string(20, 'a'), "b"}));
+}
+
+TEST(LineReaderTest, EndOfInputThenMoreInputReadsOn) {
+  // A terminal may deliver more after an end of input.
+  ScriptedChannel channel;
+  channel.script({{"a"}, {""}, {"b\n"}});
+  TextStream text{channel};
+  LineReader reader(text);
+  std::vector<unsigned char> buffer(kLineBufferSize);
+  EXPECT_EQ(take_line(reader, buffer), "a");
+  EXPECT_EQ(take_line(reader, buffer), "b");
+  EXPECT_EQ(take_line(reader, buffer), "<none>");
+  EXPECT_FALSE(reader.failed());
+}
+
+TEST(LineReaderTest, ReadsInBlocksOfTheStreamBufferSize) {
+  ScriptedChannel channel;
+  channel.script({{std::string(3 * kStreamBufferSize, 'x')}});
+  EXPECT_EQ(all_lines(channel).size(), 1U);
+  // Three full blocks, the end that ends the line, the end that answers none.
+  EXPECT_EQ(channel.reads(), 5U);
+}
+
+}  // namespace
+}  // namespace fieldsift

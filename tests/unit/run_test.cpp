@@ -1,0 +1,129 @@
+#include "run.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "support/scripted_channel.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::ReadStep;
+using testing::ScriptedChannel;
+
+// One run of the program over scripted standard streams.
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+  std::size_t reads;
+};
+
+Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input,
+                 int out_error = 0) {
+  ScriptedChannel in(StreamKind::Pipe);
+  ScriptedChannel out(StreamKind::Pipe);
+  ScriptedChannel err(StreamKind::Device);
+  in.script(std::move(input));
+  if (out_error != 0) out.fail_writes_after(0, out_error);
+  TextStream in_text{in};
+  TextStream out_text{out};
+  TextStream err_text{err};
+  LineReader reader(in_text);
+  LineWriter writer(out_text);
+  const RunStreams streams{reader, writer, err_text};
+  const int status = finish_output(streams, run(args, streams));
+  return {status, out.written(), err.written(), in.reads()};
+}
+
+constexpr const char* kUsage = "fieldsift: fieldsift, Ver 0.1\nusage: fieldsift \"Hoge:\"\n";
+
+TEST(RunTest, WrongCommandLineGivesUsageWithoutReading) {
+  for (const auto& args : std::vector<std::vector<const char*>>{
+           {"fieldsift"}, {"fieldsift", "a:", "b:"}}) {
+    const Outcome o = run_with(args, {{"a: x\n"}});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.out, kUsage);
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(o.reads, 0U);
+  }
+}
+
+struct ReportCase {
+  const char* what;
+  std::vector<ReadStep> input;
+  int out_error;
+  int status;
+  std::string out;
+  std::string err;
+};
+
+TEST(RunTest, StatusAndReports) {
+  const std::vector<ReportCase> cases = {
+      {"normal end", {{"A: 1\n b\nB: 2\n"}}, 0, 0, "A: 1\n b\n", ""},
+      {"read failure after a line",
+       {{"A: 1\nA: "}, {"", EIO}, {"2\n"}},
+       0,
+       2,
+       "A: 1\nA: \n",
+       "stdin: Input/output error\n"},
+      {"failure sticks though later reads succeed",
+       {{"", EISDIR}, {"A: 1\n"}},
+       0,
+       2,
+       "",
+       "stdin: Is a directory\n"},
+      {"write failure", {{"A: 1\n"}}, ENOSPC, 2, "", "stdout: No space left on device\n"},
+      {"broken pipe stays silent", {{"A: 1\n"}}, EPIPE, 0, "", ""},
+      {"read and write failures, stdin first",
+       {{"A: 1\n"}, {"", EIO}},
+       ENOSPC,
+       2,
+       "",
+       "stdin: Input/output error\nstdout: No space left on device\n"},
+  };
+  for (const ReportCase& c : cases) {
+    const Outcome o = run_with({"fieldsift", "a:"}, c.input, c.out_error);
+    EXPECT_EQ(o.status, c.status) << c.what;
+    EXPECT_EQ(o.out, c.out) << c.what;
+    EXPECT_EQ(o.err, c.err) << c.what;
+  }
+}
+
+TEST(RunTest, UsageToAFailingOutputIsReported) {
+  const Outcome o = run_with({"fieldsift"}, {}, ENOSPC);
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err, "stdout: No space left on device\n");
+}
+
+TEST(RunTest, LongLinesAreNeitherSplitNorCut) {
+  const std::string body(100000, 'b');
+  // A field name 65,536 bytes into a long body line must not pose as a field start.
+  const std::string disguised = std::string(65536, 'b') + "A: no";
+  const std::string selected = "A: " + body;
+  const std::string input = disguised + "\n x\n" + selected + "\n more\nC: " + body + "\n y\n";
+  const Outcome o = run_with({"fieldsift", "a:"}, {{input}});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, selected + "\n more\n");
+}
+
+TEST(RunTest, LongSelectedLineEndsAtItsFirstNul) {
+  std::string line = "A: " + std::string(100000, 'b');
+  line[70000] = '\0';
+  const Outcome o = run_with({"fieldsift", "a:"}, {{line + "\n x\n"}});
+  EXPECT_EQ(o.out, line.substr(0, 70000) + "\n x\n");
+}
+
+TEST(RunTest, NameLongerThanTheLineBuffer) {
+  const std::string name(70000, 'n');
+  const std::string upper(70000, 'N');
+  const std::string input = upper + " yes\n" + upper.substr(1) + "m no\n";
+  const Outcome o = run_with({"fieldsift", name.c_str()}, {{input}});
+  EXPECT_EQ(o.out, upper + " yes\n");
+}
+
+}  // namespace
+}  // namespace fieldsift
