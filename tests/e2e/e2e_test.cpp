@@ -1,0 +1,544 @@
+// Runs the built program with real descriptors: pipes, regular files, a
+// pseudo-terminal, /dev/full, a directory, a closed descriptor.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <initializer_list>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "e2e/process.h"
+
+namespace fieldsift::e2e {
+namespace {
+
+constexpr std::chrono::milliseconds kQuiet{200};      // a ready byte shows up well within this
+constexpr std::chrono::milliseconds kPatience{5000};  // for bytes that must come
+constexpr std::size_t kBlockSize = 4096;              // blocks in which output to a pipe goes out
+
+// The one place that knows how the program is started.
+Child start(std::vector<std::string> args, StdDescriptors fds) {
+  args.insert(args.begin(), FIELDSIFT_BINARY);
+  return Child::start(args, fds);
+}
+
+// Every line the program writes ends so: selected lines, usage and reports.
+constexpr std::string_view kLineEnd = "\n";
+
+void add_line(std::string& text, std::string_view line) {
+  text.append(line);
+  text.append(kLineEnd);
+}
+
+// What the program writes for these lines.
+std::string written(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (const std::string_view line : lines) add_line(text, line);
+  return text;
+}
+
+// Mail text as the program reads it: each line ends in a line feed.
+std::string mail(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (const std::string_view line : lines) (text += line) += '\n';
+  return text;
+}
+
+std::string report(std::string_view prefix, std::string_view description) {
+  std::string text(prefix);
+  text += ": ";
+  add_line(text, description);
+  return text;
+}
+
+std::string usage() {
+  return written({"fieldsift: fieldsift, Ver 0.1", "usage: fieldsift \"Hoge:\""});
+}
+
+// A line of exactly length bytes, line end not counted, that begins with start.
+std::string long_line(std::string_view start, std::size_t length) {
+  std::string line(start);
+  line.resize(length, 'x');
+  return line;
+}
+
+std::string visible(std::string_view bytes) {
+  std::string shown;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f && byte != '\\') {
+      shown += c;
+      continue;
+    }
+    std::array<char, 5> escaped{};
+    (void)std::snprintf(escaped.data(), escaped.size(), "\\x%02x", byte);
+    shown += escaped.data();
+  }
+  return shown;
+}
+
+// Tells sizes and the first difference rather than printing megabytes.
+testing::AssertionResult same_bytes(std::string_view what, std::string_view got,
+                                    std::string_view want) {
+  if (got == want) return testing::AssertionSuccess();
+  const auto diff = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+  const auto at = static_cast<std::size_t>(diff.first - got.begin());
+  const std::size_t from = at < 20 ? 0 : at - 20;
+  return testing::AssertionFailure()
+         << what << ": " << got.size() << " bytes, want " << want.size()
+         << "; first difference at offset " << at << "\n  got:  \"" << visible(got.substr(from, 60))
+         << "\"\n  want: \"" << visible(want.substr(from, 60)) << '"';
+}
+
+struct Outcome {
+  std::string out;  // empty when stdout did not lead to a pipe of the test's
+  std::string err;
+  Exit exit;
+};
+
+testing::AssertionResult finished(const Outcome& got, int code, std::string_view out,
+                                  std::string_view err) {
+  std::string problems;
+  if (got.exit.signal != 0 || got.exit.code != code) {
+    problems += "exit status " + std::to_string(got.exit.code) + " (signal " +
+                std::to_string(got.exit.signal) + "), want " + std::to_string(code) + "\n";
+  }
+  for (const testing::AssertionResult& r :
+       {same_bytes("stdout", got.out, out), same_bytes("stderr", got.err, err)}) {
+    if (!r) (problems += r.message()) += "\n";
+  }
+  if (problems.empty()) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << problems;
+}
+
+// Reads the child's stdout and stderr pipes to their ends, then waits for it.
+Outcome collect(Child& child, Pipe& out, Pipe& err) {
+  out.write.reset();
+  err.write.reset();
+  const std::array<int, 2> fds{out.read.get(), err.read.get()};
+  std::vector<std::string> texts = read_to_end(fds);
+  return {std::move(texts[0]), std::move(texts[1]), child.wait()};
+}
+
+Outcome collect_errors(Child& child, Pipe& err) {
+  err.write.reset();
+  const std::array<int, 1> fds{err.read.get()};
+  std::vector<std::string> texts = read_to_end(fds);
+  return {"", std::move(texts[0]), child.wait()};
+}
+
+// stdin is the given descriptor (kClosed: none); stdout and stderr are pipes.
+Outcome run_from(std::vector<std::string> args, int in) {
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start(std::move(args), {in, out.write.get(), err.write.get()});
+  return collect(child, out, err);
+}
+
+// stdout is the given descriptor (kClosed: none); only stderr is read.
+Outcome run_into(std::vector<std::string> args, int in, int out) {
+  Pipe err = make_pipe();
+  Child child = start(std::move(args), {in, out, err.write.get()});
+  return collect_errors(child, err);
+}
+
+// stdin is a pipe that input is fed into while the output is read.
+Outcome run_piped(std::vector<std::string> args, std::string input) {
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start(std::move(args), {in.read.get(), out.write.get(), err.write.get()});
+  in.read.reset();
+  const Feeder feeder(std::move(in.write), std::move(input));
+  return collect(child, out, err);
+}
+
+template <typename Case>
+std::string label_of(const testing::TestParamInfo<Case>& info) {
+  return info.param.label;
+}
+
+// A wrong command line: usage on stdout, status 2, stdin never read.
+
+struct UsageCase {
+  std::string label;
+  std::vector<std::string> args;
+};
+
+void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.label; }
+
+class UsageTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageTest, LeavesFileInputUnread) {
+  const Fd input = file_holding(mail({"Hoge: never read"}));
+  EXPECT_TRUE(finished(run_from(GetParam().args, input.get()), 2, usage(), ""));
+  EXPECT_EQ(file_offset(input.get()), 0);
+}
+
+TEST_P(UsageTest, LeavesPipedInputUnread) {
+  const std::string input = mail({"Hoge: never read", " nor this"});
+  Pipe in = make_pipe();
+  ASSERT_TRUE(write_all(in.write.get(), input));
+  in.write.reset();
+  EXPECT_TRUE(finished(run_from(GetParam().args, in.read.get()), 2, usage(), ""));
+  EXPECT_EQ(read_up_to(in.read.get(), input.size() + 1), input);
+}
+
+TEST_P(UsageTest, ReportsAFullOutputDevice) {
+  const Fd input = file_holding(mail({"Hoge: never read"}));
+  const Fd full = open_path("/dev/full", O_WRONLY);
+  EXPECT_TRUE(finished(run_into(GetParam().args, input.get(), full.get()), 2, "",
+                       report("stdout", "No space left on device")));
+}
+
+INSTANTIATE_TEST_SUITE_P(WrongArgumentCount, UsageTest,
+                         testing::Values(UsageCase{"NoArgument", {}},
+                                         UsageCase{"TwoArguments", {"Hoge:", "Hoge:"}}),
+                         label_of<UsageCase>);
+
+// Which lines come out, fed through pipes.
+
+struct SelectionCase {
+  std::string label;
+  std::string name;
+  std::string input;
+  std::string output;
+};
+
+void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.label; }
+
+class SelectionTest : public testing::TestWithParam<SelectionCase> {};
+
+TEST_P(SelectionTest, WritesTheFieldLines) {
+  const SelectionCase& c = GetParam();
+  EXPECT_TRUE(finished(run_piped({c.name}, c.input), 0, c.output, ""));
+}
+
+constexpr std::size_t kLongLine = 200'000;
+
+std::vector<SelectionCase> short_line_cases() {
+  return {
+      {"WorkedExample", "Hoge:",
+       mail({"From: x", "Hoge: one", " two", "Other: three", " four", "hoge:five", ".", " six", "",
+             " seven", "Hoge: eight"}),
+       written({"Hoge: one", " two", "hoge:five", ".", " six", "Hoge: eight"})},
+      {"EmptyName", "", mail({"From: x", "Hoge: one", " two", ".", "", " seven", "Other: eight"}),
+       written({"From: x", "Hoge: one", " two", ".", "Other: eight"})},
+      {"EmptyInput", "Hoge:", "", ""},
+      {"LastLineWithoutLineFeed", "Hoge:", "Other: x\nHoge: one\n two",
+       written({"Hoge: one", " two"})},
+  };
+}
+
+// A line is one line however long: it is never cut at a buffer's end, where a
+// piece would start a line of its own. 4,096 is where a read of the input
+// ends; 65,535 where the line buffer's room ends; 65,536 its whole size.
+std::vector<SelectionCase> hidden_name_cases() {
+  std::vector<SelectionCase> cases;
+  for (const std::size_t offset : {std::size_t{4096}, std::size_t{65535}, std::size_t{65536}}) {
+    std::string body = long_line("The body goes on ", kLongLine);
+    body.replace(offset, 10, "Subject: x");
+    cases.push_back({"NameInsideLongLineAt" + std::to_string(offset),
+                     "Subject:", mail({body, " indented after it", "Subject: after", " folded"}),
+                     written({"Subject: after", " folded"})});
+  }
+  return cases;
+}
+
+std::vector<SelectionCase> long_selected_line_cases() {
+  const std::string line = long_line("Subject: ", kLongLine);
+  std::string with_nul = line;
+  with_nul[100'000] = '\0';  // the text of a line ends at its first NUL
+  return {
+      {"LongSelectedLine", "Subject:", mail({line, "Other: y"}), written({line})},
+      {"LongSelectedLineThenContinuation", "Subject:", mail({line, " continued", "Other: z"}),
+       written({line, " continued"})},
+      {"NulInLongSelectedLine", "Subject:", mail({with_nul, " continued"}),
+       written({line.substr(0, 100'000), " continued"})},
+  };
+}
+
+// A name longer than the line buffer still meets the whole of every line start.
+SelectionCase long_name_case() {
+  const std::string upper(70'000, 'A');
+  return {"NameLongerThanLineBuffer", std::string(70'000, 'a') + ":",
+          mail({upper + ": selected", " and continued", upper + "; differs in the last byte",
+                " not continued", upper, "Other: x", upper + ":"}),
+          written({upper + ": selected", " and continued", upper + ":"})};
+}
+
+std::vector<SelectionCase> selection_cases() {
+  std::vector<SelectionCase> cases = short_line_cases();
+  for (const auto& part : {hidden_name_cases(), long_selected_line_cases()}) {
+    cases.insert(cases.end(), part.begin(), part.end());
+  }
+  cases.push_back(long_name_case());
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, SelectionTest, testing::ValuesIn(selection_cases()),
+                         label_of<SelectionCase>);
+
+// Three messages; selected lines straddle the reads that end at byte 4,096
+// and at byte 8,192 of the file.
+constexpr const char* kDigest = FIELDSIFT_SOURCE_DIR "/tests/data/digest.mbox";
+
+std::string digest_subjects() {
+  return written({"Subject: Quarterly figures", " and the outlook for spring",
+                  "Subject: lines in a body are picked up too,",
+                  " and so is the indented line after one.", ".",
+                  " A line after a lone full stop still follows.", "SUBJECT: Re: Quarterly figures",
+                  "\tand the outlook for spring", "subject:lunch on Thursday?"});
+}
+
+TEST(InputKindTest, FileAndPipeGiveTheSameLines) {
+  const Fd reader = open_path(kDigest, O_RDONLY);
+  const std::string digest =
+      read_up_to(reader.get(), static_cast<std::size_t>(file_size(reader.get())));
+  const Fd file = open_path(kDigest, O_RDONLY);
+  EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, digest_subjects(), ""));
+  EXPECT_TRUE(finished(run_piped({"Subject:"}, digest), 0, digest_subjects(), ""));
+}
+
+// When selected lines reach stdout.
+
+// A selected line of 100 bytes with its line feed, so block sizes are easy to count.
+std::string numbered_field(std::size_t n) {
+  return long_line("Subject: number " + std::to_string(n) + " ", 99);
+}
+
+TEST(BufferingTest, PipeOutputComesInWholeBlocks) {
+  // 30 selected lines are short of a block, yet would pass any smaller one;
+  // 20 more go past the first block but not up to the next.
+  std::string early;
+  std::string late;
+  std::string output;
+  for (std::size_t n = 0; n < 50; ++n) {
+    (n < 30 ? early : late) += mail({numbered_field(n), "X-Other: not selected"});
+    add_line(output, numbered_field(n));
+    if (n == 29) {
+      ASSERT_LT(output.size(), kBlockSize);
+    }
+  }
+  ASSERT_GT(output.size(), kBlockSize);
+  ASSERT_LT(output.size(), 2 * kBlockSize);
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start({"Subject:"}, {in.read.get(), out.write.get(), err.write.get()});
+  in.read.reset();
+  ASSERT_TRUE(write_all(in.write.get(), early));
+  EXPECT_FALSE(readable_within(out.read.get(), kQuiet)) << "part of a block reached the pipe";
+  ASSERT_TRUE(write_all(in.write.get(), late));
+  EXPECT_TRUE(same_bytes("first block", read_arriving(out.read.get(), kPatience, kQuiet),
+                         std::string_view(output).substr(0, kBlockSize)));
+  in.write.reset();
+  EXPECT_TRUE(finished(collect(child, out, err), 0, output.substr(kBlockSize), ""));
+}
+
+struct TerminalStep {
+  std::string_view input;
+  std::string output;  // what the terminal shows right after it, stdin still open
+};
+
+TEST(BufferingTest, TerminalOutputComesLineByLine) {
+  const std::vector<TerminalStep> steps = {
+      {"Subject: one\n", written({"Subject: one"})},
+      {"Other: two\n dropped\nSubject: thr", ""},  // a line shows only once it has ended
+      {"ee\n", written({"Subject: three"})},
+      {" folded\n", written({" folded"})},
+  };
+  Pipe in = make_pipe();
+  Pty pty = make_raw_pty();
+  Pipe err = make_pipe();
+  Child child = start({"Subject:"}, {in.read.get(), pty.slave.get(), err.write.get()});
+  in.read.reset();
+  pty.slave.reset();
+  for (const TerminalStep& step : steps) {
+    ASSERT_TRUE(write_all(in.write.get(), step.input));
+    const auto first = step.output.empty() ? kQuiet : kPatience;
+    EXPECT_TRUE(
+        same_bytes(step.input, read_arriving(pty.master.get(), first, kQuiet), step.output));
+  }
+  in.write.reset();
+  Outcome got = collect_errors(child, err);
+  const std::array<int, 1> terminal{pty.master.get()};
+  got.out = read_to_end(terminal)[0];
+  EXPECT_TRUE(finished(got, 0, "", ""));
+}
+
+// Input that cannot be read.
+
+TEST(InputFailureTest, DirectoryAsInput) {
+  const Fd directory = open_path(FIELDSIFT_SOURCE_DIR, O_RDONLY | O_DIRECTORY);
+  EXPECT_TRUE(
+      finished(run_from({"Subject:"}, directory.get()), 2, "", report("stdin", "Is a directory")));
+}
+
+TEST(InputFailureTest, ClosedInput) {
+  EXPECT_TRUE(
+      finished(run_from({"Subject:"}, kClosed), 2, "", report("stdin", "Bad file descriptor")));
+}
+
+// Linux: once the slave side of a pseudo-terminal is closed everywhere,
+// reading its master yields what the slave wrote and then fails with EIO.
+// That is a read failure after some lines, on demand.
+Fd master_after(std::string_view bytes) {
+  Pty pty = make_raw_pty();
+  EXPECT_TRUE(write_all(pty.slave.get(), bytes));
+  return std::move(pty.master);
+}
+
+std::string before_failure() {
+  return mail({"From: a", "Subject: first", " folded", "Other: b"}) + "Subject: partial";
+}
+
+TEST(InputFailureTest, ReadFailureAfterSomeLines) {
+  const Fd in = master_after(before_failure());
+  EXPECT_TRUE(finished(run_from({"Subject:"}, in.get()), 2,
+                       written({"Subject: first", " folded", "Subject: partial"}),
+                       report("stdin", "Input/output error")));
+}
+
+TEST(InputFailureTest, ReadFailureReportedBeforeOutputFailure) {
+  const Fd in = master_after(before_failure());
+  const Fd full = open_path("/dev/full", O_WRONLY);
+  EXPECT_TRUE(finished(
+      run_into({"Subject:"}, in.get(), full.get()), 2, "",
+      report("stdin", "Input/output error") + report("stdout", "No space left on device")));
+}
+
+// The report goes out at once; selected lines wait in the block for the end.
+TEST(InputFailureTest, ReportComesBeforeBufferedLines) {
+  const Fd in = master_after(before_failure());
+  Pipe both = make_pipe();
+  Child child = start({"Subject:"}, {in.get(), both.write.get(), both.write.get()});
+  EXPECT_TRUE(finished(collect_errors(child, both), 2, "",
+                       report("stdin", "Input/output error") +
+                           written({"Subject: first", " folded", "Subject: partial"})));
+}
+
+// Output that cannot be written: the input is still read to its end.
+
+struct Sample {
+  std::string input;
+  std::string output;
+};
+
+// Megabytes of mostly selected lines, so the program is still writing long
+// after any pipe of the test's has filled.
+Sample numbered_fields(std::size_t count) {
+  Sample sample;
+  for (std::size_t n = 0; n < count; ++n) {
+    sample.input += mail({numbered_field(n)});
+    add_line(sample.output, numbered_field(n));
+    if (n % 8 == 7) sample.input += mail({"X-Sequence: " + std::to_string(n)});
+  }
+  return sample;
+}
+
+struct OutputFailureCase {
+  std::string label;
+  const char* device;  // nullptr: stdout closed
+  std::string description;
+};
+
+void PrintTo(const OutputFailureCase& c, std::ostream* os) { *os << c.label; }
+
+class OutputFailureTest : public testing::TestWithParam<OutputFailureCase> {};
+
+TEST_P(OutputFailureTest, ReportedOnceInputIsRead) {
+  const Fd input = file_holding(numbered_fields(1000).input);
+  const Fd out = GetParam().device != nullptr ? open_path(GetParam().device, O_WRONLY) : Fd();
+  EXPECT_TRUE(finished(run_into({"Subject:"}, input.get(), out.get()), 2, "",
+                       report("stdout", GetParam().description)));
+  EXPECT_EQ(file_offset(input.get()), file_size(input.get()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stdout, OutputFailureTest,
+    testing::Values(OutputFailureCase{"FullDevice", "/dev/full", "No space left on device"},
+                    OutputFailureCase{"Closed", nullptr, "Bad file descriptor"}),
+    label_of<OutputFailureCase>);
+
+// A reader that goes away is no failure of ours.
+
+TEST(ReaderGoneTest, BeforeTheStart) {
+  const Fd input = file_holding(numbered_fields(40'000).input);
+  Pipe out = make_pipe();
+  out.read.reset();
+  EXPECT_TRUE(finished(run_into({"Subject:"}, input.get(), out.write.get()), 0, "", ""));
+  EXPECT_EQ(file_offset(input.get()), file_size(input.get()));
+}
+
+TEST(ReaderGoneTest, AfterTheFirstBlock) {
+  const Sample sample = numbered_fields(40'000);
+  const Fd input = file_holding(sample.input);
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start({"Subject:"}, {input.get(), out.write.get(), err.write.get()});
+  out.write.reset();
+  EXPECT_EQ(read_up_to(out.read.get(), kBlockSize), sample.output.substr(0, kBlockSize));
+  out.read.reset();
+  EXPECT_TRUE(finished(collect_errors(child, err), 0, "", ""));
+  EXPECT_EQ(file_offset(input.get()), file_size(input.get()));
+}
+
+// Memory stays bounded on a line that never ends.
+
+struct MemoryCase {
+  std::string label;
+  std::string start;
+};
+
+void PrintTo(const MemoryCase& c, std::ostream* os) { *os << c.label; }
+
+class MemoryTest : public testing::TestWithParam<MemoryCase> {};
+
+constexpr std::size_t kEndlessLine = std::size_t{256} << 20;
+constexpr long kMemoryAllowanceKib = 16 * 1024;
+
+// stdin gets start and then filler bytes, size in all, none a line feed;
+// stdout is /dev/null.
+Outcome run_on_line(std::string_view start_bytes, std::size_t size) {
+  Pipe in = make_pipe();
+  Pipe err = make_pipe();
+  const Fd null = open_path("/dev/null", O_WRONLY);
+  Child child = start({"Subject:"}, {in.read.get(), null.get(), err.write.get()});
+  in.read.reset();
+  const std::string filler(std::size_t{1} << 20, 'x');
+  bool fed = write_all(in.write.get(), start_bytes);
+  for (std::size_t sent = start_bytes.size(); fed && sent < size; sent += filler.size()) {
+    fed = write_all(in.write.get(), std::string_view(filler).substr(0, size - sent));
+  }
+  EXPECT_TRUE(fed) << "the program stopped reading";
+  in.write.reset();
+  return collect_errors(child, err);
+}
+
+// wait4 counts in a child's peak the memory of the test process it was forked
+// from, so the bound is over the peak of a run on empty input.
+TEST_P(MemoryTest, StaysBoundedOnALineWithoutEnd) {
+  const Outcome empty = run_on_line("", 0);
+  const Outcome got = run_on_line(GetParam().start, kEndlessLine);
+  EXPECT_TRUE(finished(empty, 0, "", ""));
+  EXPECT_TRUE(finished(got, 0, "", ""));
+  EXPECT_LT(got.exit.peak_rss_kib, empty.exit.peak_rss_kib + kMemoryAllowanceKib);
+}
+
+INSTANTIATE_TEST_SUITE_P(EndlessLine, MemoryTest,
+                         testing::Values(MemoryCase{"Selected", "Subject: "},
+                                         MemoryCase{"NotSelected", "Other: "}),
+                         label_of<MemoryCase>);
+
+}  // namespace
+}  // namespace fieldsift::e2e
