@@ -5,12 +5,6 @@
 #include <cstring>
 
 namespace fieldsift {
-namespace {
-
-constexpr unsigned char kLineFeed[] = {'\n'};
-
-}  // namespace
-
 LineWriter::LineWriter(TextStream& out)
     : out_(out), line_by_line_(out.channel.kind() == StreamKind::Device) {}
 
@@ -53,7 +47,7 @@ bool LineWriter::write_line(std::span<const unsigned char> text) {
 bool LineWriter::write_part(std::span<const unsigned char> bytes) { return append(bytes); }
 
 bool LineWriter::end_line() {
-  const bool ok = append(kLineFeed);
+  const bool ok = append({&kLineFeed, 1});
   if (!line_by_line_) return ok;
   return flush() && ok;
 }

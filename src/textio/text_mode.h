@@ -1,21 +1,38 @@
 #pragma once
 
+#include <optional>
 #include <span>
 
 #include "textio/byte_channel.h"
 
 namespace fieldsift {
 
-// One standard stream as the program's line layer sees it: the place where
-// the bytes of the system become the bytes of text lines and back.
+// One standard stream in text mode: lines end in CR LF on the system's side
+// and in a bare LF on the program's, and on input from a pipe or disk file
+// the byte 0x1A marks the end of the text.
 struct TextStream {
+  explicit TextStream(ByteChannel& c) : channel(c) {}
+
   ByteChannel& channel;
+  bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
+  std::optional<unsigned char> lookahead;  // read early to settle a CR; goes in front of the next read
+  int pending_error = 0;  // a read failed while settling a CR; the next call answers it
 };
 
-// One refill: at most into.size() bytes of text; count 0 without error is end of input.
+inline constexpr unsigned char kCarriageReturn = '\r';
+inline constexpr unsigned char kLineFeed = '\n';
+inline constexpr unsigned char kEndOfFileMark = 0x1A;
+
+// Largest run of translated bytes collected before text_write hands them
+// over; a LF that arrives last makes a piece one byte longer.
+inline constexpr std::size_t kWritePieceSize = 1024;
+
+// One refill: at most into.size() bytes of text, each CR LF delivered as one
+// LF; count 0 without error is end of input.
 [[nodiscard]] IoResult text_read(TextStream& stream, std::span<unsigned char> into);
 
-// Hands bytes of text to the system; count is how many source bytes went out.
+// Hands bytes of text to the system, each LF as CR LF; count is how many
+// source bytes went out before any failure.
 [[nodiscard]] IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes);
 
 }  // namespace fieldsift

@@ -52,6 +52,7 @@ class ScriptedChannel final : public ByteChannel {
     }
     const std::size_t n = std::min(into.size(), step.bytes.size());
     std::copy_n(step.bytes.begin(), n, into.begin());
+    if (n > 0) last_ = into[n - 1];
     step.bytes.erase(0, n);
     if (step.bytes.empty()) steps_.pop_front();
     return {n, 0};
@@ -65,8 +66,16 @@ class ScriptedChannel final : public ByteChannel {
     return {n, n < bytes.size() ? write_error_ : 0};
   }
 
+  // Like a file: the byte read last is read again next. Other kinds cannot.
   bool step_back() override {
+    if (kind_ != StreamKind::DiskFile) return false;
     ++step_backs_;
+    const char byte = static_cast<char>(last_);
+    if (!steps_.empty() && steps_.front().error == 0 && !steps_.front().bytes.empty()) {
+      steps_.front().bytes.insert(steps_.front().bytes.begin(), byte);
+    } else {
+      steps_.push_front({std::string(1, byte)});
+    }
     return true;
   }
 
@@ -84,6 +93,7 @@ class ScriptedChannel final : public ByteChannel {
   int write_error_ = 0;
   std::size_t reads_ = 0;
   std::size_t step_backs_ = 0;
+  unsigned char last_ = 0;
 };
 
 inline std::span<const unsigned char> bytes_of(std::string_view s) {

@@ -19,7 +19,7 @@ TEST(ErrorReportTest, FourUnbufferedPieces) {
   ScriptedChannel channel(StreamKind::Pipe);
   TextStream err{channel};
   report_error(err, "stdin", EISDIR);
-  EXPECT_EQ(channel.pieces(), (std::vector<std::string>{"stdin", ": ", "Is a directory", "\n"}));
+  EXPECT_EQ(channel.pieces(), (std::vector<std::string>{"stdin", ": ", "Is a directory", "\r\n"}));
 }
 
 TEST(ErrorReportTest, DescriptionsAreFixedAndLocaleFree) {

@@ -51,7 +51,7 @@ TEST(LineReaderTest, SplitsAtLineFeedsWhateverTheReadSizes) {
       {"no extra line after a final line feed", "a\n", {"a"}},
       {"two line feeds are two empty lines", "\n\n", {"", ""}},
       {"NUL bytes are stored", std::string("a\0b\n\0\n", 6), {std::string("a\0b", 3), std::string(1, '\0')}},
-      {"CR is an ordinary byte", "a\r\nb\rc\n", {"a\r", "b\rc"}},
+      {"CR LF ends a line, a lone CR does not", "a\r\nb\rc\n", {"a", "b\rc"}},
       {"lines across refills", std::string(5000, 'x') + "\n" + std::string(9000, 'y') + "\nz",
        {std::string(5000, 'x'), std::string(9000, 'y'), "z"}},
   };

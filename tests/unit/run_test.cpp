@@ -39,6 +39,13 @@ Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input,
   return {status, out.written(), err.written(), in.reads()};
 }
 
+// Every line the program writes ends in CR LF.
+std::string crlf(const std::string& text) {
+  std::string out;
+  for (const char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return out;
+}
+
 constexpr const char* kUsage = "fieldsift: fieldsift, Ver 0.1\nusage: fieldsift \"Hoge:\"\n";
 
 TEST(RunTest, WrongCommandLineGivesUsageWithoutReading) {
@@ -46,7 +53,7 @@ TEST(RunTest, WrongCommandLineGivesUsageWithoutReading) {
            {"fieldsift"}, {"fieldsift", "a:", "b:"}}) {
     const Outcome o = run_with(args, {{"a: x\n"}});
     EXPECT_EQ(o.status, 2);
-    EXPECT_EQ(o.out, kUsage);
+    EXPECT_EQ(o.out, crlf(kUsage));
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(o.reads, 0U);
   }
@@ -88,15 +95,15 @@ TEST(RunTest, StatusAndReports) {
   for (const ReportCase& c : cases) {
     const Outcome o = run_with({"fieldsift", "a:"}, c.input, c.out_error);
     EXPECT_EQ(o.status, c.status) << c.what;
-    EXPECT_EQ(o.out, c.out) << c.what;
-    EXPECT_EQ(o.err, c.err) << c.what;
+    EXPECT_EQ(o.out, crlf(c.out)) << c.what;
+    EXPECT_EQ(o.err, crlf(c.err)) << c.what;
   }
 }
 
 TEST(RunTest, UsageToAFailingOutputIsReported) {
   const Outcome o = run_with({"fieldsift"}, {}, ENOSPC);
   EXPECT_EQ(o.status, 2);
-  EXPECT_EQ(o.err, "stdout: No space left on device\n");
+  EXPECT_EQ(o.err, "stdout: No space left on device\r\n");
 }
 
 TEST(RunTest, LongLinesAreNeitherSplitNorCut) {
@@ -107,14 +114,14 @@ TEST(RunTest, LongLinesAreNeitherSplitNorCut) {
   const std::string input = disguised + "\n x\n" + selected + "\n more\nC: " + body + "\n y\n";
   const Outcome o = run_with({"fieldsift", "a:"}, {{input}});
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out, selected + "\n more\n");
+  EXPECT_EQ(o.out, crlf(selected + "\n more\n"));
 }
 
 TEST(RunTest, LongSelectedLineEndsAtItsFirstNul) {
   std::string line = "A: " + std::string(100000, 'b');
   line[70000] = '\0';
   const Outcome o = run_with({"fieldsift", "a:"}, {{line + "\n x\n"}});
-  EXPECT_EQ(o.out, line.substr(0, 70000) + "\n x\n");
+  EXPECT_EQ(o.out, crlf(line.substr(0, 70000) + "\n x\n"));
 }
 
 TEST(RunTest, NameLongerThanTheLineBuffer) {
@@ -122,7 +129,7 @@ TEST(RunTest, NameLongerThanTheLineBuffer) {
   const std::string upper(70000, 'N');
   const std::string input = upper + " yes\n" + upper.substr(1) + "m no\n";
   const Outcome o = run_with({"fieldsift", name.c_str()}, {{input}});
-  EXPECT_EQ(o.out, upper + " yes\n");
+  EXPECT_EQ(o.out, crlf(upper + " yes\n"));
 }
 
 }  // namespace

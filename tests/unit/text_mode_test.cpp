@@ -1,0 +1,259 @@
+#include "textio/text_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "run.h"
+#include "support/scripted_channel.h"
+#include "textio/line_reader.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::ReadStep;
+using testing::ScriptedChannel;
+using testing::bytes_of;
+using testing::string_of;
+
+constexpr StreamKind kAllKinds[] = {StreamKind::Pipe, StreamKind::DiskFile, StreamKind::Device};
+
+// What successive refills deliver: the bytes, "<end>" or "<error N>".
+std::vector<std::string> deliveries(StreamKind kind, std::vector<ReadStep> reads, std::size_t calls,
+                                    std::size_t* step_backs = nullptr) {
+  ScriptedChannel channel(kind);
+  channel.script(std::move(reads));
+  TextStream stream{channel};
+  std::vector<std::string> out;
+  std::array<unsigned char, 64> buffer{};
+  for (std::size_t i = 0; i < calls; ++i) {
+    const IoResult r = text_read(stream, buffer);
+    if (r.error != 0) {
+      out.push_back("<error " + std::to_string(r.error) + ">");
+    } else if (r.count == 0) {
+      out.push_back("<end>");
+    } else {
+      out.push_back(string_of(std::span(buffer).first(r.count)));
+    }
+  }
+  if (step_backs != nullptr) *step_backs = channel.step_backs();
+  return out;
+}
+
+struct ReadCase {
+  const char* what;
+  std::vector<StreamKind> kinds;
+  std::vector<ReadStep> reads;
+  std::vector<std::string> delivered;
+  std::size_t step_backs = 0;
+};
+
+const std::vector<StreamKind> kPipeAndDevice = {StreamKind::Pipe, StreamKind::Device};
+const std::vector<StreamKind> kPipeAndFile = {StreamKind::Pipe, StreamKind::DiskFile};
+const std::vector<StreamKind> kEvery = {StreamKind::Pipe, StreamKind::DiskFile, StreamKind::Device};
+
+TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
+  const std::vector<ReadCase> cases = {
+      {"pairs within a read", kEvery, {{"a\r\nb\rc\r\r\n"}}, {"a\nb\rc\r\n", "<end>"}},
+      // A CR ending a read: one more byte settles it.
+      {"final CR then LF joins", kPipeAndDevice, {{"a\r"}, {"\nb"}}, {"a\n", "b", "<end>"}},
+      {"final CR then LF on a file: the LF is read again", {StreamKind::DiskFile},
+       {{"a\r"}, {"\nb"}}, {"a", "\nb", "<end>"}, 1},
+      {"a lone final CR then LF on a file joins", {StreamKind::DiskFile},
+       {{"\r"}, {"\nb"}}, {"\n", "b", "<end>"}},
+      {"final CR then another byte, held", kPipeAndDevice, {{"a\r"}, {"bc"}}, {"a\r", "bc", "<end>"}},
+      {"final CR then another byte, file steps back", {StreamKind::DiskFile},
+       {{"a\r"}, {"bc"}}, {"a\r", "bc", "<end>"}, 1},
+      {"lone final CR then another byte, file steps back", {StreamKind::DiskFile},
+       {{"\r"}, {"x"}}, {"\r", "x", "<end>"}, 1},
+      {"final CR then end of input", kEvery, {{"a\r"}}, {"a\r", "<end>"}},
+      {"final CR then a failed read", kEvery, {{"a\r"}, {"", EIO}, {"b"}},
+       {"a\r", "<error 5>", "b", "<end>"}},
+      {"held byte is delivered when the next read has nothing", kPipeAndDevice,
+       {{"a\r"}, {"b"}}, {"a\r", "b", "<end>"}},
+      {"held byte waits out a failed read", kPipeAndDevice, {{"a\r"}, {"b"}, {"", EIO}},
+       {"a\r", "<error 5>", "b", "<end>"}},
+      {"held CR is settled like any other", kPipeAndDevice, {{"a\r"}, {"\r\nb"}},
+       {"a\r", "\nb", "<end>"}},
+      {"held CR that ends its read is settled too", {StreamKind::Pipe},
+       {{"a\r"}, {"\r"}, {""}, {"\n"}}, {"a\r", "\n", "<end>"}},
+      // 0x1A ends the text of a pipe or file for good.
+      {"mark in the middle", kPipeAndFile, {{"ab\x1a" "cd"}, {"ef"}}, {"ab", "<end>", "<end>"}},
+      {"mark at the start", kPipeAndFile, {{"\x1a" "ab"}, {"cd"}}, {"<end>", "<end>"}},
+      {"mark at the end", kPipeAndFile, {{"ab\x1a"}, {"cd"}}, {"ab", "<end>"}},
+      {"CR before the mark stays, needs no settling", kPipeAndFile, {{"a\r\x1a"}, {"\n"}},
+       {"a\r", "<end>"}},
+      {"held mark ends a pipe", {StreamKind::Pipe}, {{"a\r"}, {"\x1a" "b"}, {"c"}},
+       {"a\r", "<end>", "<end>"}},
+      {"mark on a file after a stepped-back CR", {StreamKind::DiskFile},
+       {{"a\r"}, {"\x1a" "b"}}, {"a\r", "<end>"}, 1},
+      // On a device 0x1A drops only the rest of its read.
+      {"device: mark in the middle", {StreamKind::Device}, {{"ab\x1a" "cd\n"}, {"ef"}},
+       {"ab", "ef", "<end>"}},
+      {"device: mark at the start", {StreamKind::Device}, {{"\x1a" "ab"}, {"c"}},
+       {"<end>", "c", "<end>"}},
+      {"device: mark at the end", {StreamKind::Device}, {{"ab\x1a"}, {"cd"}}, {"ab", "cd", "<end>"}},
+      {"device: held mark drops the next read", {StreamKind::Device},
+       {{"a\r"}, {"\x1a" "b\n"}, {"c"}}, {"a\r", "<end>", "c", "<end>"}},
+  };
+  for (const ReadCase& c : cases) {
+    for (const StreamKind kind : c.kinds) {
+      std::size_t step_backs = 0;
+      EXPECT_EQ(deliveries(kind, c.reads, c.delivered.size(), &step_backs), c.delivered)
+          << c.what << ", kind " << static_cast<int>(kind);
+      EXPECT_EQ(step_backs, c.step_backs) << c.what;
+    }
+  }
+}
+
+TEST(TextReadTest, EndOfTextMarkStopsAskingTheSystem) {
+  ScriptedChannel channel(StreamKind::Pipe);
+  channel.script({{"a\x1a"}, {"b"}});
+  TextStream stream{channel};
+  std::array<unsigned char, 16> buffer{};
+  (void)text_read(stream, buffer);
+  const std::size_t reads = channel.reads();
+  EXPECT_EQ(text_read(stream, buffer).count, 0U);
+  EXPECT_EQ(channel.reads(), reads);
+}
+
+// The lines a pipe or file yields, by a direct reading of the rules: the
+// text ends at the first 0x1A, each CR LF is a line end, and so is each LF.
+std::vector<std::string> expected_lines(const std::string& input) {
+  const std::string text = input.substr(0, input.find('\x1a'));
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+      if (text[i] == '\r') ++i;
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += text[i];
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> read_lines(ScriptedChannel& channel) {
+  TextStream stream{channel};
+  LineReader reader(stream);
+  std::vector<unsigned char> buffer(kLineBufferSize);
+  std::vector<std::string> lines;
+  while (const std::optional<Line> line = reader.read_line(buffer)) lines.push_back(string_of(line->head));
+  return lines;
+}
+
+std::string random_text(std::mt19937& rng, std::size_t size) {
+  static constexpr char kAlphabet[] = "\r\r\r\n\n\n\x1a  ::aAbS";
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+  std::uniform_int_distribution<int> rare(0, 40);
+  std::string text;
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = kAlphabet[pick(rng)];
+    text += (c == '\x1a' && rare(rng) != 0) ? 'b' : c;  // keep the mark rare
+  }
+  return text;
+}
+
+void script_random_cuts(ScriptedChannel& channel, std::mt19937& rng, const std::string& input) {
+  std::uniform_int_distribution<std::size_t> cut(1, 12);
+  for (std::size_t pos = 0; pos < input.size();) {
+    const std::size_t n = std::min(cut(rng), input.size() - pos);
+    channel.script_chunks(input.substr(pos, n), n);
+    pos += n;
+  }
+}
+
+TEST(TextReadPropertyTest, LinesDoNotDependOnWhereReadsAreCut) {
+  std::mt19937 rng(20261207);
+  std::uniform_int_distribution<std::size_t> size(0, 300);
+  for (int round = 0; round < 3000; ++round) {
+    const std::string input = random_text(rng, size(rng));
+    const std::vector<std::string> expected = expected_lines(input);
+    for (const StreamKind kind : {StreamKind::Pipe, StreamKind::DiskFile}) {
+      ScriptedChannel whole(kind);
+      whole.script({{input}});
+      ASSERT_EQ(read_lines(whole), expected) << "one read, kind " << static_cast<int>(kind);
+      ScriptedChannel cut(kind);
+      script_random_cuts(cut, rng, input);
+      ASSERT_EQ(read_lines(cut), expected) << "random reads, kind " << static_cast<int>(kind);
+    }
+  }
+}
+
+std::string run_filter(const std::string& input, std::mt19937& rng) {
+  ScriptedChannel in(StreamKind::Pipe);
+  ScriptedChannel out(StreamKind::Pipe);
+  ScriptedChannel err(StreamKind::Pipe);
+  script_random_cuts(in, rng, input);
+  TextStream in_text{in};
+  TextStream out_text{out};
+  TextStream err_text{err};
+  LineReader reader(in_text);
+  LineWriter writer(out_text);
+  const RunStreams streams{reader, writer, err_text};
+  const char* const args[] = {"fieldsift", "aS:"};
+  EXPECT_EQ(finish_output(streams, run(args, streams)), 0);
+  return out.written();
+}
+
+TEST(TextReadPropertyTest, CrLfInputSelectsWhatLfInputDoes) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<std::size_t> size(0, 400);
+  for (int round = 0; round < 1000; ++round) {
+    const std::string lf = random_text(rng, size(rng));
+    std::string crlf;
+    for (std::size_t i = 0; i < lf.size(); ++i) {
+      if (lf[i] == '\n' && (i == 0 || lf[i - 1] != '\r')) crlf += '\r';
+      crlf += lf[i];
+    }
+    ASSERT_EQ(run_filter(crlf, rng), run_filter(lf, rng)) << "input: " << lf;
+  }
+}
+
+struct WriteCase {
+  const char* what;
+  std::string source;
+  std::vector<std::size_t> pieces;
+};
+
+TEST(TextWriteTest, LineFeedsBecomeCrLfInPiecesOfAboutAKilobyte) {
+  const std::vector<WriteCase> cases = {
+      {"short line", "ab\n", {4}},
+      {"a run of line feeds", std::string(3000, '\n'), {1024, 1024, 1024, 1024, 1024, 880}},
+      {"a LF that arrives last makes a piece one longer", std::string(1023, 'a') + "\n", {1025}},
+      {"plain bytes", std::string(2500, 'a'), {1024, 1024, 452}},
+      {"CR unchanged", "a\r\n", {4}},
+  };
+  for (const WriteCase& c : cases) {
+    ScriptedChannel channel(StreamKind::Pipe);
+    TextStream stream{channel};
+    const IoResult r = text_write(stream, bytes_of(c.source));
+    EXPECT_EQ(r.error, 0);
+    EXPECT_EQ(r.count, c.source.size());
+    std::string expected;
+    for (const char ch : c.source) expected += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    EXPECT_EQ(channel.written(), expected) << c.what;
+    std::vector<std::size_t> sizes;
+    for (const std::string& piece : channel.pieces()) sizes.push_back(piece.size());
+    EXPECT_EQ(sizes, c.pieces) << c.what;
+  }
+}
+
+TEST(TextWriteTest, ShortWriteEndsTheRequest) {
+  ScriptedChannel channel(StreamKind::Pipe);
+  channel.fail_writes_after(1500, ENOSPC);
+  TextStream stream{channel};
+  const IoResult r = text_write(stream, bytes_of(std::string(4000, 'a')));
+  EXPECT_EQ(r.error, ENOSPC);
+  EXPECT_EQ(r.count, 1024U);  // the source bytes of the one whole piece that went out
+  EXPECT_EQ(channel.pieces().size(), 2U);
+}
+
+}  // namespace
+}  // namespace fieldsift
