@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,7 @@ Child start(std::vector<std::string> args, StdDescriptors fds) {
 }
 
 // Every line the program writes ends so: selected lines, usage and reports.
-constexpr std::string_view kLineEnd = "\n";
+constexpr std::string_view kLineEnd = "\r\n";
 
 void add_line(std::string& text, std::string_view line) {
   text.append(line);
@@ -309,6 +310,85 @@ TEST(InputKindTest, FileAndPipeGiveTheSameLines) {
   EXPECT_TRUE(finished(run_piped({"Subject:"}, digest), 0, digest_subjects(), ""));
 }
 
+// CR LF line ends, and the 0x1A end-of-text mark.
+
+std::string with_crlf(std::string_view lf_text) {
+  std::string out;
+  for (const char c : lf_text) c == '\n' ? out.append("\r\n") : out.append(1, c);
+  return out;
+}
+
+// stdin is a pipe fed in pieces of `piece` bytes with a pause after each, so
+// the program's reads tend to end where the pieces do.
+Outcome run_piped_in_pieces(std::vector<std::string> args, std::string input, std::size_t piece) {
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start(std::move(args), {in.read.get(), out.write.get(), err.write.get()});
+  in.read.reset();
+  std::thread feeder([to = std::move(in.write), &input, piece]() mutable {
+    for (std::size_t pos = 0; pos < input.size(); pos += piece) {
+      if (!write_all(to.get(), std::string_view(input).substr(pos, piece))) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    to.reset();
+  });
+  Outcome outcome = collect(child, out, err);
+  feeder.join();
+  return outcome;
+}
+
+TEST(TextModeTest, CrLfMailGivesWhatItsLfTwinGives) {
+  const Fd reader = open_path(kDigest, O_RDONLY);
+  const std::string lf = read_up_to(reader.get(), static_cast<std::size_t>(file_size(reader.get())));
+  const Fd file = file_holding(with_crlf(lf));
+  EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, digest_subjects(), ""));
+  EXPECT_TRUE(finished(run_piped({"Subject:"}, with_crlf(lf)), 0, digest_subjects(), ""));
+}
+
+// Lines whose CR is the last byte of a 4,096-byte read (offsets 4,095,
+// 8,191 and 12,287), so one more byte must settle it; the third CR stands
+// alone and must stay part of its line.
+struct Straddle {
+  std::string input;
+  std::string output;
+};
+
+Straddle straddling_pairs() {
+  const std::string first = long_line("Subject: first ", 4095);                 // CR at 4,095
+  const std::string second = long_line(" folded ", 8191 - 4097);                // CR at 8,191
+  const std::string third = long_line(" lone CR follows ", 12287 - 8193) + "\rtail";  // CR at 12,287
+  Straddle s;
+  s.input = first + "\r\n" + second + "\r\n" + third + "\r\nOther: x\r\n more\r\nSubject: end";
+  s.output = written({first, second, third, "Subject: end"});
+  return s;
+}
+
+TEST(TextModeTest, CrLfAcrossReadBoundariesFromAFile) {
+  const Straddle s = straddling_pairs();
+  ASSERT_EQ(s.input.substr(4095, 2), "\r\n");
+  ASSERT_EQ(s.input.substr(8191, 2), "\r\n");
+  ASSERT_EQ(s.input.substr(12287, 2), "\rt");
+  const Fd file = file_holding(s.input);
+  EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, s.output, ""));
+}
+
+TEST(TextModeTest, CrLfAcrossReadBoundariesThroughAPipe) {
+  const Straddle s = straddling_pairs();
+  EXPECT_TRUE(finished(run_piped_in_pieces({"Subject:"}, s.input, kBlockSize), 0, s.output, ""));
+}
+
+// Nothing after a 0x1A is ever seen; the partial line before it is the last.
+TEST(TextModeTest, EndOfTextMarkEndsTheInput) {
+  const std::string input =
+      "Subject: one\r\n two\r\nSubject: partial\x1aSubject: hidden\r\n more\r\n";
+  const std::string output = written({"Subject: one", " two", "Subject: partial"});
+  const Fd file = file_holding(input);
+  EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, output, ""));
+  EXPECT_TRUE(finished(run_piped({"Subject:"}, input), 0, output, ""));
+  EXPECT_TRUE(finished(run_piped_in_pieces({"Subject:"}, input, 3), 0, output, ""));
+}
+
 // When selected lines reach stdout.
 
 // A selected line of 100 bytes with its line feed, so block sizes are easy to count.
@@ -316,21 +396,29 @@ std::string numbered_field(std::size_t n) {
   return long_line("Subject: number " + std::to_string(n) + " ", 99);
 }
 
+// The program's own text as the system gets it: each line feed as CR LF.
+std::string as_written(std::string_view text) {
+  std::string out;
+  for (const char c : text) c == '\n' ? out.append(kLineEnd) : out.append(1, c);
+  return out;
+}
+
 TEST(BufferingTest, PipeOutputComesInWholeBlocks) {
   // 30 selected lines are short of a block, yet would pass any smaller one;
-  // 20 more go past the first block but not up to the next.
+  // 20 more go past the first block but not up to the next. A block is
+  // counted in the program's own text, before its line feeds become CR LF.
   std::string early;
   std::string late;
-  std::string output;
+  std::string text;
   for (std::size_t n = 0; n < 50; ++n) {
     (n < 30 ? early : late) += mail({numbered_field(n), "X-Other: not selected"});
-    add_line(output, numbered_field(n));
+    text += mail({numbered_field(n)});
     if (n == 29) {
-      ASSERT_LT(output.size(), kBlockSize);
+      ASSERT_LT(text.size(), kBlockSize);
     }
   }
-  ASSERT_GT(output.size(), kBlockSize);
-  ASSERT_LT(output.size(), 2 * kBlockSize);
+  ASSERT_GT(text.size(), kBlockSize);
+  ASSERT_LT(text.size(), 2 * kBlockSize);
   Pipe in = make_pipe();
   Pipe out = make_pipe();
   Pipe err = make_pipe();
@@ -340,9 +428,9 @@ TEST(BufferingTest, PipeOutputComesInWholeBlocks) {
   EXPECT_FALSE(readable_within(out.read.get(), kQuiet)) << "part of a block reached the pipe";
   ASSERT_TRUE(write_all(in.write.get(), late));
   EXPECT_TRUE(same_bytes("first block", read_arriving(out.read.get(), kPatience, kQuiet),
-                         std::string_view(output).substr(0, kBlockSize)));
+                         as_written(text.substr(0, kBlockSize))));
   in.write.reset();
-  EXPECT_TRUE(finished(collect(child, out, err), 0, output.substr(kBlockSize), ""));
+  EXPECT_TRUE(finished(collect(child, out, err), 0, as_written(text.substr(kBlockSize)), ""));
 }
 
 struct TerminalStep {
