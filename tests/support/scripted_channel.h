@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "textio/byte_channel.h"
@@ -25,12 +26,22 @@ class ScriptedChannel final : public ByteChannel {
   explicit ScriptedChannel(StreamKind kind = StreamKind::Pipe) : kind_(kind) {}
 
   // Scripts the reads; once the script runs out, every read is end of input.
-  void script(std::vector<ReadStep> steps) { steps_.assign(steps.begin(), steps.end()); }
+  void script(std::vector<ReadStep> steps) {
+    steps_.assign(steps.begin(), steps.end());
+    taken_ = 0;
+  }
 
   // Scripts input cut into reads of at most `chunk` bytes.
   void script_chunks(std::string_view input, std::size_t chunk) {
     for (std::size_t i = 0; i < input.size(); i += chunk)
       steps_.push_back({std::string(input.substr(i, chunk))});
+  }
+
+  // Every read hands out at most the next of these sizes (each at least 1),
+  // in turn: the system cutting its reads wherever it likes.
+  void cut_reads(std::vector<std::size_t> sizes) {
+    cuts_ = std::move(sizes);
+    next_cut_ = 0;
   }
 
   // Writes fail with `error` once `accept` more bytes have been taken.
@@ -50,11 +61,18 @@ class ScriptedChannel final : public ByteChannel {
       steps_.pop_front();
       return {0, error};
     }
-    const std::size_t n = std::min(into.size(), step.bytes.size());
-    std::copy_n(step.bytes.begin(), n, into.begin());
+    std::size_t n = std::min(into.size(), step.bytes.size() - taken_);
+    if (!cuts_.empty()) {
+      n = std::min(n, cuts_[next_cut_]);
+      next_cut_ = (next_cut_ + 1) % cuts_.size();
+    }
+    std::copy_n(step.bytes.begin() + static_cast<std::ptrdiff_t>(taken_), n, into.begin());
     if (n > 0) last_ = into[n - 1];
-    step.bytes.erase(0, n);
-    if (step.bytes.empty()) steps_.pop_front();
+    taken_ += n;
+    if (taken_ == step.bytes.size()) {
+      steps_.pop_front();
+      taken_ = 0;
+    }
     return {n, 0};
   }
 
@@ -71,6 +89,14 @@ class ScriptedChannel final : public ByteChannel {
     if (kind_ != StreamKind::DiskFile) return false;
     ++step_backs_;
     const char byte = static_cast<char>(last_);
+    if (taken_ > 0) {  // the front step is part read: the byte is in it, or it is cut to what is left
+      std::string& front = steps_.front().bytes;
+      if (front[taken_ - 1] == byte) {
+        --taken_;
+        return true;
+      }
+      front.erase(0, std::exchange(taken_, 0));
+    }
     if (!steps_.empty() && steps_.front().error == 0 && !steps_.front().bytes.empty()) {
       steps_.front().bytes.insert(steps_.front().bytes.begin(), byte);
     } else {
@@ -87,6 +113,9 @@ class ScriptedChannel final : public ByteChannel {
  private:
   StreamKind kind_;
   std::deque<ReadStep> steps_;
+  std::size_t taken_ = 0;  // bytes of the front step already read: no copying per read
+  std::vector<std::size_t> cuts_;
+  std::size_t next_cut_ = 0;
   std::string written_;
   std::vector<std::string> pieces_;
   std::size_t write_budget_ = static_cast<std::size_t>(-1);
