@@ -1,0 +1,108 @@
+// Fuzz target: text_write's staging. Bytes written in requests of any size
+// must reach the system as exactly the source with each LF as CR LF, in
+// pieces of 1,024 or 1,025 bytes but for the last of each request.
+//
+// Input: a byte R, then 1 + R % 8 request sizes of 2 bytes each (1 to
+// 4,100, used in turn); a flags byte (bit 0: writes fail once the system
+// has taken B bytes, bit 1: an empty request before each); 2 bytes B; the
+// rest is the source. Numbers are little-endian.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check.h"
+#include "line_model.h"
+#include "support/scripted_channel.h"
+#include "textio/text_mode.h"
+
+namespace fieldsift::fuzz {
+namespace {
+
+using testing::ScriptedChannel;
+using testing::bytes_of;
+
+constexpr std::size_t kPiece = 1024;  // a piece goes out once this much waits
+
+struct WriteCase {
+  std::vector<std::size_t> requests;
+  bool failing_writes = false;
+  bool empty_requests = false;
+  std::size_t write_budget = 0;
+  std::string source;
+};
+
+WriteCase decode(const std::uint8_t* data, std::size_t size) {
+  std::size_t pos = 0;
+  const auto byte = [&]() -> std::size_t { return pos < size ? data[pos++] : 0U; };
+  const auto two_bytes = [&]() {
+    const std::size_t low = byte();
+    return low | byte() << 8;
+  };
+  WriteCase c;
+  for (std::size_t n = 1 + byte() % 8; n > 0; --n) c.requests.push_back(1 + two_bytes() % 4100);
+  const std::size_t flags = byte();
+  c.failing_writes = (flags & 1U) != 0;
+  c.empty_requests = (flags & 2U) != 0;
+  c.write_budget = two_bytes();
+  if (pos < size) c.source.assign(reinterpret_cast<const char*>(data + pos), size - pos);
+  return c;
+}
+
+void check_empty_request(TextStream& stream, const ScriptedChannel& channel) {
+  const std::size_t pieces = channel.pieces().size();
+  const IoResult r = text_write(stream, {});
+  check(r.count == 0 && channel.pieces().size() == pieces, "an empty request writes something");
+}
+
+void check_piece_sizes(const std::vector<std::string>& pieces, std::size_t first) {
+  for (std::size_t i = first; i < pieces.size(); ++i) {
+    check(pieces[i].size() <= kPiece + 1, "a piece is larger than 1,025 bytes");
+    if (i + 1 < pieces.size()) check(pieces[i].size() >= kPiece, "a piece goes out before 1,024 bytes wait");
+  }
+}
+
+void write_request(TextStream& stream, const ScriptedChannel& channel, std::string_view request) {
+  const std::size_t first_piece = channel.pieces().size();
+  const std::size_t before = channel.written().size();
+  const IoResult r = text_write(stream, bytes_of(request));
+  const std::string_view taken = std::string_view(channel.written()).substr(before);
+  const std::string translated = with_crlf_line_ends(request);
+  check(r.count <= request.size(), "text_write counts more bytes than it was given");
+  if (r.error == 0) {
+    check(r.count == request.size(), "text_write counts fewer bytes than it wrote");
+    check_equal(taken, translated, "text_write does not write the request with LF as CR LF");
+    check_piece_sizes(channel.pieces(), first_piece);
+  } else {
+    check(r.error == EIO, "text_write answers another failure than the system's");
+    check(translated.starts_with(taken), "text_write writes bytes that are not the request's");
+    check(taken.starts_with(with_crlf_line_ends(request.substr(0, r.count))),
+          "text_write counts source bytes that did not go out");
+  }
+}
+
+}  // namespace
+}  // namespace fieldsift::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace fieldsift::fuzz;
+  const WriteCase c = decode(data, size);
+  ScriptedChannel channel(fieldsift::StreamKind::Pipe);
+  if (c.failing_writes) channel.fail_writes_after(c.write_budget, EIO);
+  fieldsift::TextStream stream{channel};
+  const std::string_view source = c.source;
+  for (std::size_t pos = 0, i = 0; pos < source.size(); ++i) {
+    if (c.empty_requests) check_empty_request(stream, channel);
+    const std::size_t n = std::min(c.requests[i % c.requests.size()], source.size() - pos);
+    write_request(stream, channel, source.substr(pos, n));
+    pos += n;
+  }
+  const std::string expected = with_crlf_line_ends(source);
+  const std::size_t kept = c.failing_writes ? std::min(c.write_budget, expected.size()) : expected.size();
+  check_equal(channel.written(), std::string_view(expected).substr(0, kept),
+              "the system does not get the source with each LF as CR LF");
+  return 0;
+}
