@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
+
+Each seed is laid out as the target's input format says (line_case.h and
+text_write_fuzzer.cpp). Run it again after a change to either format.
+"""
+import pathlib
+import shutil
+
+PIPE, FILE, DEVICE = 0, 1, 2
+WRONG_COMMAND_LINE, FAILING_WRITES, GONE_READER = 0x10, 0x20, 0x40
+
+
+def le(n, size):
+    return n.to_bytes(size, "little")
+
+
+def cut_code(cut):
+    if cut <= 32:
+        return cut - 1
+    return 0x8000 + (cut - 1 - 0x8000) % 8193  # decodes as 1 + code % 8193
+
+
+def line_case(body, name=b"Subject:", kind=PIPE, out=PIPE, cuts=(), stretch=0, at=0,
+              request=256, line_buffer=257, skip=0, budget=0, flags=0):
+    code = 0 if stretch == 0 else 0xEFFF + -(-stretch // 18)
+    return (bytes([kind | out << 2 | flags, len(name)]) + name + bytes([len(cuts)])
+            + b"".join(le(cut_code(c), 2) for c in cuts) + le(code, 2) + le(at, 2)
+            + bytes([request - 1, line_buffer - 2, skip]) + le(budget, 2) + body)
+
+
+def write_case(body, requests=(4096,), flags=0, budget=0):
+    return (bytes([len(requests) - 1]) + b"".join(le(r - 1, 2) for r in requests)
+            + bytes([flags]) + le(budget, 2) + body)
+
+
+MESSAGE = (b"From: Ann Example <ann@example.org>\r\nTo: team@example.org\r\n"
+           b"Subject: Quarterly figures for the\r\n\tnorth-east region\r\n"
+           b"Date: Mon, 7 Dec 2026 09:00:00 +0100\r\n\r\nHello all,\r\n.\r\n"
+           b"Subject: a body line\r\n  indented\r\n")
+WORKED = b"From: x\nHoge: one\n two\nOther: three\n four\nhoge:five\n.\n six\n\n seven\nHoge: eight\n"
+MBOX = (b"From ann Mon Dec  7 09:00:00 2026\nSubject: caf\xc3\xa9\n \xe2\x80\x94 more\n"
+        b"Received: from a\r\n\tby b\rX-Bare-CR: \r\n\nbody\n..\n. \n \n\t\n"
+        b"SUBJECT:shout\n\x80Subject: no\n")
+
+
+def pair_at_4095(kind):
+    # The CR of a CR LF pair is the last byte of the first 4,096-byte read.
+    filler = b"Subject: " + b"x" * (4095 - 9) + b"\r\n continued\r\nOther: y\r\n"
+    return line_case(filler, kind=kind, cuts=())
+
+
+LINE_PATH = {
+    "message_crlf": line_case(MESSAGE, cuts=(7, 1, 30)),
+    "worked_example": line_case(WORKED, name=b"Hoge:", kind=FILE, cuts=(3,)),
+    "mbox_empty_name": line_case(MBOX, name=b"", kind=PIPE, out=DEVICE, cuts=(2, 5)),
+    "pair_at_4095_pipe": pair_at_4095(PIPE),
+    "pair_at_4095_file": pair_at_4095(FILE),
+    "pair_at_4095_device": pair_at_4095(DEVICE),
+    "mark_pipe": line_case(b"Subject: a\n b\x1a c\nSubject: d\n", cuts=(4,)),
+    "mark_after_cr_file": line_case(b"Subject: a\r\x1a\n", kind=FILE, cuts=(11,)),
+    "mark_device": line_case(b"Subject: a\x1a lost\n b\nSubject: c\n", kind=DEVICE, cuts=(13, 6)),
+    "nul": line_case(b"Subject: a\0hidden\n\0 blank\n b\nA:\0\n", name=b"a:", cuts=(1,)),
+    "long_line": line_case(b"Subject: x\n y\n", kind=FILE, stretch=70000, at=9,
+                           line_buffer=17, skip=0x55),
+    "usage": line_case(b"Subject: x\n", flags=WRONG_COMMAND_LINE),
+    "failing_writes": line_case(MESSAGE, flags=FAILING_WRITES, budget=40),
+    "gone_reader": line_case(MESSAGE, out=DEVICE, flags=FAILING_WRITES | GONE_READER, budget=3),
+}
+
+TEXT_WRITE = {
+    "message": write_case(MESSAGE.replace(b"\r\n", b"\n"), requests=(1, 7, 4096)),
+    "line_feeds": write_case(b"\n" * 3000, requests=(1000, 1)),
+    "lf_last_in_piece": write_case(b"a" * 1023 + b"\n" + b"b" * 1100, requests=(1024,)),
+    "no_line_feed": write_case(b"c" * 5000, requests=(4100,), flags=2),
+    "failing": write_case(b"d\n" * 1200, requests=(4096,), flags=1, budget=1500),
+}
+
+
+def main():
+    root = pathlib.Path(__file__).resolve().parent / "corpus"
+    for target, seeds in (("line_path", LINE_PATH), ("text_write", TEXT_WRITE)):
+        folder = root / target
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        for name, data in seeds.items():
+            (folder / name).write_bytes(data)
+
+
+if __name__ == "__main__":
+    main()
