@@ -81,7 +81,6 @@ void LineReader::skip_rest() {
   }
 }
 
-
 void LineReader::skip_lines_not_starting_with(unsigned char first) {
   skip_rest();
   const auto key = static_cast<unsigned char>(first | 0x20);  // A-Z and a-z alike, and a few more
