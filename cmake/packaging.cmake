@@ -21,8 +21,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps (from dpkg-dev) finds the libc and C++ runtime versions the
-# binary needs, so the Depends field matches whatever machine built it.
+# dpkg-shlibdeps (from dpkg-dev) finds the shared libraries the binary needs
+# and their versions, so the Depends field matches the machine that built it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 include(CPack)
