@@ -19,7 +19,7 @@ function row(label, command, bytes,    us) {
 }
 
 function ratio(label, of_medians, per_round, goal) {
-  printf "%-36s %10.2f %10.2f", label, of_medians, median(per_round)
+  printf "%-36s %10.3f %10.3f", label, of_medians, median(per_round)
   if (goals) printf "   >= %.2f %s", goal, (of_medians >= goal ? "met" : "NOT MET")
   printf "\n"
 }
