@@ -88,6 +88,7 @@ verify() {  # OUTPUT WHAT
   cmp -s "$expected" "$1" && return
   echo "FAIL: fieldsift's output for the $2 mailbox differs from the expected lines:" >&2
   cmp "$expected" "$1" >&2 || true
+  ((keep)) || echo "(run again with --keep to look at the files)" >&2
   exit 1
 }
 
