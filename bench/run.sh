@@ -57,7 +57,8 @@ fi
 fieldsift=${fieldsift:-$build/fieldsift}
 generator=${generator:-$build/bench/make_mailbox}
 trivial=${trivial:-$build/bench/trivial}
-for tool in "$fieldsift" "$generator" "$trivial"; do
+read_floor=$build/bench/read_floor
+for tool in "$fieldsift" "$generator" "$trivial" "$read_floor"; do
   [[ -x $tool ]] || die "$tool is missing: cmake --preset bench && cmake --build --preset bench"
 done
 
@@ -70,11 +71,12 @@ fi
 lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
 
 # The commands compared; stdin and stdout are regular files.
+cmd_floor() { "$read_floor" <"$lf"; }
 cmd_dd() { dd if="$lf" bs=4096 of=/dev/null status=none; }
 cmd_grep() { grep -i '^subject:' "$lf" >"$work/out.grep"; }
 cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
 cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
-commands=(dd grep lf crlf)
+commands=(floor dd grep lf crlf)
 
 # Runs one command; its wall time in microseconds lands in `elapsed`.
 timed() {
