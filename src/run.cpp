@@ -35,6 +35,16 @@ void write_selected(const Line& line, LineReader& in, LineWriter& out) {
   (void)out.end_line();
 }
 
+// The next line the selector needs to see. Lines that cannot change
+// anything are passed over in bulk instead of one by one.
+std::optional<Line> next_line(LineReader& in, const HeaderSelector& selector,
+                              std::span<unsigned char> line_buffer) {
+  if (const std::optional<unsigned char> first = selector.awaited_first_byte()) {
+    in.skip_lines_not_starting_with(*first);
+  }
+  return in.read_line(line_buffer);
+}
+
 }  // namespace
 
 int run(std::span<const char* const> args, RunStreams streams) {
@@ -46,7 +56,7 @@ int run(std::span<const char* const> args, RunStreams streams) {
   // The head of every line reaches past the name, however long the name is.
   std::vector<unsigned char> line_buffer(std::max(kLineBufferSize, name.size() + 1));
   HeaderSelector selector(name);
-  while (const std::optional<Line> line = streams.in.read_line(line_buffer)) {
+  while (const std::optional<Line> line = next_line(streams.in, selector, line_buffer)) {
     if (selector.feed(line->head)) write_selected(*line, streams.in, streams.out);
   }
   if (streams.in.failed()) {

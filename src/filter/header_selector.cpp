@@ -16,6 +16,11 @@ bool HeaderSelector::starts_with_name(std::span<const unsigned char> line) const
   return true;
 }
 
+std::optional<unsigned char> HeaderSelector::awaited_first_byte() const {
+  if (state_ == State::Printing || folded_name_.empty()) return std::nullopt;
+  return static_cast<unsigned char>(folded_name_[0]);
+}
+
 bool HeaderSelector::feed(std::span<const unsigned char> line) {
   switch (classify(line)) {
     case LineKind::Blank:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ class HeaderSelector {
 
   // Whether the line is to be written; moves the state.
   [[nodiscard]] bool feed(std::span<const unsigned char> line);
+
+  // While no field is being printed, only a line whose first byte folds to
+  // this one can change anything; none when any line might.
+  [[nodiscard]] std::optional<unsigned char> awaited_first_byte() const;
 
  private:
   enum class State { Skipping, Printing };

@@ -4,9 +4,15 @@
 #include <cassert>
 #include <cstring>
 
+#include "textio/byte_scan.h"
+
 namespace fieldsift {
 
 bool LineReader::refill() {
+  if (end_pending_) {
+    end_pending_ = false;
+    return false;
+  }
   const IoResult r = text_read(in_, buffer_);
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;
@@ -72,6 +78,35 @@ std::span<const unsigned char> LineReader::read_rest() {
 
 void LineReader::skip_rest() {
   while (!read_rest().empty()) {
+  }
+}
+
+void LineReader::skip_lines_not_starting_with(unsigned char first) {
+  skip_rest();
+  const auto key = static_cast<unsigned char>(first | 0x20);  // A-Z and a-z alike, and a few more
+  bool at_line_start = true;  // pos_ is where a line begins
+  for (;;) {
+    if (pos_ == end_) {
+      if (!refill()) {
+        // At a line start no line is left; inside one, the end ended that line
+        // and the next line is read afresh.
+        if (at_line_start) {
+          end_pending_ = true;
+          return;
+        }
+        at_line_start = true;
+        continue;
+      }
+    }
+    if (at_line_start && (buffer_[pos_] | 0x20) == key) return;
+    const unsigned char* const begin = buffer_.data();
+    const unsigned char* const hit = find_line_start(begin + pos_, begin + end_, key);
+    if (hit != begin + end_) {
+      pos_ = static_cast<std::size_t>(hit - begin);
+      return;
+    }
+    at_line_start = buffer_[end_ - 1] == '\n';
+    pos_ = end_;
   }
 }
 

@@ -33,6 +33,12 @@ class LineReader {
   // The next piece of the current line beyond its head; empty once it has ended.
   [[nodiscard]] std::span<const unsigned char> read_rest();
 
+  // Passes over whole lines until one begins with first or with first with
+  // bit 0x20 flipped (which covers both cases of a letter), stopping at its
+  // start, or until no line is left. Reads exactly as the read_line calls it
+  // stands for would have.
+  void skip_lines_not_starting_with(unsigned char first);
+
   // Whether any read has failed during the run, and the latest failure's number.
   [[nodiscard]] bool failed() const { return failed_; }
   [[nodiscard]] int error() const { return error_; }
@@ -46,6 +52,7 @@ class LineReader {
   std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
   std::size_t end_ = 0;
   bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead
+  bool end_pending_ = false;  // a skip met the end of input at a line start; the next refill answers it
   bool failed_ = false;   // once set, stays set
   int error_ = 0;
 };

@@ -1,38 +1,24 @@
 #include "textio/text_mode.h"
 
+#include <algorithm>
 #include <array>
-#include <cassert>
 #include <cstring>
+
+#include "textio/byte_scan.h"
 
 namespace fieldsift {
 namespace {
 
-unsigned char* find_byte(unsigned char* begin, unsigned char* end, unsigned char byte) {
-  void* hit = std::memchr(begin, byte, static_cast<std::size_t>(end - begin));
-  return hit != nullptr ? static_cast<unsigned char*>(hit) : end;
-}
-
-// Turns each CR LF within the bytes into one LF, in place, and answers the
-// new length. A CR not followed by LF stays, so the result ends in a CR
-// exactly when the bytes do.
-std::size_t join_crlf(std::span<unsigned char> bytes) {
-  unsigned char* const end = bytes.data() + bytes.size();
-  unsigned char* src = find_byte(bytes.data(), end, kCarriageReturn);
-  unsigned char* dst = src;  // dst <= src; [bytes.data(), dst) is translated
-  while (src != end) {
-    if (src + 1 != end && src[1] == kLineFeed) {
-      *dst++ = kLineFeed;
-      src += 2;
-    } else {
-      *dst++ = kCarriageReturn;
-      src += 1;
-    }
-    unsigned char* const next = find_byte(src, end, kCarriageReturn);
-    std::memmove(dst, src, static_cast<std::size_t>(next - src));
-    dst += next - src;
-    src = next;
-  }
-  return static_cast<std::size_t>(dst - bytes.data());
+// Turns each CR LF within the bytes into one LF and answers the new length.
+// A CR not followed by LF stays, so the result ends in a CR exactly when the
+// bytes do. Bytes before the first CR are left where they are.
+std::size_t join_crlf(TextStream& stream, std::span<unsigned char> bytes) {
+  auto* const cr = static_cast<unsigned char*>(std::memchr(bytes.data(), kCarriageReturn, bytes.size()));
+  if (cr == nullptr) return bytes.size();
+  const auto head = static_cast<std::size_t>(cr - bytes.data());
+  const std::size_t tail = bytes.size() - head;
+  std::memcpy(stream.scratch.data(), cr, tail);
+  return head + drop_cr_before_lf(stream.scratch.data(), tail, cr);
 }
 
 // The read ended in a CR, now at delivered[size - 1]. One more byte tells
@@ -60,6 +46,7 @@ std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> deliver
 }  // namespace
 
 IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
+  into = into.first(std::min(into.size(), stream.scratch.size()));
   if (stream.eof_mark || into.empty()) return {};
   if (stream.pending_error != 0) {
     const int error = stream.pending_error;
@@ -79,7 +66,7 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
     bytes = bytes.first(static_cast<std::size_t>(mark - bytes.data()));
     if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
   }
-  std::size_t size = join_crlf(bytes);
+  std::size_t size = join_crlf(stream, bytes);
   if (mark == nullptr && size > 0 && into[size - 1] == kCarriageReturn)
     size = settle_final_cr(stream, into.first(size));
   return {size, 0};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 
@@ -17,6 +18,7 @@ struct TextStream {
   bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
   std::optional<unsigned char> lookahead;  // read early to settle a CR; goes in front of the next read
   int pending_error = 0;  // a read failed while settling a CR; the next call answers it
+  std::array<unsigned char, 4096> scratch{};  // where a read's bytes wait while CR LF pairs are joined
 };
 
 inline constexpr unsigned char kCarriageReturn = '\r';
@@ -27,8 +29,9 @@ inline constexpr unsigned char kEndOfFileMark = 0x1A;
 // over; a LF that arrives last makes a piece one byte longer.
 inline constexpr std::size_t kWritePieceSize = 1024;
 
-// One refill: at most into.size() bytes of text, each CR LF delivered as one
-// LF; count 0 without error is end of input.
+// One refill: at most into.size() bytes of text (and at most the size of the
+// stream's scratch buffer), each CR LF delivered as one LF; count 0 without
+// error is end of input.
 [[nodiscard]] IoResult text_read(TextStream& stream, std::span<unsigned char> into);
 
 // Hands bytes of text to the system, each LF as CR LF; count is how many

@@ -1,0 +1,152 @@
+// Micro-benchmarks of the hot loops, through the program's own interfaces,
+// over a generated mailbox held in memory. Each reports bytes per second.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "filter/header_selector.h"
+#include "mailbox.h"
+#include "run.h"
+#include "textio/byte_channel.h"
+#include "textio/line_reader.h"
+#include "textio/line_writer.h"
+#include "textio/text_mode.h"
+
+namespace fieldsift {
+namespace {
+
+constexpr std::size_t kMailboxBytes = 4'000'000;
+
+// Serves bytes from memory as a disk file would, once through or round and
+// round without end; writes are counted and dropped.
+class MemoryChannel final : public ByteChannel {
+ public:
+  explicit MemoryChannel(std::string_view bytes = {}, bool repeat = false)
+      : bytes_(bytes), repeat_(repeat) {}
+
+  StreamKind kind() const override { return StreamKind::DiskFile; }
+
+  IoResult read(std::span<unsigned char> into) override {
+    if (pos_ == bytes_.size() && repeat_) pos_ = 0;
+    const std::size_t n = std::min(into.size(), bytes_.size() - pos_);
+    std::memcpy(into.data(), bytes_.data() + pos_, n);
+    pos_ += n;
+    read_ += n;
+    return {n, 0};
+  }
+  IoResult write(std::span<const unsigned char> bytes) override {
+    written_ += bytes.size();
+    return {bytes.size(), 0};
+  }
+  bool step_back() override {
+    pos_ = (pos_ == 0 ? bytes_.size() : pos_) - 1;
+    --read_;
+    return true;
+  }
+
+  [[nodiscard]] std::size_t bytes_read() const { return read_; }
+  [[nodiscard]] std::size_t bytes_written() const { return written_; }
+
+ private:
+  std::string_view bytes_;
+  bool repeat_;
+  std::size_t pos_ = 0;  // pos_ <= bytes_.size(); the next read starts here
+  std::size_t read_ = 0;
+  std::size_t written_ = 0;
+};
+
+const std::string& mailbox(bool crlf) {
+  static const std::string lf = bench::make_mailbox(kMailboxBytes);
+  static const std::string crlf_text = [] {
+    std::string text;
+    bench::append_crlf(lf, text);
+    return text;
+  }();
+  return crlf ? crlf_text : lf;
+}
+
+std::int64_t processed(const benchmark::State& state, std::size_t bytes_per_iteration) {
+  return static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes_per_iteration);
+}
+
+// One refill of the stream buffer from the same 4 KB of mail, again and again.
+void text_read_4k(benchmark::State& state) {
+  MemoryChannel channel(std::string_view(mailbox(state.range(0) != 0)).substr(0, kStreamBufferSize), true);
+  TextStream stream{channel};
+  std::array<unsigned char, kStreamBufferSize> buffer{};
+  for (auto _ : state) {
+    const IoResult r = text_read(stream, buffer);
+    benchmark::DoNotOptimize(r);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(channel.bytes_read()));
+}
+BENCHMARK(text_read_4k)->ArgName("crlf")->Arg(0)->Arg(1);
+
+void read_line(benchmark::State& state) {
+  const std::string& mail = mailbox(state.range(0) != 0);
+  std::vector<unsigned char> line_buffer(kLineBufferSize);
+  for (auto _ : state) {
+    MemoryChannel channel(mail);
+    TextStream stream{channel};
+    LineReader reader(stream);
+    while (const std::optional<Line> line = reader.read_line(line_buffer))
+      benchmark::DoNotOptimize(line->head.data());
+  }
+  state.SetBytesProcessed(processed(state, mail.size()));
+}
+BENCHMARK(read_line)->ArgName("crlf")->Arg(0)->Arg(1);
+
+void header_selector_feed(benchmark::State& state) {
+  const std::string& mail = mailbox(false);
+  std::vector<std::span<const unsigned char>> lines;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(mail.data());
+  for (std::size_t start = 0, end; start < mail.size(); start = end + 1) {
+    end = mail.find('\n', start);
+    lines.emplace_back(bytes + start, end - start);
+  }
+  for (auto _ : state) {
+    HeaderSelector selector("Subject:");
+    std::size_t selected = 0;
+    for (const auto& line : lines) selected += selector.feed(line) ? 1 : 0;
+    benchmark::DoNotOptimize(selected);
+  }
+  state.SetBytesProcessed(processed(state, mail.size()));
+}
+BENCHMARK(header_selector_feed);
+
+// The whole program over the mailbox, its output counted and dropped; a count
+// other than the expected one is an error, not a figure.
+void run_mailbox(benchmark::State& state) {
+  const std::string& mail = mailbox(state.range(0) != 0);
+  std::string expected;
+  bench::ExpectedLines(std::string_view("Subject:")).feed(mailbox(false), expected);
+  const std::array<const char*, 2> args = {"fieldsift", "Subject:"};
+  for (auto _ : state) {
+    MemoryChannel in(mail), out, err;
+    TextStream in_text{in}, out_text{out}, err_text{err};
+    LineReader reader(in_text);
+    LineWriter writer(out_text);
+    const RunStreams streams{reader, writer, err_text};
+    const int status = finish_output(streams, run(args, streams));
+    if (status != kExitSuccess || out.bytes_written() != expected.size()) {
+      state.SkipWithError("fieldsift's output differs from the expected lines");
+      break;
+    }
+  }
+  state.SetBytesProcessed(processed(state, mail.size()));
+}
+BENCHMARK(run_mailbox)->ArgName("crlf")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace fieldsift
+
+BENCHMARK_MAIN();

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Times fieldsift against `dd bs=4096` and grep on a generated mailbox, in
+# interleaved rounds, checks its output byte for byte, and measures its peak
+# memory. Builds nothing: run `cmake --preset bench && cmake --build --preset
+# bench` first. See bench/README.md.
+set -euo pipefail
+export LC_ALL=C  # grep compares bytes; EPOCHREALTIME has a '.' in it
+
+usage() {
+  cat <<'EOF'
+usage: bench/run.sh [--size MB] [--rounds N] [--dir DIR] [--keep] [--quick]
+                    [--build DIR] [--fieldsift PATH] [--generator PATH] [--trivial PATH]
+  --size MB         mailbox size in millions of bytes (default 300; --quick: 5)
+  --rounds N        timed rounds (default 7; --quick: 1)
+  --dir DIR         where the mailboxes go (default /tmp); removed unless --keep
+  --quick           a small, fast run that checks everything works; no goals
+  --build DIR       take fieldsift, bench/make_mailbox and bench/trivial from DIR
+                    (default build/bench, else build/release)
+EOF
+}
+
+die() {
+  echo "run.sh: $*" >&2
+  exit 1
+}
+
+size="" rounds="" parent=/tmp keep=0 quick=0 build="" fieldsift="" generator="" trivial=""
+while (($#)); do
+  case $1 in
+    --size) size=${2:?}; shift 2 ;;
+    --rounds) rounds=${2:?}; shift 2 ;;
+    --dir) parent=${2:?}; shift 2 ;;
+    --keep) keep=1; shift ;;
+    --quick) quick=1; shift ;;
+    --build) build=${2:?}; shift 2 ;;
+    --fieldsift) fieldsift=${2:?}; shift 2 ;;
+    --generator) generator=${2:?}; shift 2 ;;
+    --trivial) trivial=${2:?}; shift 2 ;;
+    -h | --help) usage; exit 0 ;;
+    *) usage >&2; exit 2 ;;
+  esac
+done
+if ((quick)); then
+  size=${size:-5} rounds=${rounds:-1} no_lf_bytes=$((16 << 20))
+else
+  size=${size:-300} rounds=${rounds:-7} no_lf_bytes=$((1 << 30))
+fi
+((rounds >= 1)) || die "--rounds must be at least 1"
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [[ -z $build ]]; then
+  for dir in "$root/build/bench" "$root/build/release"; do
+    [[ -x $dir/bench/make_mailbox ]] && { build=$dir; break; }
+  done
+  build=${build:-$root/build/bench}
+fi
+fieldsift=${fieldsift:-$build/fieldsift}
+generator=${generator:-$build/bench/make_mailbox}
+trivial=${trivial:-$build/bench/trivial}
+read_floor=$build/bench/read_floor
+for tool in "$fieldsift" "$generator" "$trivial" "$read_floor"; do
+  [[ -x $tool ]] || die "$tool is missing: cmake --preset bench && cmake --build --preset bench"
+done
+
+work=$(mktemp -d "$parent/fieldsift-bench.XXXXXX")
+if ((keep)); then
+  trap 'echo "kept: $work"' EXIT
+else
+  trap 'rm -rf "$work"' EXIT
+fi
+lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
+
+# The commands compared; stdin and stdout are regular files.
+cmd_floor() { "$read_floor" <"$lf"; }
+cmd_dd() { dd if="$lf" bs=4096 of=/dev/null status=none; }
+cmd_grep() { grep -i '^subject:' "$lf" >"$work/out.grep"; }
+cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
+cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
+commands=(floor dd grep lf crlf)
+
+# Runs one command; its wall time in microseconds lands in `elapsed`.
+timed() {
+  local start=$EPOCHREALTIME
+  "cmd_$1" || die "the $1 command failed with status $?"
+  local end=$EPOCHREALTIME
+  elapsed=$((${end/./} - ${start/./}))
+}
+
+verify() {  # OUTPUT WHAT
+  cmp -s "$expected" "$1" && return
+  echo "FAIL: fieldsift's output for the $2 mailbox differs from the expected lines:" >&2
+  cmp "$expected" "$1" >&2 || true
+  ((keep)) || echo "(run again with --keep to look at the files)" >&2
+  exit 1
+}
+
+# Peak resident memory, in KiB, of the command last run by under_time.
+under_time() { /usr/bin/time -f %M -o "$work/rss" "$@"; }
+last_rss() { tail -n 1 "$work/rss"; }
+
+measure_memory() {
+  if [[ ! -x /usr/bin/time ]]; then
+    echo "peak RSS: skipped, /usr/bin/time is missing (Debian package time)"
+    return
+  fi
+  local rss=() written
+  under_time "$trivial" </dev/null || die "$trivial failed"
+  rss+=("$(last_rss)")
+  under_time "$fieldsift" Subject: <"$lf" >"$work/out.lf" || die "fieldsift failed on the LF mailbox"
+  verify "$work/out.lf" LF
+  rss+=("$(last_rss)")
+  head -c "$no_lf_bytes" /dev/zero | tr '\0' x | under_time "$fieldsift" Subject: >/dev/null ||
+    die "fieldsift failed on the line without a line feed"
+  rss+=("$(last_rss)")
+  written=$({ printf 'Subject: '; head -c "$no_lf_bytes" /dev/zero | tr '\0' x; } |
+    under_time "$fieldsift" Subject: | wc -c) || die "fieldsift failed on the selected line without a line feed"
+  ((written == no_lf_bytes + 11)) || die "fieldsift wrote $written bytes of the selected line without a line feed"
+  rss+=("$(last_rss)")
+  report_memory "${rss[@]}"
+}
+
+report_memory() {  # TRIVIAL MAILBOX SKIPPED SELECTED (KiB)
+  local line=$((no_lf_bytes >> 20)) worst=$2
+  ((worst = $3 > worst ? $3 : worst, worst = $4 > worst ? $4 : worst))
+  printf '\npeak RSS                                    KiB   over trivial\n'
+  printf '%-40s %7d\n' "trivial C++ program" "$1"
+  printf '%-40s %7d %+8d\n' "fieldsift, LF mailbox" "$2" $(($2 - $1)) \
+    "fieldsift, $line MiB line, not selected" "$3" $(($3 - $1)) \
+    "fieldsift, $line MiB line, selected" "$4" $(($4 - $1))
+  local verdict=no
+  ((worst - $1 <= 1024)) && verdict=yes
+  echo "within 1 MiB of the trivial program: $verdict ($((worst - $1)) KiB at most)"
+}
+
+# Medians and ratios from lines "round command microseconds".
+report_speed() {
+  awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" -v goals=$((!quick)) \
+    -f "$root/bench/report.awk"
+}
+
+echo "fieldsift: $fieldsift"
+echo "mailbox: $size MB, $rounds round(s), in $work; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+"$generator" --size "$size" --expected Subject: "$expected" "$lf"
+"$generator" --size "$size" --crlf "$crlf"
+printf 'LF file %d bytes, CR LF file %d bytes, expected output %d bytes\n' \
+  "$(stat -c %s "$lf")" "$(stat -c %s "$crlf")" "$(stat -c %s "$expected")"
+
+# A first untimed round warms the page cache and checks the output.
+cat "$lf" "$crlf" >/dev/null
+for c in "${commands[@]}"; do timed "$c"; done
+verify "$work/out.lf" LF
+verify "$work/out.crlf" "CR LF"
+
+for ((round = 1; round <= rounds; round++)); do
+  for c in "${commands[@]}"; do
+    timed "$c"
+    echo "$round $c $elapsed"
+  done
+done >"$work/times"
+verify "$work/out.lf" LF
+verify "$work/out.crlf" "CR LF"
+echo "output: identical to the expected lines, LF and CR LF"
+report_speed <"$work/times"
+measure_memory

@@ -1,0 +1,118 @@
+#include "textio/byte_scan.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>  // the one instruction plain vector code cannot name
+#endif
+
+namespace fieldsift {
+namespace {
+
+// Sixteen bytes handled at once; the compiler maps this onto the machine's
+// vector registers where it has them and onto plain words where it has not.
+using Block = unsigned char __attribute__((vector_size(16)));
+using Mask = signed char __attribute__((vector_size(16)));
+
+constexpr std::size_t kBlockSize = sizeof(Block);
+
+Block load(const unsigned char* p) {
+  Block b;
+  std::memcpy(&b, p, sizeof b);
+  return b;
+}
+
+void store(unsigned char* p, Block b) { std::memcpy(p, &b, sizeof b); }
+
+// One bit for each byte of a mask, the first byte's in bit 0.
+#if defined(__SSE2__)
+std::uint32_t bits_of(Mask m) {
+  __m128i v;
+  std::memcpy(&v, &m, sizeof v);
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(v));
+}
+#else
+// Without the instruction for it: gathers the top bit of each byte into
+// the top byte of a product, eight bytes at a time.
+static_assert(std::endian::native == std::endian::little, "the first byte is the low one");
+std::uint32_t bits_of(Mask m) {
+  std::uint64_t halves[2];
+  std::memcpy(halves, &m, sizeof halves);
+  constexpr std::uint64_t kTopBits = 0x8080808080808080U;
+  constexpr std::uint64_t kGather = 0x0002040810204081U;
+  const auto low = static_cast<std::uint32_t>(((halves[0] & kTopBits) * kGather) >> 56);
+  const auto high = static_cast<std::uint32_t>(((halves[1] & kTopBits) * kGather) >> 56);
+  return low | high << 8;
+}
+#endif
+
+bool any(Mask m) {
+  std::uint64_t halves[2];
+  std::memcpy(halves, &m, sizeof halves);
+  return (halves[0] | halves[1]) != 0;
+}
+
+std::size_t lowest(std::uint32_t bits) { return static_cast<std::size_t>(__builtin_ctz(bits)); }
+
+// Block at src + in, whose dropped CRs are the bits of drops (at least one),
+// copied to dst + out piece by piece; answers the new out.
+std::size_t copy_around(const unsigned char* src, std::size_t in, std::uint32_t drops,
+                        unsigned char* dst, std::size_t out) {
+  std::size_t from = in;  // the piece waiting to be copied starts here
+  for (; drops != 0; drops &= drops - 1) {
+    const std::size_t cr = in + lowest(drops);
+    store(dst + out, load(src + from));
+    out += cr - from;
+    from = cr + 1;
+  }
+  store(dst + out, load(src + from));
+  return out + in + kBlockSize - from;
+}
+
+}  // namespace
+
+const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
+                                     unsigned char key) {
+  const unsigned char* p = begin;
+  // Each step looks at the sixteen bytes from p and the sixteen after each of them.
+  while (end - p > static_cast<std::ptrdiff_t>(kBlockSize)) {
+    const Mask hits = (load(p) == '\n') & ((load(p + 1) | 0x20) == key);
+    if (any(hits)) return p + lowest(bits_of(hits)) + 1;
+    p += kBlockSize;
+  }
+  for (; end - p > 1; ++p) {
+    if (*p == '\n' && (p[1] | 0x20) == key) return p + 1;
+  }
+  return end;
+}
+
+std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
+  std::size_t in = 0;   // bytes of src handled; a multiple of kBlockSize in the loop
+  std::size_t out = 0;  // bytes written to dst; out <= in
+  // Sixteen bytes a step, whatever they hold, so that the next step's loads
+  // need not wait for this one. Stores may run up to 32 bytes past out; the
+  // following steps write over what is not kept.
+  while (n - in > 2 * kBlockSize) {
+    const Block block = load(src + in);
+    const std::uint32_t drops = bits_of((block == '\r') & (load(src + in + 1) == '\n'));
+    if ((drops & (drops - 1)) != 0) {
+      out = copy_around(src, in, drops, dst, out);  // short lines: more than one CR LF
+    } else {
+      // No CR to drop, or one: the bytes after it close the gap.
+      const std::size_t cr = lowest(drops | 1U << kBlockSize);
+      store(dst + out, block);
+      store(dst + out + cr, load(src + in + cr + 1));
+      out += kBlockSize - (drops != 0 ? 1 : 0);
+    }
+    in += kBlockSize;
+  }
+  for (; in < n; ++in) {
+    if (src[in] == '\r' && in + 1 < n && src[in + 1] == '\n') continue;
+    dst[out++] = src[in];
+  }
+  return out;
+}
+
+}  // namespace fieldsift

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+
+namespace fieldsift {
+
+// Byte scans of the hot path, sixteen bytes at a time.
+
+// The first byte in [begin, end) that follows a line feed and, with bit 0x20
+// set, equals key; end if there is none. This is how lines that cannot start
+// a wanted field are passed over in bulk: only their starts are looked at,
+// sixteen bytes at a time. Bytes at end and beyond are never read.
+[[nodiscard]] const unsigned char* find_line_start(const unsigned char* begin,
+                                                   const unsigned char* end, unsigned char key);
+
+// Copies n bytes from src to dst, leaving out each CR that a LF follows, and
+// answers how many bytes went to dst. A CR as the last byte stays. src and
+// dst must not overlap; dst must have room for n bytes.
+[[nodiscard]] std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n,
+                                            unsigned char* dst);
+
+}  // namespace fieldsift
