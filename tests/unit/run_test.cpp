@@ -9,6 +9,7 @@
 
 #include "filter/header_selector.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_run.h"
 
 namespace fieldsift {
 namespace {
@@ -17,29 +18,12 @@ using testing::ReadStep;
 using testing::ScriptedChannel;
 using testing::string_of;
 
-// One run of the program over scripted standard streams.
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-  std::size_t reads;
-};
+using Outcome = testing::RunOutcome;
 
-Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input,
-                 int out_error = 0) {
+Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input, int out_error = 0) {
   ScriptedChannel in(StreamKind::Pipe);
-  ScriptedChannel out(StreamKind::Pipe);
-  ScriptedChannel err(StreamKind::Device);
   in.script(std::move(input));
-  if (out_error != 0) out.fail_writes_after(0, out_error);
-  TextStream in_text{in};
-  TextStream out_text{out};
-  TextStream err_text{err};
-  LineReader reader(in_text);
-  LineWriter writer(out_text);
-  const RunStreams streams{reader, writer, err_text};
-  const int status = finish_output(streams, run(args, streams));
-  return {status, out.written(), err.written(), in.reads()};
+  return testing::run_scripted(args, in, out_error);
 }
 
 // Every line the program writes ends in CR LF.
@@ -170,7 +154,8 @@ TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
   std::uniform_int_distribution<std::size_t> cut(1, 40);
   std::uniform_int_distribution<int> roll(0, 9);
   for (int round = 0; round < 3000; ++round) {
-    const std::string input = random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng), "\n\n\r  .sS`@:x\0");
+    const std::string input = random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng),
+                                            std::string_view("\n\n\r  .sS`@:x\0", 13));
     std::vector<testing::ReadStep> steps;
     for (std::size_t pos = 0; pos < input.size();) {
       const std::size_t n = std::min(cut(rng), input.size() - pos);
@@ -181,16 +166,12 @@ TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
     const char* name = round % 3 == 0 ? "s:" : round % 3 == 1 ? "`" : "S";
     const PlainRun plain = plain_run(name, steps);
 
-    ScriptedChannel in(StreamKind::Pipe), out(StreamKind::Pipe), err(StreamKind::Pipe);
+    ScriptedChannel in(StreamKind::Pipe);
     in.script(steps);
-    TextStream in_text{in}, out_text{out}, err_text{err};
-    LineReader reader(in_text);
-    LineWriter writer(out_text);
-    const RunStreams streams{reader, writer, err_text};
     const char* const args[] = {"fieldsift", name};
-    (void)finish_output(streams, run(args, streams));
-    ASSERT_EQ(out.written(), plain.out) << "input: " << input;
-    ASSERT_EQ(in.reads(), plain.reads) << "input: " << input;
+    const Outcome o = testing::run_scripted(args, in);
+    ASSERT_EQ(o.out, plain.out) << "input: " << input;
+    ASSERT_EQ(o.reads, plain.reads) << "input: " << input;
   }
 }
 
