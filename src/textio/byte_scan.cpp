@@ -18,17 +18,15 @@ using Mask = signed char __attribute__((vector_size(16)));
 
 constexpr std::size_t kBlockSize = sizeof(Block);
 
-Block load(const unsigned char* p) {
-  Block b;
-  std::memcpy(&b, p, sizeof b);
-  return b;
-}
+// Blocks travel by reference: a machine without vector registers passes
+// them by value differently from one with them.
+void load(Block& b, const unsigned char* p) { std::memcpy(&b, p, sizeof b); }
 
-void store(unsigned char* p, Block b) { std::memcpy(p, &b, sizeof b); }
+void store(unsigned char* p, const Block& b) { std::memcpy(p, &b, sizeof b); }
 
 // One bit for each byte of a mask, the first byte's in bit 0.
 #if defined(__SSE2__)
-std::uint32_t bits_of(Mask m) {
+std::uint32_t bits_of(const Mask& m) {
   __m128i v;
   std::memcpy(&v, &m, sizeof v);
   return static_cast<std::uint32_t>(_mm_movemask_epi8(v));
@@ -37,7 +35,7 @@ std::uint32_t bits_of(Mask m) {
 // Without the instruction for it: gathers the top bit of each byte into
 // the top byte of a product, eight bytes at a time.
 static_assert(std::endian::native == std::endian::little, "the first byte is the low one");
-std::uint32_t bits_of(Mask m) {
+std::uint32_t bits_of(const Mask& m) {
   std::uint64_t halves[2];
   std::memcpy(halves, &m, sizeof halves);
   constexpr std::uint64_t kTopBits = 0x8080808080808080U;
@@ -48,7 +46,7 @@ std::uint32_t bits_of(Mask m) {
 }
 #endif
 
-bool any(Mask m) {
+bool any(const Mask& m) {
   std::uint64_t halves[2];
   std::memcpy(halves, &m, sizeof halves);
   return (halves[0] | halves[1]) != 0;
@@ -61,13 +59,16 @@ std::size_t lowest(std::uint32_t bits) { return static_cast<std::size_t>(__built
 std::size_t copy_around(const unsigned char* src, std::size_t in, std::uint32_t drops,
                         unsigned char* dst, std::size_t out) {
   std::size_t from = in;  // the piece waiting to be copied starts here
+  Block piece;
   for (; drops != 0; drops &= drops - 1) {
     const std::size_t cr = in + lowest(drops);
-    store(dst + out, load(src + from));
+    load(piece, src + from);
+    store(dst + out, piece);
     out += cr - from;
     from = cr + 1;
   }
-  store(dst + out, load(src + from));
+  load(piece, src + from);
+  store(dst + out, piece);
   return out + in + kBlockSize - from;
 }
 
@@ -78,7 +79,10 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   const unsigned char* p = begin;
   // Each step looks at the sixteen bytes from p and the sixteen after each of them.
   while (end - p > static_cast<std::ptrdiff_t>(kBlockSize)) {
-    const Mask hits = (load(p) == '\n') & ((load(p + 1) | 0x20) == key);
+    Block here, next;
+    load(here, p);
+    load(next, p + 1);
+    const Mask hits = (here == '\n') & ((next | 0x20) == key);
     if (any(hits)) return p + lowest(bits_of(hits)) + 1;
     p += kBlockSize;
   }
@@ -95,15 +99,18 @@ std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned 
   // need not wait for this one. Stores may run up to 32 bytes past out; the
   // following steps write over what is not kept.
   while (n - in > 2 * kBlockSize) {
-    const Block block = load(src + in);
-    const std::uint32_t drops = bits_of((block == '\r') & (load(src + in + 1) == '\n'));
+    Block block, next;
+    load(block, src + in);
+    load(next, src + in + 1);
+    const std::uint32_t drops = bits_of((block == '\r') & (next == '\n'));
     if ((drops & (drops - 1)) != 0) {
       out = copy_around(src, in, drops, dst, out);  // short lines: more than one CR LF
     } else {
       // No CR to drop, or one: the bytes after it close the gap.
       const std::size_t cr = lowest(drops | 1U << kBlockSize);
       store(dst + out, block);
-      store(dst + out + cr, load(src + in + cr + 1));
+      load(next, src + in + cr + 1);
+      store(dst + out + cr, next);
       out += kBlockSize - (drops != 0 ? 1 : 0);
     }
     in += kBlockSize;

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -123,6 +124,15 @@ Fd open_path(const char* path, int flags) {
   const int fd = open(path, flags | O_CLOEXEC);
   if (fd < 0) die(path);
   return Fd(fd);
+}
+
+Fd reset_socket_after(std::string_view bytes) {
+  std::array<int, 2> ends{};
+  if (socketpair(AF_UNIX, SOCK_STREAM, 0, ends.data()) != 0) die("socketpair");
+  const Fd peer = close_on_exec(ends[0], "socketpair");
+  Fd kept = close_on_exec(ends[1], "socketpair");
+  if (!write_all(peer.get(), bytes) || !write_all(kept.get(), "never read")) die("socket");
+  return kept;  // peer closes on return, its data unread
 }
 
 Fd file_holding(std::string_view bytes) {

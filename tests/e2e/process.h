@@ -54,6 +54,11 @@ struct Pty {
 
 [[nodiscard]] Fd open_path(const char* path, int flags);
 
+// One end of a connected stream socket whose reads yield bytes and then fail:
+// its peer has closed with data of its own still unread, which resets the
+// connection.
+[[nodiscard]] Fd reset_socket_after(std::string_view bytes);
+
 // An unlinked temporary regular file holding bytes, its offset at the start.
 [[nodiscard]] Fd file_holding(std::string_view bytes);
 

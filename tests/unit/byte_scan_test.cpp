@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "filter/header_selector.h"
-#include "run.h"
 #include "support/scripted_channel.h"
-#include "textio/line_reader.h"
 
 namespace fieldsift {
 namespace {
 
-using testing::ScriptedChannel;
-using testing::bytes_of;
 using testing::string_of;
 
 std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view alphabet) {
@@ -60,58 +55,6 @@ TEST(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
     ASSERT_EQ(static_cast<std::size_t>(find_line_start(begin, begin + text.size(), key) - begin),
               expected)
         << "text: " << text;
-  }
-}
-
-// The plain loop, every line offered to the selector: what run() must
-// write, however it passes over lines, and how many reads it may make.
-struct PlainRun {
-  std::string out;
-  std::size_t reads;
-};
-
-PlainRun plain_run(std::string_view name, const std::vector<testing::ReadStep>& input) {
-  ScriptedChannel in(StreamKind::Pipe);
-  in.script(input);
-  TextStream text{in};
-  LineReader reader(text);
-  HeaderSelector selector(name);
-  std::vector<unsigned char> buffer(kLineBufferSize);
-  std::string out;
-  while (const std::optional<Line> line = reader.read_line(buffer)) {
-    if (!selector.feed(line->head)) continue;
-    const std::string s = string_of(line->head);
-    out += s.substr(0, s.find('\0')) + "\r\n";
-  }
-  return {out, in.reads()};
-}
-
-TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
-  std::mt19937 rng(3);
-  std::uniform_int_distribution<std::size_t> cut(1, 40);
-  std::uniform_int_distribution<int> roll(0, 9);
-  for (int round = 0; round < 3000; ++round) {
-    const std::string input = random_bytes(rng, random_size(rng) * 3, "\n\n\r  .sS`@:x\0");
-    std::vector<testing::ReadStep> steps;
-    for (std::size_t pos = 0; pos < input.size();) {
-      const std::size_t n = std::min(cut(rng), input.size() - pos);
-      steps.push_back({input.substr(pos, n)});
-      if (roll(rng) == 0) steps.push_back({"", roll(rng) < 5 ? 0 : 5});  // an end or a failure
-      pos += n;
-    }
-    const char* name = round % 3 == 0 ? "s:" : round % 3 == 1 ? "`" : "S";
-    const PlainRun plain = plain_run(name, steps);
-
-    ScriptedChannel in(StreamKind::Pipe), out(StreamKind::Pipe), err(StreamKind::Pipe);
-    in.script(steps);
-    TextStream in_text{in}, out_text{out}, err_text{err};
-    LineReader reader(in_text);
-    LineWriter writer(out_text);
-    const RunStreams streams{reader, writer, err_text};
-    const char* const args[] = {"fieldsift", name};
-    (void)finish_output(streams, run(args, streams));
-    ASSERT_EQ(out.written(), plain.out) << "input: " << input;
-    ASSERT_EQ(in.reads(), plain.reads) << "input: " << input;
   }
 }
 

@@ -3,40 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "filter/header_selector.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_run.h"
 
 namespace fieldsift {
 namespace {
 
 using testing::ReadStep;
 using testing::ScriptedChannel;
+using testing::string_of;
 
-// One run of the program over scripted standard streams.
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-  std::size_t reads;
-};
+using Outcome = testing::RunOutcome;
 
-Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input,
-                 int out_error = 0) {
+Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input, int out_error = 0) {
   ScriptedChannel in(StreamKind::Pipe);
-  ScriptedChannel out(StreamKind::Pipe);
-  ScriptedChannel err(StreamKind::Device);
   in.script(std::move(input));
-  if (out_error != 0) out.fail_writes_after(0, out_error);
-  TextStream in_text{in};
-  TextStream out_text{out};
-  TextStream err_text{err};
-  LineReader reader(in_text);
-  LineWriter writer(out_text);
-  const RunStreams streams{reader, writer, err_text};
-  const int status = finish_output(streams, run(args, streams));
-  return {status, out.written(), err.written(), in.reads()};
+  return testing::run_scripted(args, in, out_error);
 }
 
 // Every line the program writes ends in CR LF.
@@ -130,6 +117,62 @@ TEST(RunTest, NameLongerThanTheLineBuffer) {
   const std::string input = upper + " yes\n" + upper.substr(1) + "m no\n";
   const Outcome o = run_with({"fieldsift", name.c_str()}, {{input}});
   EXPECT_EQ(o.out, crlf(upper + " yes\n"));
+}
+
+std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view alphabet) {
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string s;
+  for (std::size_t i = 0; i < size; ++i) s += alphabet[pick(rng)];
+  return s;
+}
+
+// The plain loop, every line offered to the selector: what run() must
+// write, however it passes over lines, and how many reads it may make.
+struct PlainRun {
+  std::string out;
+  std::size_t reads;
+};
+
+PlainRun plain_run(std::string_view name, const std::vector<testing::ReadStep>& input) {
+  ScriptedChannel in(StreamKind::Pipe);
+  in.script(input);
+  TextStream text{in};
+  LineReader reader(text);
+  HeaderSelector selector(name);
+  std::vector<unsigned char> buffer(kLineBufferSize);
+  std::string out;
+  while (const std::optional<Line> line = reader.read_line(buffer)) {
+    if (!selector.feed(line->head)) continue;
+    const std::string s = string_of(line->head);
+    out += s.substr(0, s.find('\0')) + "\r\n";
+  }
+  return {out, in.reads()};
+}
+
+TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<std::size_t> cut(1, 40);
+  std::uniform_int_distribution<int> roll(0, 9);
+  for (int round = 0; round < 3000; ++round) {
+    const std::string input = random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng),
+                                            std::string_view("\n\n\r  .sS`@:x\0", 13));
+    std::vector<testing::ReadStep> steps;
+    for (std::size_t pos = 0; pos < input.size();) {
+      const std::size_t n = std::min(cut(rng), input.size() - pos);
+      steps.push_back({input.substr(pos, n)});
+      if (roll(rng) == 0) steps.push_back({"", roll(rng) < 5 ? 0 : 5});  // an end or a failure
+      pos += n;
+    }
+    const char* name = round % 3 == 0 ? "s:" : round % 3 == 1 ? "`" : "S";
+    const PlainRun plain = plain_run(name, steps);
+
+    ScriptedChannel in(StreamKind::Pipe);
+    in.script(steps);
+    const char* const args[] = {"fieldsift", name};
+    const Outcome o = testing::run_scripted(args, in);
+    ASSERT_EQ(o.out, plain.out) << "input: " << input;
+    ASSERT_EQ(o.reads, plain.reads) << "input: " << input;
+  }
 }
 
 }  // namespace

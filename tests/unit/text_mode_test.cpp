@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "run.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_run.h"
 #include "textio/line_reader.h"
 
 namespace fieldsift {
@@ -188,18 +188,11 @@ TEST(TextReadPropertyTest, LinesDoNotDependOnWhereReadsAreCut) {
 
 std::string run_filter(const std::string& input, std::mt19937& rng) {
   ScriptedChannel in(StreamKind::Pipe);
-  ScriptedChannel out(StreamKind::Pipe);
-  ScriptedChannel err(StreamKind::Pipe);
   script_random_cuts(in, rng, input);
-  TextStream in_text{in};
-  TextStream out_text{out};
-  TextStream err_text{err};
-  LineReader reader(in_text);
-  LineWriter writer(out_text);
-  const RunStreams streams{reader, writer, err_text};
   const char* const args[] = {"fieldsift", "aS:"};
-  EXPECT_EQ(finish_output(streams, run(args, streams)), 0);
-  return out.written();
+  const testing::RunOutcome o = testing::run_scripted(args, in);
+  EXPECT_EQ(o.status, 0);
+  return o.out;
 }
 
 TEST(TextReadPropertyTest, CrLfInputSelectsWhatLfInputDoes) {

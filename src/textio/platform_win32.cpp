@@ -1,0 +1,100 @@
+#include "textio/platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+
+#include "textio/platform_win32_errors.h"
+
+// The argument vector is the C runtime's own split of GetCommandLineA, which
+// main receives; this file sees only the handles. Every byte goes through
+// ReadFile and WriteFile on the raw handles, so the runtime's text mode never
+// touches them: the program translates line ends itself.
+
+namespace fieldsift {
+namespace {
+
+struct HandleState {
+  HANDLE handle = nullptr;
+  StreamKind kind = StreamKind::Device;
+  bool usable = false;  // false: missing or of unknown kind, every call fails with kBadDescriptor
+};
+
+// Indexed by StdHandle.
+std::array<HandleState, 3> g_handles;
+
+constexpr std::array<DWORD, 3> kStdHandleIds = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE,
+                                                STD_ERROR_HANDLE};
+
+HandleState classify(DWORD id) {
+  const HANDLE handle = GetStdHandle(id);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return {};
+  switch (GetFileType(handle) & ~static_cast<DWORD>(FILE_TYPE_REMOTE)) {
+    case FILE_TYPE_CHAR:
+      return {handle, StreamKind::Device, true};
+    case FILE_TYPE_PIPE:
+      return {handle, StreamKind::Pipe, true};
+    case FILE_TYPE_DISK:
+      return {handle, StreamKind::DiskFile, true};
+    default:  // FILE_TYPE_UNKNOWN, also what a failed query answers
+      return {};
+  }
+}
+
+const HandleState& state(StdHandle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
+
+// ReadFile and WriteFile take a DWORD count; larger spans go in several calls.
+DWORD chunk(std::size_t size) {
+  return static_cast<DWORD>(std::min<std::size_t>(size, 0x7fffffff));
+}
+
+}  // namespace
+
+void start_platform() {
+  for (std::size_t i = 0; i < g_handles.size(); ++i) g_handles[i] = classify(kStdHandleIds[i]);
+}
+
+StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
+
+IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
+  const HandleState& h = state(handle);
+  if (!h.usable) return {0, kBadDescriptor};
+  DWORD got = 0;
+  if (ReadFile(h.handle, into.data(), chunk(into.size()), &got, nullptr)) return {got, 0};
+  return {0, read_failure(GetLastError())};  // 0: a closed pipe, end of input
+}
+
+IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
+  const HandleState& h = state(handle);
+  if (!h.usable) return {0, kBadDescriptor};
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD put = 0;
+    if (!WriteFile(h.handle, bytes.data() + done, chunk(bytes.size() - done), &put, nullptr)) {
+      return {done, write_failure(GetLastError())};
+    }
+    // A write that succeeds yet moves nothing means no room, as the C runtime reads it.
+    if (put == 0) return {done, ENOSPC};
+    done += put;
+  }
+  return {done, 0};
+}
+
+bool step_back_one_byte(StdHandle handle) {
+  const HandleState& h = state(handle);
+  if (!h.usable || h.kind != StreamKind::DiskFile) return false;
+  // With the high half given, the move works past 4 GiB too; a low half of
+  // all ones is then a valid position unless the call sets an error.
+  LONG high = -1;
+  SetLastError(NO_ERROR);
+  const DWORD low = SetFilePointer(h.handle, -1, &high, FILE_CURRENT);
+  return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+}
+
+bool is_broken_pipe(int error) { return error == EPIPE; }
+
+void exit_process(int status) { ExitProcess(static_cast<UINT>(status)); }
+
+}  // namespace fieldsift
