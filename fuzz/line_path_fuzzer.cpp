@@ -14,6 +14,7 @@
 #include "line_model.h"
 #include "run.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_run.h"
 
 namespace fieldsift::fuzz {
 namespace {
@@ -42,18 +43,12 @@ Outcome run_program(const LineCase& c, std::string_view input, const std::vector
   ScriptedChannel err(StreamKind::Device);
   script_input(in, input, cuts);
   if (failing_writes) out.fail_writes_after(c.write_budget, c.gone_reader ? EPIPE : EIO);
-  TextStream in_text{in};
-  TextStream out_text{out};
-  TextStream err_text{err};
-  LineReader reader(in_text);
-  LineWriter writer(out_text);
-  const RunStreams streams{reader, writer, err_text};
   std::vector<const char*> args = {"fieldsift", c.name.c_str()};
   if (c.wrong_command_line) {
     if (c.name.size() % 2 == 0) args.push_back("Subject:");
     else args.pop_back();
   }
-  const int status = finish_output(streams, run(args, streams));
+  const int status = testing::run_over(args, in, out, err);
   check_pieces(out);
   check_pieces(err);
   return {status, out.written(), err.written(), in.reads()};
