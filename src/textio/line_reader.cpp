@@ -23,6 +23,18 @@ bool LineReader::refill() {
   return end_ > 0;
 }
 
+LineReader::Run LineReader::take_run(std::size_t limit) {
+  const unsigned char* const start = buffer_.data() + pos_;
+  const std::size_t avail = end_ - pos_;
+  const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
+  const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
+  // A run cut short by limit leaves its line feed, if any, unread.
+  const std::size_t take = std::min(len, limit);
+  const bool ends_line = lf != nullptr && take == len;
+  pos_ += take + (ends_line ? 1 : 0);
+  return {{start, take}, ends_line};
+}
+
 std::optional<Line> LineReader::read_line(std::span<unsigned char> line_buffer) {
   assert(line_buffer.size() >= 2);
   skip_rest();
@@ -34,26 +46,15 @@ std::optional<Line> LineReader::read_line(std::span<unsigned char> line_buffer) 
       return Line{line_buffer.first(stored), false};
     }
     assert(pos_ < end_);
-    const unsigned char* start = buffer_.data() + pos_;
-    const std::size_t avail = end_ - pos_;
-    const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
-    const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
-    if (stored == 0 && lf != nullptr && len <= capacity) {
-      // The whole line lies in the stream buffer: hand it out where it is.
-      pos_ += len + 1;
-      return Line{{start, len}, false};
-    }
-    const std::size_t take = std::min(len, capacity - stored);
-    std::memcpy(line_buffer.data() + stored, start, take);
-    stored += take;
-    pos_ += take;
-    if (take < len) {
+    const Run run = take_run(capacity - stored);
+    // A whole line within the stream buffer is handed out where it lies.
+    if (stored == 0 && run.ends_line) return Line{run.bytes, false};
+    std::memcpy(line_buffer.data() + stored, run.bytes.data(), run.bytes.size());
+    stored += run.bytes.size();
+    if (run.ends_line) return Line{line_buffer.first(stored), false};
+    if (stored == capacity && pos_ < end_) {
       in_line_ = true;
       return Line{line_buffer.first(stored), true};
-    }
-    if (lf != nullptr) {
-      ++pos_;
-      return Line{line_buffer.first(stored), false};
     }
   }
 }
@@ -64,16 +65,9 @@ std::span<const unsigned char> LineReader::read_rest() {
     in_line_ = false;  // the input ended or failed: so did the line
     return {};
   }
-  const unsigned char* start = buffer_.data() + pos_;
-  const std::size_t avail = end_ - pos_;
-  const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
-  const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
-  pos_ += len;
-  if (lf != nullptr) {
-    ++pos_;
-    in_line_ = false;
-  }
-  return {start, len};
+  const Run run = take_run(end_ - pos_);
+  if (run.ends_line) in_line_ = false;
+  return run.bytes;
 }
 
 void LineReader::skip_rest() {

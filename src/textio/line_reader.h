@@ -44,6 +44,13 @@ class LineReader {
   [[nodiscard]] int error() const { return error_; }
 
  private:
+  // The unread bytes up to the next line feed, or all of them if there is
+  // none; pos_ moves past them and past that line feed.
+  struct Run {
+    std::span<const unsigned char> bytes;
+    bool ends_line;
+  };
+  [[nodiscard]] Run take_run(std::size_t limit);
   [[nodiscard]] bool refill();
   void skip_rest();
 

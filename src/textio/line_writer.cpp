@@ -1,10 +1,10 @@
 #include "textio/line_writer.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 
 namespace fieldsift {
+
 LineWriter::LineWriter(TextStream& out)
     : out_(out), line_by_line_(out.channel.kind() == StreamKind::Device) {}
 
@@ -19,7 +19,7 @@ bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
 
 // Fills the buffer and hands it over whenever it is full; a run of a whole
 // buffer's worth or more that finds the buffer empty goes out directly.
-bool LineWriter::append(std::span<const unsigned char> bytes) {
+bool LineWriter::write_part(std::span<const unsigned char> bytes) {
   bool ok = true;
   while (!bytes.empty()) {
     if (used_ == 0 && bytes.size() >= buffer_.size()) {
@@ -44,10 +44,8 @@ bool LineWriter::write_line(std::span<const unsigned char> text) {
   return end_line() && ok;
 }
 
-bool LineWriter::write_part(std::span<const unsigned char> bytes) { return append(bytes); }
-
 bool LineWriter::end_line() {
-  const bool ok = append({&kLineFeed, 1});
+  const bool ok = write_part({&kLineFeed, 1});
   if (!line_by_line_) return ok;
   return flush() && ok;
 }

@@ -32,7 +32,6 @@ class LineWriter {
   [[nodiscard]] int error() const { return error_; }
 
  private:
-  bool append(std::span<const unsigned char> bytes);
   bool hand_over(std::span<const unsigned char> bytes);
 
   TextStream& out_;
