@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "textio/line_reader.h"
+
 namespace fieldsift::fuzz {
 namespace {
 
@@ -32,7 +34,13 @@ StreamKind kind_of(unsigned bits) {
   return kKinds[bits % 3];
 }
 
-std::size_t cut_of(std::size_t n) { return n < 0x8000 ? 1 + n % 32 : 1 + n % 8193; }
+// Mostly short cuts, some of up to two buffers of a terminal's reads, and
+// some (in steps of 8) of up to a whole large read.
+std::size_t cut_of(std::size_t n) {
+  if (n < 0x8000) return 1 + n % 32;
+  if (n < 0xC000) return 1 + n % 8193;
+  return (n - 0xBFFF) * 8;
+}
 
 // Puts `count` copies of the byte at `at` in front of it.
 void stretch(std::string& input, std::size_t count, std::size_t at) {
@@ -58,7 +66,8 @@ LineCase decode_line_case(const std::uint8_t* data, std::size_t size) {
   const std::size_t stretch_code = src.number(2);
   const std::size_t stretch_count = stretch_code < 0xF000 ? 0 : (stretch_code - 0xEFFF) * 18;
   const std::size_t stretch_at = src.number(2);
-  c.read_request = 1 + src.byte();
+  const unsigned request = src.byte();
+  c.read_request = request == 0xFF ? kLargeReadSize : 1 + request;
   c.line_buffer_size = 2 + src.byte();
   c.skip_rest_mask = src.byte();
   c.write_budget = src.number(2);

@@ -9,13 +9,15 @@
 //   byte     name length L (modulo 32), then L bytes of name (cut at a NUL,
 //            as a command line cannot hold one)
 //   byte     number of read cuts C (modulo 16), then C cuts of 2 bytes
-//            each: below 0x8000 a cut of 1 to 32 bytes, else 1 to 8,193
+//            each: below 0x8000 a cut of 1 to 32 bytes, below 0xC000 1 to
+//            8,193, else (C - 0xBFFF) * 8, up to 131,072 (a large read)
 //   2 bytes  stretch code S, 2 bytes stretch position P: from S = 0xF000
 //            on, (S - 0xEFFF) * 18 copies (up to 73,728) of the input byte
 //            at P are put in at P, so that a short fuzzer input can hold a
 //            line longer than the program's line buffer; smaller S (most
 //            inputs) put in nothing, which keeps the runs fast
-//   byte     request size for the direct text_read check (1 to 256)
+//   byte     request size for the direct text_read check (1 to 255; 0xFF:
+//            a large read's size)
 //   byte     line buffer size for the direct LineReader check (2 to 257)
 //   byte     lines whose rest the LineReader check leaves unread (bit i of
 //            the byte: line numbers that are i modulo 8)

@@ -15,14 +15,13 @@
 #include "run.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
+#include "textio/text_mode.h"
 
 namespace fieldsift::fuzz {
 namespace {
 
 using testing::ScriptedChannel;
 
-// Text mode hands the system no piece larger than this.
-constexpr std::size_t kLargestPiece = 1025;
 
 struct Outcome {
   int status;
@@ -31,9 +30,10 @@ struct Outcome {
   std::size_t reads;
 };
 
+// Text mode hands the system no piece larger than its stage.
 void check_pieces(const ScriptedChannel& channel) {
   for (const std::string& piece : channel.pieces())
-    check(piece.size() <= kLargestPiece, "a write to the system is larger than 1,025 bytes");
+    check(piece.size() <= kWriteStageSize, "a write to the system is larger than the stage");
 }
 
 Outcome run_program(const LineCase& c, std::string_view input, const std::vector<std::size_t>& cuts,

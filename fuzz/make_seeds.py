@@ -9,6 +9,8 @@ import shutil
 
 PIPE, FILE, DEVICE = 0, 1, 2
 WRONG_COMMAND_LINE, FAILING_WRITES, GONE_READER = 0x10, 0x20, 0x40
+LARGE_READ = 131072  # what one read of a pipe or file asks for
+REPEATED = 0x04  # text_write: the source 40 times over
 
 
 def le(n, size):
@@ -18,19 +20,29 @@ def le(n, size):
 def cut_code(cut):
     if cut <= 32:
         return cut - 1
-    return 0x8000 + (cut - 1 - 0x8000) % 8193  # decodes as 1 + code % 8193
+    if cut <= 8193:
+        return 0x8000 + (cut - 1 - 0x8000) % 8193  # decodes as 1 + code % 8193
+    assert cut % 8 == 0 and cut <= 131072
+    return 0xBFFF + cut // 8  # decodes as (code - 0xBFFF) * 8
+
+
+def request_code(request):
+    if request <= 4100:
+        return request - 1  # decodes as 1 + code % 4100
+    assert request % 12 == 0 and request <= 196608
+    return 0xBFFF + request // 12  # decodes as (code - 0xBFFF) * 12
 
 
 def line_case(body, name=b"Subject:", kind=PIPE, out=PIPE, cuts=(), stretch=0, at=0,
-              request=256, line_buffer=257, skip=0, budget=0, flags=0):
+              request=255, line_buffer=257, skip=0, budget=0, flags=0):
     code = 0 if stretch == 0 else 0xEFFF + -(-stretch // 18)
     return (bytes([kind | out << 2 | flags, len(name)]) + name + bytes([len(cuts)])
             + b"".join(le(cut_code(c), 2) for c in cuts) + le(code, 2) + le(at, 2)
-            + bytes([request - 1, line_buffer - 2, skip]) + le(budget, 2) + body)
+            + bytes([0xFF if request == LARGE_READ else request - 1, line_buffer - 2, skip]) + le(budget, 2) + body)
 
 
 def write_case(body, requests=(4096,), flags=0, budget=0):
-    return (bytes([len(requests) - 1]) + b"".join(le(r - 1, 2) for r in requests)
+    return (bytes([len(requests) - 1]) + b"".join(le(request_code(r), 2) for r in requests)
             + bytes([flags]) + le(budget, 2) + body)
 
 
@@ -63,6 +75,8 @@ LINE_PATH = {
     "nul": line_case(b"Subject: a\0hidden\n\0 blank\n b\nA:\0\n", name=b"a:", cuts=(1,)),
     "long_line": line_case(b"Subject: x\n y\n", kind=FILE, stretch=70000, at=9,
                            line_buffer=17, skip=0x55),
+    "large_cuts": line_case(MESSAGE, kind=FILE, stretch=70000, at=40, cuts=(65536, 3, 131072),
+                            request=LARGE_READ),
     "usage": line_case(b"Subject: x\n", flags=WRONG_COMMAND_LINE),
     "failing_writes": line_case(MESSAGE, flags=FAILING_WRITES, budget=40),
     "gone_reader": line_case(MESSAGE, out=DEVICE, flags=FAILING_WRITES | GONE_READER, budget=3),
@@ -71,7 +85,10 @@ LINE_PATH = {
 TEXT_WRITE = {
     "message": write_case(MESSAGE.replace(b"\r\n", b"\n"), requests=(1, 7, 4096)),
     "line_feeds": write_case(b"\n" * 3000, requests=(1000, 1)),
-    "lf_last_in_piece": write_case(b"a" * 1023 + b"\n" + b"b" * 1100, requests=(1024,)),
+    # 65,520 bytes in one request: one write.
+    "half_stage": write_case(b"a" * 1637 + b"\n", requests=(65544,), flags=REPEATED),
+    # 120,000 bytes in requests of 65,544: the first is more than half a stage.
+    "past_half_stage": write_case(b"ab\n" * 1000, requests=(65544,), flags=REPEATED),
     "no_line_feed": write_case(b"c" * 5000, requests=(4100,), flags=2),
     "failing": write_case(b"d\n" * 1200, requests=(4096,), flags=1, budget=1500),
 }

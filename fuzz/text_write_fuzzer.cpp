@@ -1,11 +1,14 @@
 // Fuzz target: text_write's staging. Bytes written in requests of any size
-// must reach the system as exactly the source with each LF as CR LF, in
-// pieces of 1,024 or 1,025 bytes but for the last of each request.
+// must reach the system as exactly the source with each LF as CR LF, one
+// write per request, or, for a request of more than half the stage, one
+// write per half a stage of source.
 //
-// Input: a byte R, then 1 + R % 8 request sizes of 2 bytes each (1 to
-// 4,100, used in turn); a flags byte (bit 0: writes fail once the system
-// has taken B bytes, bit 1: an empty request before each); 2 bytes B; the
-// rest is the source. Numbers are little-endian.
+// Input: a byte R, then 1 + R % 8 request sizes of 2 bytes each (a code
+// below 0xC000: 1 to 4,100; from 0xC000 on: (code - 0xBFFF) * 12, up to
+// 196,608; used in turn); a flags byte (bit 0: writes fail once the system
+// has taken B bytes, bit 1: an empty request before each, bit 2: the source
+// is the rest of the input 40 times over, to reach past half the stage); 2
+// bytes B; the rest is the source. Numbers are little-endian.
 
 #include <algorithm>
 #include <cerrno>
@@ -25,7 +28,7 @@ namespace {
 using testing::ScriptedChannel;
 using testing::bytes_of;
 
-constexpr std::size_t kPiece = 1024;  // a piece goes out once this much waits
+constexpr std::size_t kHalfStage = kWriteStageSize / 2;  // source bytes of one full write
 
 struct WriteCase {
   std::vector<std::size_t> requests;
@@ -43,12 +46,19 @@ WriteCase decode(const std::uint8_t* data, std::size_t size) {
     return low | byte() << 8;
   };
   WriteCase c;
-  for (std::size_t n = 1 + byte() % 8; n > 0; --n) c.requests.push_back(1 + two_bytes() % 4100);
+  for (std::size_t n = 1 + byte() % 8; n > 0; --n) {
+    const std::size_t code = two_bytes();
+    c.requests.push_back(code < 0xC000 ? 1 + code % 4100 : (code - 0xBFFF) * 12);
+  }
   const std::size_t flags = byte();
   c.failing_writes = (flags & 1U) != 0;
   c.empty_requests = (flags & 2U) != 0;
   c.write_budget = two_bytes();
   if (pos < size) c.source.assign(reinterpret_cast<const char*>(data + pos), size - pos);
+  if ((flags & 4U) != 0) {
+    const std::string once = c.source;
+    for (int i = 1; i < 40; ++i) c.source += once;
+  }
   return c;
 }
 
@@ -58,10 +68,14 @@ void check_empty_request(TextStream& stream, const ScriptedChannel& channel) {
   check(r.count == 0 && channel.pieces().size() == pieces, "an empty request writes something");
 }
 
-void check_piece_sizes(const std::vector<std::string>& pieces, std::size_t first) {
+// Every write but the last of a request carries half a stage of source.
+void check_pieces(const std::vector<std::string>& pieces, std::size_t first, std::string_view request) {
+  check(pieces.size() - first == (request.size() + kHalfStage - 1) / kHalfStage,
+        "a request goes out in more writes than half-stage pieces of its source");
   for (std::size_t i = first; i < pieces.size(); ++i) {
-    check(pieces[i].size() <= kPiece + 1, "a piece is larger than 1,025 bytes");
-    if (i + 1 < pieces.size()) check(pieces[i].size() >= kPiece, "a piece goes out before 1,024 bytes wait");
+    const std::string_view source = request.substr((i - first) * kHalfStage, kHalfStage);
+    check(pieces[i].size() == with_crlf_line_ends(source).size(),
+          "a write does not hold the translation of half a stage of source");
   }
 }
 
@@ -75,7 +89,7 @@ void write_request(TextStream& stream, const ScriptedChannel& channel, std::stri
   if (r.error == 0) {
     check(r.count == request.size(), "text_write counts fewer bytes than it wrote");
     check_equal(taken, translated, "text_write does not write the request with LF as CR LF");
-    check_piece_sizes(channel.pieces(), first_piece);
+    check_pieces(channel.pieces(), first_piece, request);
   } else {
     check(r.error == EIO, "text_write answers another failure than the system's");
     check(translated.starts_with(taken), "text_write writes bytes that are not the request's");

@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -28,9 +29,12 @@ void write_selected(const Line& line, LineReader& in, LineWriter& out) {
   }
   std::span<const unsigned char> piece = line.head;
   do {
-    const auto nul = std::find(piece.begin(), piece.end(), '\0');
-    (void)out.write_part({piece.begin(), nul});
-    if (nul != piece.end()) break;  // the rest of the line is not text
+    const void* const nul = std::memchr(piece.data(), '\0', piece.size());
+    if (nul != nullptr) {
+      (void)out.write_part(piece.first(static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - piece.data())));
+      break;  // the rest of the line is not text
+    }
+    (void)out.write_part(piece);
   } while (!(piece = in.read_rest()).empty());
   (void)out.end_line();
 }

@@ -6,6 +6,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>  // the one instruction plain vector code cannot name
+
+#include "textio/byte_scan_avx2.h"
 #endif
 
 namespace fieldsift {
@@ -77,6 +79,9 @@ std::size_t copy_around(const unsigned char* src, std::size_t in, std::uint32_t 
 const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
                                      unsigned char key) {
   const unsigned char* p = begin;
+#if defined(__SSE2__)
+  if (has_avx2()) return find_line_start_avx2(begin, end, key);
+#endif
   // Each step looks at the sixteen bytes from p and the sixteen after each of them.
   while (end - p > static_cast<std::ptrdiff_t>(kBlockSize)) {
     Block here, next;
@@ -88,6 +93,24 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   }
   for (; end - p > 1; ++p) {
     if (*p == '\n' && (p[1] | 0x20) == key) return p + 1;
+  }
+  return end;
+}
+
+const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
+                                unsigned char a, unsigned char b) {
+#if defined(__SSE2__)
+  if (has_avx2()) return find_either_avx2(begin, end, a, b);
+#endif
+  const unsigned char* p = begin;
+  for (; end - p >= static_cast<std::ptrdiff_t>(kBlockSize); p += kBlockSize) {
+    Block bytes;
+    load(bytes, p);
+    const Mask hits = (bytes == a) | (bytes == b);
+    if (any(hits)) return p + lowest(bits_of(hits));
+  }
+  for (; p != end; ++p) {
+    if (*p == a || *p == b) return p;
   }
   return end;
 }
@@ -117,6 +140,34 @@ std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned 
   }
   for (; in < n; ++in) {
     if (src[in] == '\r' && in + 1 < n && src[in + 1] == '\n') continue;
+    dst[out++] = src[in];
+  }
+  return out;
+}
+
+std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
+  std::size_t in = 0;   // bytes of src handled
+  std::size_t out = 0;  // bytes written to dst; out <= 2 * in, so a block stored at out fits
+  // A step stores sixteen bytes whatever they hold and keeps those before the
+  // first LF among them; the next step starts after that LF.
+  while (n - in >= kBlockSize) {
+    Block block;
+    load(block, src + in);
+    store(dst + out, block);
+    const std::uint32_t lfs = bits_of(block == '\n');
+    if (lfs == 0) {
+      in += kBlockSize;
+      out += kBlockSize;
+      continue;
+    }
+    const std::size_t before = lowest(lfs);
+    out += before;
+    dst[out++] = '\r';
+    dst[out++] = '\n';
+    in += before + 1;
+  }
+  for (; in < n; ++in) {
+    if (src[in] == '\n') dst[out++] = '\r';
     dst[out++] = src[in];
   }
   return out;

@@ -13,10 +13,20 @@ namespace fieldsift {
 [[nodiscard]] const unsigned char* find_line_start(const unsigned char* begin,
                                                    const unsigned char* end, unsigned char key);
 
+// The first byte in [begin, end) that is a or b; end if there is none.
+[[nodiscard]] const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
+                                               unsigned char a, unsigned char b);
+
 // Copies n bytes from src to dst, leaving out each CR that a LF follows, and
 // answers how many bytes went to dst. A CR as the last byte stays. src and
 // dst must not overlap; dst must have room for n bytes.
 [[nodiscard]] std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n,
                                             unsigned char* dst);
+
+// Copies n bytes from src to dst with a CR put in before each LF, and answers
+// how many bytes went to dst. src and dst must not overlap; dst must have
+// room for 2n bytes, and nothing beyond that is written.
+[[nodiscard]] std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n,
+                                           unsigned char* dst);
 
 }  // namespace fieldsift

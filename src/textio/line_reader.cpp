@@ -13,6 +13,7 @@ bool LineReader::refill() {
     end_pending_ = false;
     return false;
   }
+  if (buffer_.empty()) buffer_ = storage_.obtain(read_size(in_.channel.kind()));
   const IoResult r = text_read(in_, buffer_);
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;

@@ -1,16 +1,26 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
 
+#include "textio/stream_buffer.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
 
 inline constexpr std::size_t kLineBufferSize = 65536;
 inline constexpr std::size_t kStreamBufferSize = 4096;
+// What one read from a pipe or disk file asks for: a system call per 4,096
+// bytes cost more than the scan itself, and 128 KiB still fits the cache.
+inline constexpr std::size_t kLargeReadSize = 128 * 1024;
+
+// How many bytes one read of standard input asks for. A device keeps reads of
+// kStreamBufferSize: there a 0x1A drops the rest of its read, so the read
+// size shows in the output. Elsewhere no caller can tell.
+[[nodiscard]] constexpr std::size_t read_size(StreamKind kind) {
+  return kind == StreamKind::Device ? kStreamBufferSize : kLargeReadSize;
+}
 
 // One input line without its line feed. head is the whole line when it fits
 // the caller's line buffer less one byte; a longer line hands out the rest
@@ -55,7 +65,8 @@ class LineReader {
   void skip_rest();
 
   TextStream& in_;
-  std::array<unsigned char, kStreamBufferSize> buffer_{};
+  StreamBuffer storage_;
+  std::span<unsigned char> buffer_;  // obtained at the first refill, read_size() bytes
   std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
   std::size_t end_ = 0;
   bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead

@@ -17,22 +17,28 @@ bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
   return false;
 }
 
+std::span<unsigned char> LineWriter::buffer() {
+  if (buffer_.empty()) buffer_ = storage_.obtain(block_size(out_.channel.kind()));
+  return buffer_;
+}
+
 // Fills the buffer and hands it over whenever it is full; a run of a whole
 // buffer's worth or more that finds the buffer empty goes out directly.
 bool LineWriter::write_part(std::span<const unsigned char> bytes) {
   bool ok = true;
+  const std::span<unsigned char> block = buffer();
   while (!bytes.empty()) {
-    if (used_ == 0 && bytes.size() >= buffer_.size()) {
-      const std::size_t direct = bytes.size() - bytes.size() % buffer_.size();
+    if (used_ == 0 && bytes.size() >= block.size()) {
+      const std::size_t direct = bytes.size() - bytes.size() % block.size();
       ok = hand_over(bytes.first(direct)) && ok;
       bytes = bytes.subspan(direct);
       continue;
     }
-    const std::size_t take = std::min(buffer_.size() - used_, bytes.size());
-    std::memcpy(buffer_.data() + used_, bytes.data(), take);
+    const std::size_t take = std::min(block.size() - used_, bytes.size());
+    std::memcpy(block.data() + used_, bytes.data(), take);
     used_ += take;
     bytes = bytes.subspan(take);
-    if (used_ == buffer_.size()) ok = flush() && ok;
+    if (used_ == block.size()) ok = flush() && ok;
   }
   return ok;
 }
@@ -40,6 +46,15 @@ bool LineWriter::write_part(std::span<const unsigned char> bytes) {
 bool LineWriter::write_line(std::span<const unsigned char> text) {
   const auto* nul = static_cast<const unsigned char*>(std::memchr(text.data(), 0, text.size()));
   if (nul != nullptr) text = text.first(static_cast<std::size_t>(nul - text.data()));
+  const std::span<unsigned char> block = buffer();
+  if (text.size() < block.size() - used_) {
+    // The common case: the line and its end fit in the buffer as it stands.
+    std::memcpy(block.data() + used_, text.data(), text.size());
+    used_ += text.size();
+    block[used_++] = kLineFeed;
+    if (used_ == block.size() || line_by_line_) return flush();
+    return true;
+  }
   const bool ok = write_part(text);
   return end_line() && ok;
 }
@@ -51,7 +66,7 @@ bool LineWriter::end_line() {
 }
 
 bool LineWriter::flush() {
-  const bool ok = hand_over(std::span(buffer_).first(used_));
+  const bool ok = hand_over(buffer_.first(used_));
   used_ = 0;
   return ok;
 }

@@ -1,16 +1,27 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <span>
 
 #include "textio/line_reader.h"
+#include "textio/stream_buffer.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
 
+// Output blocks of a disk file: nobody watches a file fill, so a block may be
+// large and cost few system calls.
+inline constexpr std::size_t kFileBlockSize = 64 * 1024;
+
+// The block in which output of a kind is handed over. A pipe keeps blocks of
+// kStreamBufferSize, so a live pipeline sees output as soon as one fills; a
+// device sees each line at its end, through a buffer of that size.
+[[nodiscard]] constexpr std::size_t block_size(StreamKind kind) {
+  return kind == StreamKind::DiskFile ? kFileBlockSize : kStreamBufferSize;
+}
+
 // Writes lines to standard output: line by line to a device, in blocks of
-// kStreamBufferSize bytes to a pipe or file.
+// block_size() bytes to a pipe or file.
 class LineWriter {
  public:
   explicit LineWriter(TextStream& out);
@@ -33,10 +44,12 @@ class LineWriter {
 
  private:
   bool hand_over(std::span<const unsigned char> bytes);
+  std::span<unsigned char> buffer();
 
   TextStream& out_;
   bool line_by_line_;  // a device sees each line as soon as it ends
-  std::array<unsigned char, kStreamBufferSize> buffer_{};
+  StreamBuffer storage_;
+  std::span<unsigned char> buffer_;  // obtained at the first write, block_size() bytes
   std::size_t used_ = 0;  // used_ < buffer_.size() between calls: a full buffer goes out at once
   bool failed_ = false;
   int error_ = 0;

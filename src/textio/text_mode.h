@@ -5,6 +5,7 @@
 #include <span>
 
 #include "textio/byte_channel.h"
+#include "textio/stream_buffer.h"
 
 namespace fieldsift {
 
@@ -18,24 +19,25 @@ struct TextStream {
   bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
   std::optional<unsigned char> lookahead;  // read early to settle a CR; goes in front of the next read
   int pending_error = 0;  // a read failed while settling a CR; the next call answers it
-  std::array<unsigned char, 4096> scratch{};  // where a read's bytes wait while CR LF pairs are joined
+  std::array<unsigned char, 4096> scratch{};  // where a read's bytes wait, a piece at a time, while CR LF pairs are joined
+  StreamBuffer stage;  // where text_write translates, obtained at the first write
 };
 
 inline constexpr unsigned char kCarriageReturn = '\r';
 inline constexpr unsigned char kLineFeed = '\n';
 inline constexpr unsigned char kEndOfFileMark = 0x1A;
 
-// Largest run of translated bytes collected before text_write hands them
-// over; a LF that arrives last makes a piece one byte longer.
-inline constexpr std::size_t kWritePieceSize = 1024;
+// Most translated bytes text_write hands over in one write: a request of half
+// as many source bytes or fewer goes out whole, even if every byte is a LF.
+inline constexpr std::size_t kWriteStageSize = 128 * 1024;
 
-// One refill: at most into.size() bytes of text (and at most the size of the
-// stream's scratch buffer), each CR LF delivered as one LF; count 0 without
-// error is end of input.
+// One refill: at most into.size() bytes of text, each CR LF delivered as one
+// LF; count 0 without error is end of input.
 [[nodiscard]] IoResult text_read(TextStream& stream, std::span<unsigned char> into);
 
-// Hands bytes of text to the system, each LF as CR LF; count is how many
-// source bytes went out before any failure.
+// Hands bytes of text to the system, each LF as CR LF, in one write where the
+// translation fits kWriteStageSize; count is how many source bytes went out
+// whole before any failure.
 [[nodiscard]] IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes);
 
 }  // namespace fieldsift

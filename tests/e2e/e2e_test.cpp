@@ -21,6 +21,7 @@
 
 #include "e2e/process.h"
 #include "support/platform_expectations.h"
+#include "textio/line_reader.h"
 
 namespace fieldsift::e2e {
 namespace {
@@ -361,18 +362,18 @@ TEST(TextModeTest, CrLfMailGivesWhatItsLfTwinGives) {
   EXPECT_TRUE(finished(run_piped({"Subject:"}, with_crlf(lf)), 0, digest_subjects(), ""));
 }
 
-// Lines whose CR is the last byte of a 4,096-byte read (offsets 4,095,
-// 8,191 and 12,287), so one more byte must settle it; the third CR stands
-// alone and must stay part of its line.
+// Lines whose CR is the last byte of a read of `block` bytes (offsets block -
+// 1, 2 * block - 1 and 3 * block - 1), so one more byte must settle it; the
+// third CR stands alone and must stay part of its line.
 struct Straddle {
   std::string input;
   std::string output;
 };
 
-Straddle straddling_pairs() {
-  const std::string first = long_line("Subject: first ", 4095);                 // CR at 4,095
-  const std::string second = long_line(" folded ", 8191 - 4097);                // CR at 8,191
-  const std::string third = long_line(" lone CR follows ", 12287 - 8193) + "\rtail";  // CR at 12,287
+Straddle straddling_pairs(std::size_t block) {
+  const std::string first = long_line("Subject: first ", block - 1);
+  const std::string second = long_line(" folded ", block - 2);
+  const std::string third = long_line(" lone CR follows ", block - 2) + "\rtail";
   Straddle s;
   s.input = first + "\r\n" + second + "\r\n" + third + "\r\nOther: x\r\n more\r\nSubject: end";
   s.output = written({first, second, third, "Subject: end"});
@@ -380,16 +381,16 @@ Straddle straddling_pairs() {
 }
 
 TEST(TextModeTest, CrLfAcrossReadBoundariesFromAFile) {
-  const Straddle s = straddling_pairs();
-  ASSERT_EQ(s.input.substr(4095, 2), "\r\n");
-  ASSERT_EQ(s.input.substr(8191, 2), "\r\n");
-  ASSERT_EQ(s.input.substr(12287, 2), "\rt");
+  const Straddle s = straddling_pairs(kLargeReadSize);  // what one read of a file asks for
+  ASSERT_EQ(s.input.substr(kLargeReadSize - 1, 2), "\r\n");
+  ASSERT_EQ(s.input.substr(2 * kLargeReadSize - 1, 2), "\r\n");
+  ASSERT_EQ(s.input.substr(3 * kLargeReadSize - 1, 2), "\rt");
   const Fd file = file_holding(s.input);
   EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, s.output, ""));
 }
 
 TEST(TextModeTest, CrLfAcrossReadBoundariesThroughAPipe) {
-  const Straddle s = straddling_pairs();
+  const Straddle s = straddling_pairs(kBlockSize);
   EXPECT_TRUE(finished(run_piped_in_pieces({"Subject:"}, s.input, kBlockSize), 0, s.output, ""));
 }
 

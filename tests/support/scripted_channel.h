@@ -54,6 +54,7 @@ class ScriptedChannel final : public ByteChannel {
 
   IoResult read(std::span<unsigned char> into) override {
     ++reads_;
+    requests_.push_back(into.size());
     if (steps_.empty()) return {};
     ReadStep& step = steps_.front();
     if (step.error != 0) {
@@ -108,6 +109,7 @@ class ScriptedChannel final : public ByteChannel {
   const std::string& written() const { return written_; }
   const std::vector<std::string>& pieces() const { return pieces_; }
   std::size_t reads() const { return reads_; }
+  const std::vector<std::size_t>& read_requests() const { return requests_; }  // bytes asked for, per read
   std::size_t step_backs() const { return step_backs_; }
 
  private:
@@ -121,6 +123,7 @@ class ScriptedChannel final : public ByteChannel {
   std::size_t write_budget_ = static_cast<std::size_t>(-1);
   int write_error_ = 0;
   std::size_t reads_ = 0;
+  std::vector<std::size_t> requests_;
   std::size_t step_backs_ = 0;
   unsigned char last_ = 0;
 };

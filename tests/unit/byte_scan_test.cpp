@@ -20,8 +20,8 @@ std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view a
   return s;
 }
 
-// Sizes around the sixteen-byte steps and their tails.
-std::size_t random_size(std::mt19937& rng) { return std::uniform_int_distribution<std::size_t>(0, 120)(rng); }
+// Sizes around the 16- and 64-byte steps and their tails.
+std::size_t random_size(std::mt19937& rng) { return std::uniform_int_distribution<std::size_t>(0, 300)(rng); }
 
 TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(1);
@@ -36,6 +36,35 @@ TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
     const std::size_t n = drop_cr_before_lf(from, src.size(), dst.data());
     ASSERT_EQ(string_of(std::span(dst).first(n)), expected) << "source: " << src;
     ASSERT_EQ(dst[src.size()], 0xEE) << "wrote past the source's size";
+  }
+}
+
+TEST(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
+  std::mt19937 rng(3);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string src = random_bytes(rng, random_size(rng), "\n\nab\r");
+    std::string expected;
+    for (const char c : src) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::vector<unsigned char> dst(2 * src.size() + 1, 0xEE);
+    const auto* from = reinterpret_cast<const unsigned char*>(src.data());
+    const std::size_t n = add_cr_before_lf(from, src.size(), dst.data());
+    ASSERT_EQ(string_of(std::span(dst).first(n)), expected) << "source: " << src;
+    ASSERT_EQ(dst[2 * src.size()], 0xEE) << "wrote past twice the source's size";
+  }
+}
+
+TEST(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
+  std::mt19937 rng(4);
+  for (int round = 0; round < 20000; ++round) {
+    // Mostly bytes that are neither, so the wide steps run too.
+    std::string text = random_bytes(rng, random_size(rng), "abcdefghijklmnopqrstuvwxyz \n");
+    if (!text.empty() && round % 3 != 0) text[rng() % text.size()] = round % 2 == 0 ? '\r' : '\x1a';
+    if (!text.empty() && round % 5 == 0) text[rng() % text.size()] = '\r';
+    const std::size_t expected = std::min(text.find('\r'), std::min(text.find('\x1a'), text.size()));
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    ASSERT_EQ(static_cast<std::size_t>(find_either(begin, begin + text.size(), '\r', 0x1A) - begin),
+              expected)
+        << "text: " << text;
   }
 }
 

@@ -149,12 +149,23 @@ TEST(LineReaderTest, EndOfInputThenMoreInputReadsOn) {
   EXPECT_FALSE(reader.failed());
 }
 
-TEST(LineReaderTest, ReadsInBlocksOfTheStreamBufferSize) {
-  ScriptedChannel channel;
-  channel.script({{std::string(3 * kStreamBufferSize, 'x')}});
-  EXPECT_EQ(all_lines(channel).size(), 1U);
-  // Three full blocks, the end that ends the line, the end that answers none.
-  EXPECT_EQ(channel.reads(), 5U);
+TEST(LineReaderTest, ReadSizeFollowsTheKindOfInput) {
+  const struct {
+    StreamKind kind;
+    std::size_t request;
+  } cases[] = {
+      {StreamKind::Pipe, kLargeReadSize},
+      {StreamKind::DiskFile, kLargeReadSize},
+      {StreamKind::Device, kStreamBufferSize},  // where the read size shows through 0x1A
+  };
+  for (const auto& c : cases) {
+    ScriptedChannel channel(c.kind);
+    channel.script({{std::string(3 * c.request, 'x')}});
+    EXPECT_EQ(all_lines(channel).size(), 1U);
+    // Three full blocks, the end that ends the line, the end that answers none.
+    EXPECT_EQ(channel.read_requests(), std::vector<std::size_t>(5, c.request))
+        << "kind " << static_cast<int>(c.kind);
+  }
 }
 
 }  // namespace

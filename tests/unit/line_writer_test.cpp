@@ -26,19 +26,30 @@ struct BlockCase {
   const char* what;
   std::vector<std::size_t> line_lengths;  // each line is that many bytes and a line feed
   std::vector<std::size_t> seen;          // visible after each line, then after the flush
+  std::size_t writes;                     // each block, and each direct run, is one write
 };
 
-TEST(LineWriterTest, PipesAndFilesGetWholeBlocks) {
-  const std::vector<BlockCase> cases = {
-      {"small lines wait for the flush", {10, 20}, {0, 0, 32}},
-      {"a full buffer goes out at once", {4095, 99}, {4096, 4096, 4196}},
-      {"a long line fills the buffer, then whole blocks go direct", {100, 10000}, {0, 8192, 10102}},
-      {"a long line into an empty buffer goes direct", {8192}, {8192, 8193}},
-      {"just under a block", {4094}, {0, 4095}},
+// The cases for blocks of b bytes.
+std::vector<BlockCase> block_cases(std::size_t b) {
+  return {
+      {"small lines wait for the flush", {10, 20}, {0, 0, 32}, 1},
+      {"a full buffer goes out at once", {b - 1, 99}, {b, b, b + 100}, 2},
+      {"a long line fills the buffer, then whole blocks go direct", {100, 2 * b + 1808},
+       {0, 2 * b, 2 * b + 1910}, 3},
+      {"a long line into an empty buffer goes direct", {b}, {b, b + 1}, 2},
+      {"just under a block", {b - 2}, {0, b - 1}, 1},
   };
-  for (const StreamKind kind : {StreamKind::Pipe, StreamKind::DiskFile}) {
-    for (const BlockCase& c : cases) {
-      ScriptedChannel channel(kind);
+}
+
+TEST(LineWriterTest, PipesAndFilesGetWholeBlocks) {
+  // A pipe's blocks stay small, so a live pipeline sees output as each fills.
+  const struct {
+    StreamKind kind;
+    std::size_t block;
+  } kinds[] = {{StreamKind::Pipe, kStreamBufferSize}, {StreamKind::DiskFile, kFileBlockSize}};
+  for (const auto& k : kinds) {
+    for (const BlockCase& c : block_cases(k.block)) {
+      ScriptedChannel channel(k.kind);
       TextStream text{channel};
       LineWriter writer(text);
       std::string expected;
@@ -51,7 +62,8 @@ TEST(LineWriterTest, PipesAndFilesGetWholeBlocks) {
       }
       EXPECT_TRUE(writer.flush());
       seen.push_back(visible(channel));
-      EXPECT_EQ(seen, c.seen) << c.what;
+      EXPECT_EQ(seen, c.seen) << c.what << ", block " << k.block;
+      EXPECT_EQ(channel.pieces().size(), c.writes) << c.what << ", block " << k.block;
       EXPECT_EQ(channel.written(), expected) << c.what;
     }
   }

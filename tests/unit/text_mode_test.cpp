@@ -215,13 +215,16 @@ struct WriteCase {
   std::vector<std::size_t> pieces;
 };
 
-TEST(TextWriteTest, LineFeedsBecomeCrLfInPiecesOfAboutAKilobyte) {
+TEST(TextWriteTest, LineFeedsBecomeCrLfInOneWriteWhereTheyFit) {
+  constexpr std::size_t kHalf = kWriteStageSize / 2;
   const std::vector<WriteCase> cases = {
       {"short line", "ab\n", {4}},
-      {"a run of line feeds", std::string(3000, '\n'), {1024, 1024, 1024, 1024, 1024, 880}},
-      {"a LF that arrives last makes a piece one longer", std::string(1023, 'a') + "\n", {1025}},
-      {"plain bytes", std::string(2500, 'a'), {1024, 1024, 452}},
+      {"a run of line feeds", std::string(3000, '\n'), {6000}},
+      {"plain bytes", std::string(2500, 'a'), {2500}},
       {"CR unchanged", "a\r\n", {4}},
+      {"half the stage of line feeds, at most", std::string(kHalf, '\n'), {kWriteStageSize}},
+      {"more goes out half a stage of source at a time", std::string(kHalf, '\n') + "ab\n",
+       {kWriteStageSize, 4}},
   };
   for (const WriteCase& c : cases) {
     ScriptedChannel channel(StreamKind::Pipe);
@@ -238,14 +241,25 @@ TEST(TextWriteTest, LineFeedsBecomeCrLfInPiecesOfAboutAKilobyte) {
   }
 }
 
-TEST(TextWriteTest, ShortWriteEndsTheRequest) {
-  ScriptedChannel channel(StreamKind::Pipe);
-  channel.fail_writes_after(1500, ENOSPC);
-  TextStream stream{channel};
-  const IoResult r = text_write(stream, bytes_of(std::string(4000, 'a')));
-  EXPECT_EQ(r.error, ENOSPC);
-  EXPECT_EQ(r.count, 1024U);  // the source bytes of the one whole piece that went out
-  EXPECT_EQ(channel.pieces().size(), 2U);
+TEST(TextWriteTest, ShortWriteCountsTheSourceBytesThatWentOutWhole) {
+  const struct {
+    std::string source;
+    std::size_t accepted;  // bytes the system takes before it fails
+    std::size_t count;
+  } cases[] = {
+      {std::string(4000, 'a'), 1500, 1500},
+      {"ab\ncd", 3, 2},  // the CR of a CR LF is not the whole LF
+      {"ab\ncd", 4, 3},
+      {"ab\ncd", 0, 0},
+  };
+  for (const auto& c : cases) {
+    ScriptedChannel channel(StreamKind::Pipe);
+    channel.fail_writes_after(c.accepted, ENOSPC);
+    TextStream stream{channel};
+    const IoResult r = text_write(stream, bytes_of(c.source));
+    EXPECT_EQ(r.error, ENOSPC);
+    EXPECT_EQ(r.count, c.count) << c.source.size() << " bytes, " << c.accepted << " accepted";
+  }
 }
 
 }  // namespace

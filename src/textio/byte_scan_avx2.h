@@ -1,0 +1,18 @@
+#pragma once
+
+// The byte scans once more, 64 bytes a step, for x86 processors with AVX2:
+// twice the width of the baseline's vectors halves the loads and compares of
+// each byte. Same contracts as in byte_scan.h; call only where has_avx2().
+
+namespace fieldsift {
+
+[[nodiscard]] bool has_avx2();
+
+[[nodiscard]] const unsigned char* find_line_start_avx2(const unsigned char* begin,
+                                                        const unsigned char* end, unsigned char key);
+
+[[nodiscard]] const unsigned char* find_either_avx2(const unsigned char* begin,
+                                                    const unsigned char* end, unsigned char a,
+                                                    unsigned char b);
+
+}  // namespace fieldsift
