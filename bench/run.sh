@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Times fieldsift against `dd bs=4096` and grep on a generated mailbox, in
+# Times fieldsift against grep and against the floor of its input (`dd
+# bs=128k`, from the file and through a pipe) on a generated mailbox, in
 # interleaved rounds, checks its output byte for byte, and measures its peak
 # memory. Builds nothing: run `cmake --preset bench && cmake --build --preset
 # bench` first. See bench/README.md.
@@ -57,8 +58,7 @@ fi
 fieldsift=${fieldsift:-$build/fieldsift}
 generator=${generator:-$build/bench/make_mailbox}
 trivial=${trivial:-$build/bench/trivial}
-read_floor=$build/bench/read_floor
-for tool in "$fieldsift" "$generator" "$trivial" "$read_floor"; do
+for tool in "$fieldsift" "$generator" "$trivial"; do
   [[ -x $tool ]] || die "$tool is missing: cmake --preset bench && cmake --build --preset bench"
 done
 
@@ -70,13 +70,16 @@ else
 fi
 lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
 
-# The commands compared; stdin and stdout are regular files.
-cmd_floor() { "$read_floor" <"$lf"; }
-cmd_dd() { dd if="$lf" bs=4096 of=/dev/null status=none; }
+# The commands compared; stdin and stdout are regular files, or stdin is a
+# pipe from cat.
+cmd_floor() { dd if="$lf" bs=128k of=/dev/null status=none; }
+cmd_pipe_floor() { cat "$lf" | dd bs=128k of=/dev/null status=none; }
 cmd_grep() { grep -i '^subject:' "$lf" >"$work/out.grep"; }
+cmd_grep_piped() { cat "$lf" | grep -i '^subject:' >"$work/out.grep"; }
 cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
+cmd_lf_piped() { cat "$lf" | "$fieldsift" Subject: >"$work/out.lf_piped"; }
 cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
-commands=(floor dd grep lf crlf)
+commands=(floor pipe_floor grep grep_piped lf lf_piped crlf)
 
 # Runs one command; its wall time in microseconds lands in `elapsed`.
 timed() {
@@ -92,6 +95,12 @@ verify() {  # OUTPUT WHAT
   cmp "$expected" "$1" >&2 || true
   ((keep)) || echo "(run again with --keep to look at the files)" >&2
   exit 1
+}
+
+verify_all() {
+  verify "$work/out.lf" LF
+  verify "$work/out.lf_piped" "piped LF"
+  verify "$work/out.crlf" "CR LF"
 }
 
 # Peak resident memory, in KiB, of the command last run by under_time.
@@ -148,8 +157,7 @@ printf 'LF file %d bytes, CR LF file %d bytes, expected output %d bytes\n' \
 # A first untimed round warms the page cache and checks the output.
 cat "$lf" "$crlf" >/dev/null
 for c in "${commands[@]}"; do timed "$c"; done
-verify "$work/out.lf" LF
-verify "$work/out.crlf" "CR LF"
+verify_all
 
 for ((round = 1; round <= rounds; round++)); do
   for c in "${commands[@]}"; do
@@ -157,8 +165,7 @@ for ((round = 1; round <= rounds; round++)); do
     echo "$round $c $elapsed"
   done
 done >"$work/times"
-verify "$work/out.lf" LF
-verify "$work/out.crlf" "CR LF"
-echo "output: identical to the expected lines, LF and CR LF"
+verify_all
+echo "output: identical to the expected lines, LF from the file and piped, and CR LF"
 report_speed <"$work/times"
 measure_memory

@@ -74,6 +74,25 @@ std::size_t copy_around(const unsigned char* src, std::size_t in, std::uint32_t 
   return out + in + kBlockSize - from;
 }
 
+// Block at src + in, with a CR put in before each LF (the bits of lfs, at
+// least one), copied to dst + out piece by piece; answers the new out.
+std::size_t copy_with_crs(const unsigned char* src, std::size_t in, std::uint32_t lfs,
+                          unsigned char* dst, std::size_t out) {
+  std::size_t from = in;  // the piece waiting to be copied starts here, at a LF but for the first
+  Block piece;
+  for (; lfs != 0; lfs &= lfs - 1) {
+    const std::size_t lf = in + lowest(lfs);
+    load(piece, src + from);
+    store(dst + out, piece);
+    out += lf - from;
+    dst[out++] = '\r';
+    from = lf;
+  }
+  load(piece, src + from);
+  store(dst + out, piece);
+  return out + in + kBlockSize - from;
+}
+
 }  // namespace
 
 const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
@@ -116,6 +135,9 @@ const unsigned char* find_either(const unsigned char* begin, const unsigned char
 }
 
 std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
+#if defined(__SSE2__)
+  if (has_avx2()) return drop_cr_before_lf_avx2(src, n, dst);
+#endif
   std::size_t in = 0;   // bytes of src handled; a multiple of kBlockSize in the loop
   std::size_t out = 0;  // bytes written to dst; out <= in
   // Sixteen bytes a step, whatever they hold, so that the next step's loads
@@ -146,25 +168,28 @@ std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned 
 }
 
 std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
-  std::size_t in = 0;   // bytes of src handled
-  std::size_t out = 0;  // bytes written to dst; out <= 2 * in, so a block stored at out fits
-  // A step stores sixteen bytes whatever they hold and keeps those before the
-  // first LF among them; the next step starts after that LF.
-  while (n - in >= kBlockSize) {
+  std::size_t in = 0;   // bytes of src handled; a multiple of kBlockSize in the loop
+  std::size_t out = 0;  // bytes written to dst; out <= 2 * in
+  // Sixteen bytes a step, whatever they hold. Stores may run up to 34 bytes
+  // past out; the following steps write over what is not kept, and none
+  // reaches dst + 2n.
+  while (n - in >= 2 * kBlockSize) {
     Block block;
     load(block, src + in);
-    store(dst + out, block);
     const std::uint32_t lfs = bits_of(block == '\n');
-    if (lfs == 0) {
-      in += kBlockSize;
-      out += kBlockSize;
-      continue;
+    if ((lfs & (lfs - 1)) != 0) {
+      out = copy_with_crs(src, in, lfs, dst, out);  // short lines: more than one LF
+    } else {
+      // No LF, or one: the bytes from it on move up one for the CR.
+      const std::size_t lf = lowest(lfs | 1U << kBlockSize);
+      Block rest;
+      load(rest, src + in + lf);
+      store(dst + out, block);
+      store(dst + out + lf + 1, rest);
+      dst[out + lf] = '\r';
+      out += kBlockSize + (lfs != 0 ? 1 : 0);
     }
-    const std::size_t before = lowest(lfs);
-    out += before;
-    dst[out++] = '\r';
-    dst[out++] = '\n';
-    in += before + 1;
+    in += kBlockSize;
   }
   for (; in < n; ++in) {
     if (src[in] == '\n') dst[out++] = '\r';

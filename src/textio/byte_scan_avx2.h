@@ -4,6 +4,8 @@
 // twice the width of the baseline's vectors halves the loads and compares of
 // each byte. Same contracts as in byte_scan.h; call only where has_avx2().
 
+#include <cstddef>
+
 namespace fieldsift {
 
 [[nodiscard]] bool has_avx2();
@@ -14,5 +16,8 @@ namespace fieldsift {
 [[nodiscard]] const unsigned char* find_either_avx2(const unsigned char* begin,
                                                     const unsigned char* end, unsigned char a,
                                                     unsigned char b);
+
+[[nodiscard]] std::size_t drop_cr_before_lf_avx2(const unsigned char* src, std::size_t n,
+                                                 unsigned char* dst);
 
 }  // namespace fieldsift

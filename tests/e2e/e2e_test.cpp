@@ -394,6 +394,20 @@ TEST(TextModeTest, CrLfAcrossReadBoundariesThroughAPipe) {
   EXPECT_TRUE(finished(run_piped_in_pieces({"Subject:"}, s.input, kBlockSize), 0, s.output, ""));
 }
 
+// A piped input's pipe is made larger, so that its writer need not wait for
+// the program every 64 KiB.
+TEST(InputKindTest, PipeIsWidenedOnLinux) {
+  if (expected::kWindows) GTEST_SKIP() << "a Windows pipe's size is its creator's";
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  ASSERT_EQ(fcntl(in.write.get(), F_SETPIPE_SZ, 64 * 1024), 64 * 1024);
+  Child child = start({"Subject:"}, {in.read.get(), out.write.get(), err.write.get()});
+  in.write.reset();  // the read end stays open here, to be asked its size
+  EXPECT_TRUE(finished(collect(child, out, err), 0, "", ""));
+  EXPECT_GE(fcntl(in.read.get(), F_GETPIPE_SZ), 256 * 1024);
+}
+
 // Nothing after a 0x1A is ever seen; the partial line before it is the last.
 TEST(TextModeTest, EndOfTextMarkEndsTheInput) {
   const std::string input =

@@ -26,7 +26,8 @@ std::size_t random_size(std::mt19937& rng) { return std::uniform_int_distributio
 TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(1);
   for (int round = 0; round < 20000; ++round) {
-    const std::string src = random_bytes(rng, random_size(rng), "\r\r\n\nab");
+    // Dense line ends take the piecewise copies, sparse ones the steps that close one gap.
+    const std::string src = random_bytes(rng, random_size(rng), round % 2 == 0 ? "\r\r\n\nab" : "abcdefghijklmnopqrstuvw\r\n");
     std::string expected;
     for (std::size_t i = 0; i < src.size(); ++i) {
       if (!(src[i] == '\r' && i + 1 < src.size() && src[i + 1] == '\n')) expected += src[i];
@@ -42,7 +43,7 @@ TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
 TEST(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(3);
   for (int round = 0; round < 20000; ++round) {
-    const std::string src = random_bytes(rng, random_size(rng), "\n\nab\r");
+    const std::string src = random_bytes(rng, random_size(rng), round % 2 == 0 ? "\n\nab\r" : "abcdefghijklmnopqrstuvw\n");
     std::string expected;
     for (const char c : src) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::vector<unsigned char> dst(2 * src.size() + 1, 0xEE);
