@@ -16,6 +16,7 @@
 #include "mailbox.h"
 #include "run.h"
 #include "textio/byte_channel.h"
+#include "textio/byte_scan.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/text_mode.h"
@@ -77,11 +78,11 @@ std::int64_t processed(const benchmark::State& state, std::size_t bytes_per_iter
   return static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes_per_iteration);
 }
 
-// One refill of the stream buffer from the same 4 KB of mail, again and again.
-void text_read_4k(benchmark::State& state) {
-  MemoryChannel channel(std::string_view(mailbox(state.range(0) != 0)).substr(0, kStreamBufferSize), true);
+// One refill of the stream buffer from the same 128 KiB of mail, again and again.
+void text_read_large(benchmark::State& state) {
+  MemoryChannel channel(std::string_view(mailbox(state.range(0) != 0)).substr(0, kLargeReadSize), true);
   TextStream stream{channel};
-  std::array<unsigned char, kStreamBufferSize> buffer{};
+  std::vector<unsigned char> buffer(kLargeReadSize);
   for (auto _ : state) {
     const IoResult r = text_read(stream, buffer);
     benchmark::DoNotOptimize(r);
@@ -89,7 +90,31 @@ void text_read_4k(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(channel.bytes_read()));
 }
-BENCHMARK(text_read_4k)->ArgName("crlf")->Arg(0)->Arg(1);
+BENCHMARK(text_read_large)->ArgName("crlf")->Arg(0)->Arg(1);
+
+// The byte scans over 128 KiB of LF mail: every start of a line that begins
+// with s or S, and a search for a CR or 0x1A that finds none.
+void scan_line_starts(benchmark::State& state) {
+  const auto* begin = reinterpret_cast<const unsigned char*>(mailbox(false).data());
+  const unsigned char* const end = begin + kLargeReadSize;
+  for (auto _ : state) {
+    std::size_t starts = 0;
+    for (const unsigned char* p = begin; (p = find_line_start(p, end, 's')) != end; ++starts) {
+    }
+    benchmark::DoNotOptimize(starts);
+  }
+  state.SetBytesProcessed(processed(state, kLargeReadSize));
+}
+BENCHMARK(scan_line_starts);
+
+void scan_cr_or_mark(benchmark::State& state) {
+  const auto* begin = reinterpret_cast<const unsigned char*>(mailbox(false).data());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(find_either(begin, begin + kLargeReadSize, '\r', 0x1A));
+  }
+  state.SetBytesProcessed(processed(state, kLargeReadSize));
+}
+BENCHMARK(scan_cr_or_mark);
 
 void read_line(benchmark::State& state) {
   const std::string& mail = mailbox(state.range(0) != 0);

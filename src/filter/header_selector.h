@@ -21,7 +21,10 @@ class HeaderSelector {
 
   // While no field is being printed, only a line whose first byte folds to
   // this one can change anything; none when any line might.
-  [[nodiscard]] std::optional<unsigned char> awaited_first_byte() const;
+  [[nodiscard]] std::optional<unsigned char> awaited_first_byte() const {
+    if (state_ == State::Printing || folded_name_.empty()) return std::nullopt;
+    return static_cast<unsigned char>(folded_name_[0]);
+  }
 
  private:
   enum class State { Skipping, Printing };
@@ -29,8 +32,13 @@ class HeaderSelector {
   [[nodiscard]] bool starts_with_name(std::span<const unsigned char> line) const;
 
   std::string folded_name_;  // the name with A-Z folded to a-z
+  std::string case_bits_;    // per name byte: 0x20 where it is a letter, which folds a line's byte
   State state_ = State::Skipping;
 };
+
+[[nodiscard]] constexpr bool is_letter(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 [[nodiscard]] constexpr unsigned char fold_case(unsigned char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;

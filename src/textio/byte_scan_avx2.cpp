@@ -27,13 +27,6 @@ FIELDSIFT_AVX2 Bits bits_of(__m256i low, __m256i high) {
          static_cast<Bits>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high))) << 32;
 }
 
-// The bytes among the 64 at p that equal c; with bit 0x20 set when fold.
-FIELDSIFT_AVX2 Bits equal_bits(const unsigned char* p, unsigned char c, bool fold) {
-  const __m256i bit = splat(fold ? 0x20 : 0);
-  return bits_of(_mm256_cmpeq_epi8(_mm256_or_si256(load(p), bit), splat(c)),
-                 _mm256_cmpeq_epi8(_mm256_or_si256(load(p + 32), bit), splat(c)));
-}
-
 FIELDSIFT_AVX2 __m256i either(const unsigned char* p, __m256i a, __m256i b) {
   const __m256i bytes = load(p);
   return _mm256_or_si256(_mm256_cmpeq_epi8(bytes, a), _mm256_cmpeq_epi8(bytes, b));
@@ -48,20 +41,23 @@ bool has_avx2() {
   return kHas;
 }
 
-// Each step looks at 64 bytes only: a line starts after each line feed, so
-// the line feeds' bits moved up one meet the key's bits; a line feed that
-// ends a step carries into the next.
+// The line feeds among the 32 bytes at p whose next byte, with bit 0x20 set, is key.
+FIELDSIFT_AVX2 __m256i line_starts(const unsigned char* p, __m256i key) {
+  const __m256i lf = _mm256_cmpeq_epi8(load(p), splat('\n'));
+  return _mm256_and_si256(lf, _mm256_cmpeq_epi8(_mm256_or_si256(load(p + 1), splat(0x20)), key));
+}
+
 FIELDSIFT_AVX2 const unsigned char* find_line_start_avx2(const unsigned char* begin,
                                                          const unsigned char* end, unsigned char key) {
+  const __m256i want = splat(key);
   const unsigned char* p = begin;
-  Bits carry = 0;  // 1 when the byte before p is a line feed inside [begin, end)
-  for (; end - p >= 64; p += 64) {
-    const Bits lfs = equal_bits(p, '\n', false);
-    const Bits starts = (lfs << 1 | carry) & equal_bits(p, key, true);
-    if (starts != 0) return p + lowest(starts);
-    carry = lfs >> 63;
+  // Each step reads the 64 bytes from p and the one after them.
+  for (; end - p > 64; p += 64) {
+    const __m256i low = line_starts(p, want);
+    const __m256i high = line_starts(p + 32, want);
+    const __m256i any = _mm256_or_si256(low, high);
+    if (!_mm256_testz_si256(any, any)) return p + lowest(bits_of(low, high)) + 1;
   }
-  if (carry != 0 && p != end && (*p | 0x20) == key) return p;
   for (; end - p > 1; ++p) {
     if (*p == '\n' && (p[1] | 0x20) == key) return p + 1;
   }

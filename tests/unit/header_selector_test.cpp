@@ -99,6 +99,10 @@ TEST(HeaderSelectorTest, SelectsFieldsAndTheirContinuations) {
        {"\xc4\x80: yes", "\xe4\x80: no", "\xc4\xa0: no"},
        {"\xc4\x80: yes"}},
       {"only ASCII letters fold", "[:", {"{: no", "[: yes"}, {"[: yes"}},
+      // The bytes beside A-Z and a-z: @ [ ` {.
+      {"letters fold at both ends of their ranges", "@az[:", {"@AZ[:", "`az[:", "@az{:", "@aZ[: x"},
+       {"@AZ[:", "@aZ[: x"}},
+      {"the bytes beside the letters do not fold", "`{:", {"@[:", "`{:"}, {"`{:"}},
       {"NUL ends the text", "A:",
        {std::string("A:\0zz", 5), std::string("A\0:", 3), std::string("\0A:", 3), " x"},
        {std::string("A:\0zz", 5)}},
