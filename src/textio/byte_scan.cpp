@@ -134,18 +134,24 @@ const unsigned char* find_either(const unsigned char* begin, const unsigned char
   return end;
 }
 
-std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
-#if defined(__SSE2__)
-  if (has_avx2()) return drop_cr_before_lf_avx2(src, n, dst);
-#endif
+Dropped drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst,
+                          unsigned char stop) {
   std::size_t in = 0;   // bytes of src handled; a multiple of kBlockSize in the loop
   std::size_t out = 0;  // bytes written to dst; out <= in
+#if defined(__SSE2__)
+  if (has_avx2()) {
+    const DroppedSteps done = drop_cr_before_lf_avx2(src, n, dst, stop);
+    in = done.in;
+    out = done.out;
+  }
+#endif
   // Sixteen bytes a step, whatever they hold, so that the next step's loads
   // need not wait for this one. Stores may run up to 32 bytes past out; the
   // following steps write over what is not kept.
   while (n - in > 2 * kBlockSize) {
     Block block, next;
     load(block, src + in);
+    if (any(block == stop)) break;
     load(next, src + in + 1);
     const std::uint32_t drops = bits_of((block == '\r') & (next == '\n'));
     if ((drops & (drops - 1)) != 0) {
@@ -160,11 +166,47 @@ std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned 
     }
     in += kBlockSize;
   }
-  for (; in < n; ++in) {
+  for (; in < n && src[in] != stop; ++in) {
     if (src[in] == '\r' && in + 1 < n && src[in + 1] == '\n') continue;
     dst[out++] = src[in];
   }
-  return out;
+  return {out, in};
+}
+
+namespace {
+
+// The first CR at or after from that a LF follows, or the first stop byte,
+// or end.
+unsigned char* next_pair(unsigned char* from, unsigned char* end, unsigned char stop) {
+  for (unsigned char* p = from; p != end; ++p) {
+    p += find_either(p, end, '\r', stop) - p;
+    if (p == end || *p == stop) return p;
+    if (end - p > 1 && p[1] == '\n') return p;
+  }
+  return end;
+}
+
+}  // namespace
+
+// Until kDropLead bytes have been left out, the block steps could store over
+// bytes they have yet to read; till then the runs between pairs are moved
+// one at a time.
+Dropped drop_cr_before_lf_in_place(unsigned char* bytes, std::size_t n, unsigned char stop) {
+  unsigned char* const end = bytes + n;
+  unsigned char* in = bytes;   // bytes before in are handled
+  unsigned char* out = bytes;  // out <= in; bytes before out are kept
+  while (in - out < static_cast<std::ptrdiff_t>(kDropLead)) {
+    unsigned char* const at = next_pair(in, end, stop);
+    const auto run = static_cast<std::size_t>(at - in);
+    if (out != in) std::memmove(out, in, run);
+    out += run;
+    if (at == end || *at == stop) {
+      return {static_cast<std::size_t>(out - bytes), static_cast<std::size_t>(at - bytes)};
+    }
+    in = at + 1;
+  }
+  const Dropped rest = drop_cr_before_lf(in, static_cast<std::size_t>(end - in), out, stop);
+  return {static_cast<std::size_t>(out - bytes) + rest.kept, static_cast<std::size_t>(in - bytes) + rest.read};
 }
 
 std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {

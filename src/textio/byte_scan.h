@@ -17,11 +17,26 @@ namespace fieldsift {
 [[nodiscard]] const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
                                                unsigned char a, unsigned char b);
 
-// Copies n bytes from src to dst, leaving out each CR that a LF follows, and
-// answers how many bytes went to dst. A CR as the last byte stays. src and
-// dst must not overlap; dst must have room for n bytes.
-[[nodiscard]] std::size_t drop_cr_before_lf(const unsigned char* src, std::size_t n,
-                                            unsigned char* dst);
+// What a pass that leaves out the CR of each CR LF did: the bytes it kept,
+// and the bytes it read, fewer than it was given where it met its stop byte
+// (which it neither reads nor keeps).
+struct Dropped {
+  std::size_t kept;
+  std::size_t read;
+};
+
+// Copies n bytes from src to dst, up to the first byte equal to stop,
+// leaving out each CR that a LF follows. A CR as the last byte read stays.
+// dst must have room for n bytes, and either not overlap src or start at
+// least kDropLead bytes before it: nothing is stored where a byte yet to be
+// read lies.
+[[nodiscard]] Dropped drop_cr_before_lf(const unsigned char* src, std::size_t n,
+                                        unsigned char* dst, unsigned char stop);
+inline constexpr std::size_t kDropLead = 32;
+
+// The same within one buffer: the bytes kept are moved down to its start.
+[[nodiscard]] Dropped drop_cr_before_lf_in_place(unsigned char* bytes, std::size_t n,
+                                                 unsigned char stop);
 
 // Copies n bytes from src to dst with a CR put in before each LF, and answers
 // how many bytes went to dst. src and dst must not overlap; dst must have

@@ -100,12 +100,14 @@ FIELDSIFT_AVX2 std::size_t copy_around(const unsigned char* src, std::size_t in,
 // 32 bytes a step, whatever they hold, so that no step waits for the one
 // before it. Stores may run up to 64 bytes past out; the following steps
 // write over what is not kept, and none reaches dst + n.
-FIELDSIFT_AVX2 std::size_t drop_cr_before_lf_avx2(const unsigned char* src, std::size_t n,
-                                                  unsigned char* dst) {
-  std::size_t in = 0;   // a multiple of 32 in the loop
+FIELDSIFT_AVX2 DroppedSteps drop_cr_before_lf_avx2(const unsigned char* src, std::size_t n,
+                                                   unsigned char* dst, unsigned char stop) {
+  std::size_t in = 0;   // a multiple of 32
   std::size_t out = 0;  // out <= in
   while (n - in > 64) {
     const __m256i here = load(src + in);
+    const __m256i stops = _mm256_cmpeq_epi8(here, splat(stop));
+    if (!_mm256_testz_si256(stops, stops)) break;
     const __m256i pairs = _mm256_and_si256(_mm256_cmpeq_epi8(here, splat('\r')),
                                            _mm256_cmpeq_epi8(load(src + in + 1), splat('\n')));
     const Bits drops = static_cast<std::uint32_t>(_mm256_movemask_epi8(pairs));
@@ -120,11 +122,7 @@ FIELDSIFT_AVX2 std::size_t drop_cr_before_lf_avx2(const unsigned char* src, std:
     }
     in += 32;
   }
-  for (; in < n; ++in) {
-    if (src[in] == '\r' && in + 1 < n && src[in + 1] == '\n') continue;
-    dst[out++] = src[in];
-  }
-  return out;
+  return {in, out};
 }
 
 }  // namespace fieldsift

@@ -8,29 +8,6 @@
 namespace fieldsift {
 namespace {
 
-// Turns each CR LF within the bytes, none of them before `from`, into one LF
-// and answers the new length.
-// A CR not followed by LF stays, so the result ends in a CR exactly when the
-// bytes do. Bytes before the first CR are left where they are; the rest go
-// through the scratch buffer a piece at a time and are written back in place,
-// never past the end of the piece being handled.
-std::size_t join_crlf(TextStream& stream, std::span<unsigned char> bytes, std::size_t from) {
-  const std::span<unsigned char> rest = bytes.subspan(std::min(from, bytes.size()));
-  auto* const cr = static_cast<unsigned char*>(std::memchr(rest.data(), kCarriageReturn, rest.size()));
-  if (cr == nullptr) return bytes.size();
-  std::size_t in = static_cast<std::size_t>(cr - bytes.data());  // bytes[in, size) are still to join
-  std::size_t out = in;                                           // out <= in
-  while (in < bytes.size()) {
-    std::size_t piece = std::min(stream.scratch.size(), bytes.size() - in);
-    // A CR that ends a piece may pair with the next piece's first byte.
-    if (in + piece < bytes.size() && bytes[in + piece - 1] == kCarriageReturn) --piece;
-    std::memcpy(stream.scratch.data(), bytes.data() + in, piece);
-    out += drop_cr_before_lf(stream.scratch.data(), piece, bytes.data() + out);
-    in += piece;
-  }
-  return out;
-}
-
 // The read ended in a CR, now at delivered[size - 1]. One more byte tells
 // whether it was half of a CR LF. Answers the number of bytes delivered.
 std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> delivered) {
@@ -79,19 +56,24 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
   if (r.error != 0) return {0, r.error};  // a held byte stays held for the next read
   stream.lookahead.reset();
 
-  std::span<unsigned char> bytes = into.first(held + r.count);
-  // Most text holds neither a CR nor the mark: one scan tells.
-  const unsigned char* const end = bytes.data() + bytes.size();
-  const unsigned char* const work = find_either(bytes.data(), end, kCarriageReturn, kEndOfFileMark);
-  const auto* mark = static_cast<const unsigned char*>(std::memchr(work, kEndOfFileMark, static_cast<std::size_t>(end - work)));
-  if (mark != nullptr) {
-    // The mark and the rest of this read are dropped; on a device later reads go on.
-    bytes = bytes.first(static_cast<std::size_t>(mark - bytes.data()));
-    if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
+  const std::span<unsigned char> bytes = into.first(held + r.count);
+  // Most text holds neither a CR nor the mark: one scan tells. From the
+  // first of them on, each CR LF becomes a LF, up to the mark if there is one.
+  unsigned char* const end = bytes.data() + bytes.size();
+  const auto work = static_cast<std::size_t>(find_either(bytes.data(), end, kCarriageReturn, kEndOfFileMark) - bytes.data());
+  std::size_t size = bytes.size();
+  bool marked = false;
+  if (work != bytes.size()) {
+    const Dropped joined = drop_cr_before_lf_in_place(bytes.data() + work, bytes.size() - work, kEndOfFileMark);
+    size = work + joined.kept;
+    marked = work + joined.read != bytes.size();
   }
-  std::size_t size = join_crlf(stream, bytes, static_cast<std::size_t>(work - bytes.data()));
-  if (mark == nullptr && size > 0 && into[size - 1] == kCarriageReturn)
+  if (marked) {
+    // The mark and the rest of this read are dropped; on a device later reads go on.
+    if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
+  } else if (size > 0 && into[size - 1] == kCarriageReturn) {
     size = settle_final_cr(stream, into.first(size));
+  }
   return {size, 0};
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <optional>
 #include <span>
 
@@ -19,7 +18,6 @@ struct TextStream {
   bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
   std::optional<unsigned char> lookahead;  // read early to settle a CR; goes in front of the next read
   int pending_error = 0;  // a read failed while settling a CR; the next call answers it
-  std::array<unsigned char, 4096> scratch{};  // where a read's bytes wait, a piece at a time, while CR LF pairs are joined
   StreamBuffer stage;  // where text_write translates, obtained at the first write
 };
 

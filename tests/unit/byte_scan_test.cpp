@@ -23,20 +23,35 @@ std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view a
 // Sizes around the 16- and 64-byte steps and their tails.
 std::size_t random_size(std::mt19937& rng) { return std::uniform_int_distribution<std::size_t>(0, 300)(rng); }
 
+// The bytes before the first stop byte, each CR that a LF follows left out.
+std::string without_cr_before_lf(const std::string& src) {
+  const std::string text = src.substr(0, src.find('\x1a'));
+  std::string kept;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) kept += text[i];
+  }
+  return kept;
+}
+
 TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(1);
   for (int round = 0; round < 20000; ++round) {
     // Dense line ends take the piecewise copies, sparse ones the steps that close one gap.
-    const std::string src = random_bytes(rng, random_size(rng), round % 2 == 0 ? "\r\r\n\nab" : "abcdefghijklmnopqrstuvw\r\n");
-    std::string expected;
-    for (std::size_t i = 0; i < src.size(); ++i) {
-      if (!(src[i] == '\r' && i + 1 < src.size() && src[i + 1] == '\n')) expected += src[i];
-    }
+    std::string src = random_bytes(rng, random_size(rng), round % 2 == 0 ? "\r\r\n\nab" : "abcdefghijklmnopqrstuvw\r\n");
+    if (round % 7 == 0 && !src.empty()) src[rng() % src.size()] = '\x1a';  // the stop byte
+    const std::string expected = without_cr_before_lf(src);
+    const std::size_t stop = std::min(src.find('\x1a'), src.size());
     std::vector<unsigned char> dst(src.size() + 1, 0xEE);
     const auto* from = reinterpret_cast<const unsigned char*>(src.data());
-    const std::size_t n = drop_cr_before_lf(from, src.size(), dst.data());
-    ASSERT_EQ(string_of(std::span(dst).first(n)), expected) << "source: " << src;
+    const Dropped d = drop_cr_before_lf(from, src.size(), dst.data(), 0x1A);
+    ASSERT_EQ(string_of(std::span(dst).first(d.kept)), expected) << "source: " << src;
+    ASSERT_EQ(d.read, stop) << "source: " << src;
     ASSERT_EQ(dst[src.size()], 0xEE) << "wrote past the source's size";
+    // In place: 32 pairs and more, so the block steps take over, and fewer.
+    std::string thrice = src + src + src;
+    auto* bytes = reinterpret_cast<unsigned char*>(thrice.data());
+    const Dropped in_place = drop_cr_before_lf_in_place(bytes, thrice.size(), 0x1A);
+    ASSERT_EQ(thrice.substr(0, in_place.kept), without_cr_before_lf(src + src + src)) << "in place, source: " << src;
   }
 }
 
