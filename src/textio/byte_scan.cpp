@@ -35,15 +35,21 @@ std::uint32_t bits_of(const Mask& m) {
 }
 #else
 // Without the instruction for it: gathers the top bit of each byte into
-// the top byte of a product, eight bytes at a time.
-static_assert(std::endian::native == std::endian::little, "the first byte is the low one");
+// the top byte of a product, eight bytes at a time. The product counts a
+// word's bytes from its low end; on a big-endian machine that is the last
+// byte in memory, so the word's bytes are put in memory order first.
+std::uint64_t low_first(std::uint64_t word) {
+  if constexpr (std::endian::native == std::endian::big) return __builtin_bswap64(word);
+  return word;
+}
+
 std::uint32_t bits_of(const Mask& m) {
   std::uint64_t halves[2];
   std::memcpy(halves, &m, sizeof halves);
   constexpr std::uint64_t kTopBits = 0x8080808080808080U;
   constexpr std::uint64_t kGather = 0x0002040810204081U;
-  const auto low = static_cast<std::uint32_t>(((halves[0] & kTopBits) * kGather) >> 56);
-  const auto high = static_cast<std::uint32_t>(((halves[1] & kTopBits) * kGather) >> 56);
+  const auto low = static_cast<std::uint32_t>(((low_first(halves[0]) & kTopBits) * kGather) >> 56);
+  const auto high = static_cast<std::uint32_t>(((low_first(halves[1]) & kTopBits) * kGather) >> 56);
   return low | high << 8;
 }
 #endif

@@ -30,14 +30,17 @@ constexpr std::chrono::milliseconds kQuiet{200};      // a ready byte shows up w
 constexpr std::chrono::milliseconds kPatience{5000};  // for bytes that must come
 constexpr std::size_t kBlockSize = 4096;              // blocks in which output to a pipe goes out
 
-// The one place that knows how the program is started: directly, or, for a
-// Windows build, through Wine, whose own diagnostics would mix into stderr.
+// The one place that knows how the program is started: directly, through
+// Wine for a Windows build (whose own diagnostics would mix into stderr), or
+// through qemu for a build for another processor.
 Child start(std::vector<std::string> args, StdDescriptors fds) {
   args.insert(args.begin(), FIELDSIFT_BINARY);
   if (expected::kWindows) {
     args.insert(args.begin(), FIELDSIFT_WINE);
     static const bool quiet = setenv("WINEDEBUG", "-all", 1) == 0;
     if (!quiet) ADD_FAILURE() << "cannot set WINEDEBUG";
+  } else if (expected::kEmulated) {
+    args.insert(args.begin(), FIELDSIFT_EMULATOR);
   }
   return Child::start(args, fds);
 }

@@ -13,6 +13,13 @@ namespace fieldsift::expected {
 
 inline constexpr bool kWindows = FIELDSIFT_TARGET_WINDOWS != 0;
 
+#if defined(FIELDSIFT_EMULATOR)
+// A Linux program for another processor, run under qemu's user-mode emulation.
+inline constexpr bool kEmulated = std::string_view(FIELDSIFT_EMULATOR).size() != 0;
+#else
+inline constexpr bool kEmulated = false;
+#endif
+
 struct ErrorText {
   int error;
   std::string_view text;

@@ -103,5 +103,27 @@ TEST(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
   }
 }
 
+// Two hits in one block: the scans answer the one first in memory, which a
+// machine that numbers its bytes the other way round would get wrong.
+TEST(ByteScanTest, FirstHitInMemoryOrderWins) {
+  for (std::size_t first = 1; first < 40; ++first) {
+    for (std::size_t later = first + 2; later < first + 17 && later < 80; ++later) {
+      std::string text(80, 'x');
+      text[first] = '\r';
+      text[later] = '\x1a';
+      const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+      const unsigned char* const end = begin + text.size();
+      ASSERT_EQ(find_either(begin, end, '\r', 0x1A) - begin, static_cast<std::ptrdiff_t>(first));
+      text.assign(80, 'x');
+      text[first - 1] = '\n';
+      text[first] = 'S';
+      text[later - 1] = '\n';
+      text[later] = 's';
+      ASSERT_EQ(find_line_start(begin, end, 's') - begin, static_cast<std::ptrdiff_t>(first))
+          << first << ", " << later;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace fieldsift
