@@ -9,6 +9,8 @@ namespace {
 using std::string_view_literals::operator""sv;
 
 // A few words carry UTF-8 bytes, as real mail does; none holds CR, NUL or 0x1A.
+// Word lists, packed as written.
+// clang-format off
 constexpr std::array kWords = {
     "the"sv, "of"sv, "and"sv, "to"sv, "a"sv, "in"sv, "is"sv, "that"sv, "for"sv, "it"sv,
     "as"sv, "with"sv, "was"sv, "on"sv, "be"sv, "at"sv, "by"sv, "this"sv, "we"sv, "you"sv,
@@ -38,6 +40,7 @@ constexpr std::array kWeekdays = {"Mon"sv, "Tue"sv, "Wed"sv, "Thu"sv, "Fri"sv, "
 constexpr std::array kMonths = {"Jan"sv, "Feb"sv, "Mar"sv, "Apr"sv, "May"sv, "Jun"sv,
                                 "Jul"sv, "Aug"sv, "Sep"sv, "Oct"sv, "Nov"sv, "Dec"sv};
 constexpr std::array kZones = {"+0000"sv, "+0100"sv, "-0500"sv, "-0800"sv, "+0900"sv};
+// clang-format on
 constexpr std::string_view kBase64 =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
@@ -131,8 +134,13 @@ void append_blob(Random& random, std::string& out, std::size_t count) {
 }
 
 MailDate random_date(Random& random) {
-  return {random.below(kWeekdays.size()), random.below(kMonths.size()), random.between(1, 28),
-          random.below(24), random.below(60), random.below(60), random.between(1998, 2024),
+  return {random.below(kWeekdays.size()),
+          random.below(kMonths.size()),
+          random.between(1, 28),
+          random.below(24),
+          random.below(60),
+          random.below(60),
+          random.between(1998, 2024),
           random.below(kZones.size())};
 }
 

@@ -66,8 +66,9 @@ void append_other_headers(Random& random, std::string& out) {
   }
   if (random.chance(60)) out += "X-Mailer: Example Mail 4.2 (build 1187)\n";
   if (random.chance(40)) {
-    out += "X-Spam-Status: No, score=-2.6 required=5.0 tests=BAYES_00,\n"
-           "\tDKIM_SIGNED,DKIM_VALID autolearn=ham version=3.4.6\n";
+    out +=
+        "X-Spam-Status: No, score=-2.6 required=5.0 tests=BAYES_00,\n"
+        "\tDKIM_SIGNED,DKIM_VALID autolearn=ham version=3.4.6\n";
   }
   if (random.chance(20)) out += "X-Priority: 3 (Normal)\n";
 }
@@ -90,7 +91,8 @@ void MailboxGenerator::append_headers(std::string& out) {
   out += ' ';
   append_separator_date(date, out);
   out += '\n';
-  for (std::size_t hops = random_.between(2, 4); hops > 0; --hops) append_received(random_, date, out);
+  for (std::size_t hops = random_.between(2, 4); hops > 0; --hops)
+    append_received(random_, date, out);
   out += "Date: ";
   append_header_date(date, out);
   out += "\nFrom: ";

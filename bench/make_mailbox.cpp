@@ -69,7 +69,8 @@ struct OutputFile {
     return file != nullptr;
   }
   void write(std::string_view bytes) {
-    if (error == 0 && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) error = errno;
+    if (error == 0 && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+      error = errno;
   }
   bool close() {
     if (std::fclose(file) != 0 && error == 0) error = errno;
@@ -120,7 +121,8 @@ int main(int argc, char** argv) {
   if (!out.open(options->output_path) ||
       (options->name && !expected_out.open(options->expected_path))) {
     const OutputFile& failed = out.file == nullptr ? out : expected_out;
-    std::fprintf(stderr, "make_mailbox: %s: %s\n", failed.path.c_str(), std::strerror(failed.error));
+    std::fprintf(stderr, "make_mailbox: %s: %s\n", failed.path.c_str(),
+                 std::strerror(failed.error));
     return 1;
   }
   return generate(*options, out, options->name ? &expected_out : nullptr) ? 0 : 1;

@@ -75,12 +75,14 @@ const std::string& mailbox(bool crlf) {
 }
 
 std::int64_t processed(const benchmark::State& state, std::size_t bytes_per_iteration) {
-  return static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes_per_iteration);
+  return static_cast<std::int64_t>(state.iterations()) *
+         static_cast<std::int64_t>(bytes_per_iteration);
 }
 
 // One refill of the stream buffer from the same 128 KiB of mail, again and again.
 void text_read_large(benchmark::State& state) {
-  MemoryChannel channel(std::string_view(mailbox(state.range(0) != 0)).substr(0, kLargeReadSize), true);
+  MemoryChannel channel(std::string_view(mailbox(state.range(0) != 0)).substr(0, kLargeReadSize),
+                        true);
   TextStream stream{channel};
   std::vector<unsigned char> buffer(kLargeReadSize);
   for (auto _ : state) {

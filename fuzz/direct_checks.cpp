@@ -12,7 +12,8 @@ using testing::ReadStep;
 using testing::ScriptedChannel;
 using testing::string_of;
 
-void script_input(ScriptedChannel& channel, std::string_view input, const std::vector<std::size_t>& cuts) {
+void script_input(ScriptedChannel& channel, std::string_view input,
+                  const std::vector<std::size_t>& cuts) {
   channel.script({ReadStep{std::string(input)}});
   channel.cut_reads(cuts);
 }

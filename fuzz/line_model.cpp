@@ -3,7 +3,9 @@
 namespace fieldsift::fuzz {
 namespace {
 
-bool is_white_space(char c) { return std::string_view("\t\n\v\f\r ").find(c) != std::string_view::npos; }
+bool is_white_space(char c) {
+  return std::string_view("\t\n\v\f\r ").find(c) != std::string_view::npos;
+}
 
 char folded(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -20,7 +20,8 @@ namespace fieldsift::fuzz {
 
 // What the program writes for these lines: the text (up to the first NUL)
 // of each selected line, then CR LF.
-[[nodiscard]] std::string selected_output(std::string_view name, const std::vector<std::string>& lines);
+[[nodiscard]] std::string selected_output(std::string_view name,
+                                          const std::vector<std::string>& lines);
 
 // Every LF as CR LF, as text mode hands it to the system.
 [[nodiscard]] std::string with_crlf_line_ends(std::string_view text);

@@ -22,7 +22,6 @@ namespace {
 
 using testing::ScriptedChannel;
 
-
 struct Outcome {
   int status;
   std::string out;
@@ -45,8 +44,10 @@ Outcome run_program(const LineCase& c, std::string_view input, const std::vector
   if (failing_writes) out.fail_writes_after(c.write_budget, c.gone_reader ? EPIPE : EIO);
   std::vector<const char*> args = {"fieldsift", c.name.c_str()};
   if (c.wrong_command_line) {
-    if (c.name.size() % 2 == 0) args.push_back("Subject:");
-    else args.pop_back();
+    if (c.name.size() % 2 == 0)
+      args.push_back("Subject:");
+    else
+      args.pop_back();
   }
   const int status = testing::run_over(args, in, out, err);
   check_pieces(out);
@@ -107,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const LineCase c = decode_line_case(data, size);
   if (c.wrong_command_line) {
     check_usage(c);
-  } else if (c.in_kind == fieldsift::StreamKind::Device && c.input.find('\x1a') != std::string::npos) {
+  } else if (c.in_kind == fieldsift::StreamKind::Device &&
+             c.input.find('\x1a') != std::string::npos) {
     check_plausible(c);
   } else {
     check_exact(c);

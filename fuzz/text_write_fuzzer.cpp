@@ -25,8 +25,8 @@
 namespace fieldsift::fuzz {
 namespace {
 
-using testing::ScriptedChannel;
 using testing::bytes_of;
+using testing::ScriptedChannel;
 
 constexpr std::size_t kHalfStage = kWriteStageSize / 2;  // source bytes of one full write
 
@@ -69,7 +69,8 @@ void check_empty_request(TextStream& stream, const ScriptedChannel& channel) {
 }
 
 // Every write but the last of a request carries half a stage of source.
-void check_pieces(const std::vector<std::string>& pieces, std::size_t first, std::string_view request) {
+void check_pieces(const std::vector<std::string>& pieces, std::size_t first,
+                  std::string_view request) {
   check(pieces.size() - first == (request.size() + kHalfStage - 1) / kHalfStage,
         "a request goes out in more writes than half-stage pieces of its source");
   for (std::size_t i = first; i < pieces.size(); ++i) {
@@ -115,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pos += n;
   }
   const std::string expected = with_crlf_line_ends(source);
-  const std::size_t kept = c.failing_writes ? std::min(c.write_budget, expected.size()) : expected.size();
+  const std::size_t kept =
+      c.failing_writes ? std::min(c.write_budget, expected.size()) : expected.size();
   check_equal(channel.written(), std::string_view(expected).substr(0, kept),
               "the system does not get the source with each LF as CR LF");
   return 0;

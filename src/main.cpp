@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   start_platform();
   static StdStreams streams;
   const RunStreams run_streams{streams.in, streams.out, streams.err_text};
-  const int status = run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)),
-                         run_streams);
+  const int status =
+      run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)), run_streams);
   exit_process(finish_output(run_streams, status));
 }

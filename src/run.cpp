@@ -31,7 +31,8 @@ void write_selected(const Line& line, LineReader& in, LineWriter& out) {
   do {
     const void* const nul = std::memchr(piece.data(), '\0', piece.size());
     if (nul != nullptr) {
-      (void)out.write_part(piece.first(static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - piece.data())));
+      (void)out.write_part(piece.first(
+          static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - piece.data())));
       break;  // the rest of the line is not text
     }
     (void)out.write_part(piece);

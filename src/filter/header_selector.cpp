@@ -33,11 +33,13 @@ bool HeaderSelector::starts_with_name(std::span<const unsigned char> line) const
   if (line.size() < n) return false;
   std::size_t i = 0;
   for (; n - i >= sizeof(std::uint64_t); i += sizeof(std::uint64_t)) {
-    if ((word_at(line.data() + i) | word_at(case_bits_.data() + i)) != word_at(folded_name_.data() + i))
+    if ((word_at(line.data() + i) | word_at(case_bits_.data() + i)) !=
+        word_at(folded_name_.data() + i))
       return false;
   }
   for (; i < n; ++i) {
-    if ((line[i] | static_cast<unsigned char>(case_bits_[i])) != static_cast<unsigned char>(folded_name_[i]))
+    if ((line[i] | static_cast<unsigned char>(case_bits_[i])) !=
+        static_cast<unsigned char>(folded_name_[i]))
       return false;
   }
   return true;

@@ -123,7 +123,7 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
 }
 
 const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
-                                unsigned char a, unsigned char b) {
+                                 unsigned char a, unsigned char b) {
 #if defined(__SSE2__)
   if (has_avx2()) return find_either_avx2(begin, end, a, b);
 #endif
@@ -212,7 +212,8 @@ Dropped drop_cr_before_lf_in_place(unsigned char* bytes, std::size_t n, unsigned
     in = at + 1;
   }
   const Dropped rest = drop_cr_before_lf(in, static_cast<std::size_t>(end - in), out, stop);
-  return {static_cast<std::size_t>(out - bytes) + rest.kept, static_cast<std::size_t>(in - bytes) + rest.read};
+  return {static_cast<std::size_t>(out - bytes) + rest.kept,
+          static_cast<std::size_t>(in - bytes) + rest.read};
 }
 
 std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {

@@ -30,8 +30,8 @@ struct Dropped {
 // dst must have room for n bytes, and either not overlap src or start at
 // least kDropLead bytes before it: nothing is stored where a byte yet to be
 // read lies.
-[[nodiscard]] Dropped drop_cr_before_lf(const unsigned char* src, std::size_t n,
-                                        unsigned char* dst, unsigned char stop);
+[[nodiscard]] Dropped drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst,
+                                        unsigned char stop);
 inline constexpr std::size_t kDropLead = 32;
 
 // The same within one buffer: the bytes kept are moved down to its start.

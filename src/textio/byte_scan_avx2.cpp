@@ -48,7 +48,8 @@ FIELDSIFT_AVX2 __m256i line_starts(const unsigned char* p, __m256i key) {
 }
 
 FIELDSIFT_AVX2 const unsigned char* find_line_start_avx2(const unsigned char* begin,
-                                                         const unsigned char* end, unsigned char key) {
+                                                         const unsigned char* end,
+                                                         unsigned char key) {
   const __m256i want = splat(key);
   const unsigned char* p = begin;
   // Each step reads the 64 bytes from p and the one after them.

@@ -12,7 +12,8 @@ namespace fieldsift {
 [[nodiscard]] bool has_avx2();
 
 [[nodiscard]] const unsigned char* find_line_start_avx2(const unsigned char* begin,
-                                                        const unsigned char* end, unsigned char key);
+                                                        const unsigned char* end,
+                                                        unsigned char key);
 
 [[nodiscard]] const unsigned char* find_either_avx2(const unsigned char* begin,
                                                     const unsigned char* end, unsigned char a,

@@ -79,7 +79,7 @@ void LineReader::skip_rest() {
 void LineReader::skip_lines_not_starting_with(unsigned char first) {
   skip_rest();
   const auto key = static_cast<unsigned char>(first | 0x20);  // A-Z and a-z alike, and a few more
-  bool at_line_start = true;  // pos_ is where a line begins
+  bool at_line_start = true;                                  // pos_ is where a line begins
   for (;;) {
     if (pos_ == end_) {
       if (!refill()) {

@@ -67,11 +67,12 @@ class LineReader {
   TextStream& in_;
   StreamBuffer storage_;
   std::span<unsigned char> buffer_;  // obtained at the first refill, read_size() bytes
-  std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
+  std::size_t pos_ = 0;              // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
   std::size_t end_ = 0;
   bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead
-  bool end_pending_ = false;  // a skip met the end of input at a line start; the next refill answers it
-  bool failed_ = false;   // once set, stays set
+  // A skip met the end of input at a line start; the next refill answers it.
+  bool end_pending_ = false;
+  bool failed_ = false;  // once set, stays set
   int error_ = 0;
 };
 

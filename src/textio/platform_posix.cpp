@@ -49,7 +49,7 @@ void widen_pipe(int) {}
 // A descriptor left non-blocking by whoever started us must not lose data:
 // wait until it is ready instead of failing.
 void wait_until_ready(int fd, short events) {
-  struct pollfd p {fd, events, 0};
+  pollfd p{fd, events, 0};
   (void)poll(&p, 1, -1);  // any outcome: the next call tells what really happened
 }
 

@@ -21,7 +21,8 @@ class StreamBuffer {
       obtained_ = true;
       // Left unset: untouched pages cost no memory.
       storage_.reset(new (std::nothrow) unsigned char[size + kAlignment]);
-      start_ = storage_ ? storage_.get() + (kAlignment - reinterpret_cast<std::uintptr_t>(storage_.get()) % kAlignment) % kAlignment : nullptr;
+      const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
+      start_ = storage_.get() + (kAlignment - address % kAlignment) % kAlignment;
       size_ = size;
     }
     if (!storage_) return fallback_;

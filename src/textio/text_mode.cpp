@@ -60,11 +60,13 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
   // Most text holds neither a CR nor the mark: one scan tells. From the
   // first of them on, each CR LF becomes a LF, up to the mark if there is one.
   unsigned char* const end = bytes.data() + bytes.size();
-  const auto work = static_cast<std::size_t>(find_either(bytes.data(), end, kCarriageReturn, kEndOfFileMark) - bytes.data());
+  const auto work = static_cast<std::size_t>(
+      find_either(bytes.data(), end, kCarriageReturn, kEndOfFileMark) - bytes.data());
   std::size_t size = bytes.size();
   bool marked = false;
   if (work != bytes.size()) {
-    const Dropped joined = drop_cr_before_lf_in_place(bytes.data() + work, bytes.size() - work, kEndOfFileMark);
+    const Dropped joined =
+        drop_cr_before_lf_in_place(bytes.data() + work, bytes.size() - work, kEndOfFileMark);
     size = work + joined.kept;
     marked = work + joined.read != bytes.size();
   }
@@ -83,10 +85,12 @@ IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes) {
   // Half the stage holds any translation, even of nothing but LFs.
   const std::size_t most = stage.size() / 2;
   for (std::size_t pos = 0; pos < bytes.size();) {  // source bytes before pos have gone out
-    const std::span<const unsigned char> piece = bytes.subspan(pos, std::min(most, bytes.size() - pos));
+    const std::span<const unsigned char> piece =
+        bytes.subspan(pos, std::min(most, bytes.size() - pos));
     const std::size_t staged = add_cr_before_lf(piece.data(), piece.size(), stage.data());
     const IoResult w = stream.channel.write(stage.first(staged));
-    if (w.error != 0 || w.count < staged) return {pos + source_bytes_within(piece, w.count), w.error};
+    if (w.error != 0 || w.count < staged)
+      return {pos + source_bytes_within(piece, w.count), w.error};
     pos += piece.size();
   }
   return {bytes.size(), 0};

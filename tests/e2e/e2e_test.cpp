@@ -359,7 +359,8 @@ Outcome run_piped_in_pieces(std::vector<std::string> args, std::string input, st
 
 TEST(TextModeTest, CrLfMailGivesWhatItsLfTwinGives) {
   const Fd reader = open_path(kDigest, O_RDONLY);
-  const std::string lf = read_up_to(reader.get(), static_cast<std::size_t>(file_size(reader.get())));
+  const std::string lf =
+      read_up_to(reader.get(), static_cast<std::size_t>(file_size(reader.get())));
   const Fd file = file_holding(with_crlf(lf));
   EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, digest_subjects(), ""));
   EXPECT_TRUE(finished(run_piped({"Subject:"}, with_crlf(lf)), 0, digest_subjects(), ""));

@@ -36,7 +36,9 @@ Fd close_on_exec(int fd, const char* what) {
 }
 
 int poll_one(int fd, std::chrono::milliseconds timeout) {
-  struct pollfd p {fd, POLLIN, 0};
+  struct pollfd p {
+    fd, POLLIN, 0
+  };
   int ready = 0;
   do {
     ready = poll(&p, 1, static_cast<int>(timeout.count()));

@@ -21,7 +21,9 @@ std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view a
 }
 
 // Sizes around the 16- and 64-byte steps and their tails.
-std::size_t random_size(std::mt19937& rng) { return std::uniform_int_distribution<std::size_t>(0, 300)(rng); }
+std::size_t random_size(std::mt19937& rng) {
+  return std::uniform_int_distribution<std::size_t>(0, 300)(rng);
+}
 
 // The bytes before the first stop byte, each CR that a LF follows left out.
 std::string without_cr_before_lf(const std::string& src) {
@@ -37,7 +39,8 @@ TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(1);
   for (int round = 0; round < 20000; ++round) {
     // Dense line ends take the piecewise copies, sparse ones the steps that close one gap.
-    std::string src = random_bytes(rng, random_size(rng), round % 2 == 0 ? "\r\r\n\nab" : "abcdefghijklmnopqrstuvw\r\n");
+    std::string src = random_bytes(rng, random_size(rng),
+                                   round % 2 == 0 ? "\r\r\n\nab" : "abcdefghijklmnopqrstuvw\r\n");
     if (round % 7 == 0 && !src.empty()) src[rng() % src.size()] = '\x1a';  // the stop byte
     const std::string expected = without_cr_before_lf(src);
     const std::size_t stop = std::min(src.find('\x1a'), src.size());
@@ -51,14 +54,16 @@ TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
     std::string thrice = src + src + src;
     auto* bytes = reinterpret_cast<unsigned char*>(thrice.data());
     const Dropped in_place = drop_cr_before_lf_in_place(bytes, thrice.size(), 0x1A);
-    ASSERT_EQ(thrice.substr(0, in_place.kept), without_cr_before_lf(src + src + src)) << "in place, source: " << src;
+    ASSERT_EQ(thrice.substr(0, in_place.kept), without_cr_before_lf(src + src + src))
+        << "in place, source: " << src;
   }
 }
 
 TEST(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(3);
   for (int round = 0; round < 20000; ++round) {
-    const std::string src = random_bytes(rng, random_size(rng), round % 2 == 0 ? "\n\nab\r" : "abcdefghijklmnopqrstuvw\n");
+    const std::string src = random_bytes(rng, random_size(rng),
+                                         round % 2 == 0 ? "\n\nab\r" : "abcdefghijklmnopqrstuvw\n");
     std::string expected;
     for (const char c : src) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::vector<unsigned char> dst(2 * src.size() + 1, 0xEE);
@@ -76,7 +81,8 @@ TEST(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
     std::string text = random_bytes(rng, random_size(rng), "abcdefghijklmnopqrstuvwxyz \n");
     if (!text.empty() && round % 3 != 0) text[rng() % text.size()] = round % 2 == 0 ? '\r' : '\x1a';
     if (!text.empty() && round % 5 == 0) text[rng() % text.size()] = '\r';
-    const std::size_t expected = std::min(text.find('\r'), std::min(text.find('\x1a'), text.size()));
+    const std::size_t expected =
+        std::min(text.find('\r'), std::min(text.find('\x1a'), text.size()));
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
     ASSERT_EQ(static_cast<std::size_t>(find_either(begin, begin + text.size(), '\r', 0x1A) - begin),
               expected)

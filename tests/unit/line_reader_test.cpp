@@ -28,12 +28,14 @@ std::string take_line(LineReader& reader, std::vector<unsigned char>& buffer) {
   return text;
 }
 
-std::vector<std::string> all_lines(ScriptedChannel& channel, std::size_t buffer_size = kLineBufferSize) {
+std::vector<std::string> all_lines(ScriptedChannel& channel,
+                                   std::size_t buffer_size = kLineBufferSize) {
   TextStream text{channel};
   LineReader reader(text);
   std::vector<unsigned char> buffer(buffer_size);
   std::vector<std::string> lines;
-  for (std::string line = take_line(reader, buffer); line != "<none>"; line = take_line(reader, buffer))
+  for (std::string line = take_line(reader, buffer); line != "<none>";
+       line = take_line(reader, buffer))
     lines.push_back(line);
   return lines;
 }
@@ -50,13 +52,17 @@ TEST(LineReaderTest, SplitsAtLineFeedsWhateverTheReadSizes) {
       {"last line without a line feed", "a\nb", {"a", "b"}},
       {"no extra line after a final line feed", "a\n", {"a"}},
       {"two line feeds are two empty lines", "\n\n", {"", ""}},
-      {"NUL bytes are stored", std::string("a\0b\n\0\n", 6), {std::string("a\0b", 3), std::string(1, '\0')}},
+      {"NUL bytes are stored",
+       std::string("a\0b\n\0\n", 6),
+       {std::string("a\0b", 3), std::string(1, '\0')}},
       {"CR LF ends a line, a lone CR does not", "a\r\nb\rc\n", {"a", "b\rc"}},
-      {"lines across refills", std::string(5000, 'x') + "\n" + std::string(9000, 'y') + "\nz",
+      {"lines across refills",
+       std::string(5000, 'x') + "\n" + std::string(9000, 'y') + "\nz",
        {std::string(5000, 'x'), std::string(9000, 'y'), "z"}},
   };
   for (const SplitCase& c : cases) {
-    for (const std::size_t chunk : {std::size_t{1}, std::size_t{3}, std::size_t{4096}, std::size_t{100000}}) {
+    for (const std::size_t chunk :
+         {std::size_t{1}, std::size_t{3}, std::size_t{4096}, std::size_t{100000}}) {
       ScriptedChannel channel;
       channel.script_chunks(c.input, chunk);
       EXPECT_EQ(all_lines(channel), c.lines) << c.what << ", reads of " << chunk;
@@ -65,8 +71,8 @@ TEST(LineReaderTest, SplitsAtLineFeedsWhateverTheReadSizes) {
 }
 
 TEST(LineReaderTest, LinesOfAnyLengthStayOneLine) {
-  for (const std::size_t length : {std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
-                                   std::size_t{200000}}) {
+  for (const std::size_t length :
+       {std::size_t{65535}, std::size_t{65536}, std::size_t{65537}, std::size_t{200000}}) {
     std::string long_line(length, 'a');
     long_line[length / 2] = 'm';
     ScriptedChannel channel;

@@ -34,8 +34,10 @@ std::vector<BlockCase> block_cases(std::size_t b) {
   return {
       {"small lines wait for the flush", {10, 20}, {0, 0, 32}, 1},
       {"a full buffer goes out at once", {b - 1, 99}, {b, b, b + 100}, 2},
-      {"a long line fills the buffer, then whole blocks go direct", {100, 2 * b + 1808},
-       {0, 2 * b, 2 * b + 1910}, 3},
+      {"a long line fills the buffer, then whole blocks go direct",
+       {100, 2 * b + 1808},
+       {0, 2 * b, 2 * b + 1910},
+       3},
       {"a long line into an empty buffer goes direct", {b}, {b, b + 1}, 2},
       {"just under a block", {b - 2}, {0, b - 1}, 1},
   };

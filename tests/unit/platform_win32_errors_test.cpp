@@ -13,7 +13,7 @@ namespace {
 
 struct Failure {
   unsigned long system_error;
-  int on_read;   // 0: end of input
+  int on_read;  // 0: end of input
   int on_write;
 };
 

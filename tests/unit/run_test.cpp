@@ -36,8 +36,8 @@ std::string crlf(const std::string& text) {
 constexpr const char* kUsage = "fieldsift: fieldsift, Ver 0.1\nusage: fieldsift \"Hoge:\"\n";
 
 TEST(RunTest, WrongCommandLineGivesUsageWithoutReading) {
-  for (const auto& args : std::vector<std::vector<const char*>>{
-           {"fieldsift"}, {"fieldsift", "a:", "b:"}}) {
+  for (const auto& args :
+       std::vector<std::vector<const char*>>{{"fieldsift"}, {"fieldsift", "a:", "b:"}}) {
     const Outcome o = run_with(args, {{"a: x\n"}});
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, crlf(kUsage));
@@ -154,8 +154,9 @@ TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
   std::uniform_int_distribution<std::size_t> cut(1, 40);
   std::uniform_int_distribution<int> roll(0, 9);
   for (int round = 0; round < 3000; ++round) {
-    const std::string input = random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng),
-                                            std::string_view("\n\n\r  .sS`@:x\0", 13));
+    const std::string input =
+        random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng),
+                     std::string_view("\n\n\r  .sS`@:x\0", 13));
     std::vector<testing::ReadStep> steps;
     for (std::size_t pos = 0; pos < input.size();) {
       const std::size_t n = std::min(cut(rng), input.size() - pos);

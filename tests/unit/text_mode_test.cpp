@@ -14,9 +14,9 @@
 namespace fieldsift {
 namespace {
 
+using testing::bytes_of;
 using testing::ReadStep;
 using testing::ScriptedChannel;
-using testing::bytes_of;
 using testing::string_of;
 
 constexpr StreamKind kAllKinds[] = {StreamKind::Pipe, StreamKind::DiskFile, StreamKind::Device};
@@ -60,44 +60,106 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
       {"pairs within a read", kEvery, {{"a\r\nb\rc\r\r\n"}}, {"a\nb\rc\r\n", "<end>"}},
       // A CR ending a read: one more byte settles it.
       {"final CR then LF joins", kPipeAndDevice, {{"a\r"}, {"\nb"}}, {"a\n", "b", "<end>"}},
-      {"final CR then LF on a file: the LF is read again", {StreamKind::DiskFile},
-       {{"a\r"}, {"\nb"}}, {"a", "\nb", "<end>"}, 1},
-      {"a lone final CR then LF on a file joins", {StreamKind::DiskFile},
-       {{"\r"}, {"\nb"}}, {"\n", "b", "<end>"}},
-      {"final CR then another byte, held", kPipeAndDevice, {{"a\r"}, {"bc"}}, {"a\r", "bc", "<end>"}},
-      {"final CR then another byte, file steps back", {StreamKind::DiskFile},
-       {{"a\r"}, {"bc"}}, {"a\r", "bc", "<end>"}, 1},
-      {"lone final CR then another byte, file steps back", {StreamKind::DiskFile},
-       {{"\r"}, {"x"}}, {"\r", "x", "<end>"}, 1},
+      {"final CR then LF on a file: the LF is read again",
+       {StreamKind::DiskFile},
+       {{"a\r"}, {"\nb"}},
+       {"a", "\nb", "<end>"},
+       1},
+      {"a lone final CR then LF on a file joins",
+       {StreamKind::DiskFile},
+       {{"\r"}, {"\nb"}},
+       {"\n", "b", "<end>"}},
+      {"final CR then another byte, held",
+       kPipeAndDevice,
+       {{"a\r"}, {"bc"}},
+       {"a\r", "bc", "<end>"}},
+      {"final CR then another byte, file steps back",
+       {StreamKind::DiskFile},
+       {{"a\r"}, {"bc"}},
+       {"a\r", "bc", "<end>"},
+       1},
+      {"lone final CR then another byte, file steps back",
+       {StreamKind::DiskFile},
+       {{"\r"}, {"x"}},
+       {"\r", "x", "<end>"},
+       1},
       {"final CR then end of input", kEvery, {{"a\r"}}, {"a\r", "<end>"}},
-      {"final CR then a failed read", kEvery, {{"a\r"}, {"", EIO}, {"b"}},
+      {"final CR then a failed read",
+       kEvery,
+       {{"a\r"}, {"", EIO}, {"b"}},
        {"a\r", "<error 5>", "b", "<end>"}},
-      {"held byte is delivered when the next read has nothing", kPipeAndDevice,
-       {{"a\r"}, {"b"}}, {"a\r", "b", "<end>"}},
-      {"held byte waits out a failed read", kPipeAndDevice, {{"a\r"}, {"b"}, {"", EIO}},
+      {"held byte is delivered when the next read has nothing",
+       kPipeAndDevice,
+       {{"a\r"}, {"b"}},
+       {"a\r", "b", "<end>"}},
+      {"held byte waits out a failed read",
+       kPipeAndDevice,
+       {{"a\r"}, {"b"}, {"", EIO}},
        {"a\r", "<error 5>", "b", "<end>"}},
-      {"held CR is settled like any other", kPipeAndDevice, {{"a\r"}, {"\r\nb"}},
+      {"held CR is settled like any other",
+       kPipeAndDevice,
+       {{"a\r"}, {"\r\nb"}},
        {"a\r", "\nb", "<end>"}},
-      {"held CR that ends its read is settled too", {StreamKind::Pipe},
-       {{"a\r"}, {"\r"}, {""}, {"\n"}}, {"a\r", "\n", "<end>"}},
+      {"held CR that ends its read is settled too",
+       {StreamKind::Pipe},
+       {{"a\r"}, {"\r"}, {""}, {"\n"}},
+       {"a\r", "\n", "<end>"}},
       // 0x1A ends the text of a pipe or file for good.
-      {"mark in the middle", kPipeAndFile, {{"ab\x1a" "cd"}, {"ef"}}, {"ab", "<end>", "<end>"}},
-      {"mark at the start", kPipeAndFile, {{"\x1a" "ab"}, {"cd"}}, {"<end>", "<end>"}},
+      {"mark in the middle",
+       kPipeAndFile,
+       {{"ab\x1a"
+         "cd"},
+        {"ef"}},
+       {"ab", "<end>", "<end>"}},
+      {"mark at the start",
+       kPipeAndFile,
+       {{"\x1a"
+         "ab"},
+        {"cd"}},
+       {"<end>", "<end>"}},
       {"mark at the end", kPipeAndFile, {{"ab\x1a"}, {"cd"}}, {"ab", "<end>"}},
-      {"CR before the mark stays, needs no settling", kPipeAndFile, {{"a\r\x1a"}, {"\n"}},
+      {"CR before the mark stays, needs no settling",
+       kPipeAndFile,
+       {{"a\r\x1a"}, {"\n"}},
        {"a\r", "<end>"}},
-      {"held mark ends a pipe", {StreamKind::Pipe}, {{"a\r"}, {"\x1a" "b"}, {"c"}},
+      {"held mark ends a pipe",
+       {StreamKind::Pipe},
+       {{"a\r"},
+        {"\x1a"
+         "b"},
+        {"c"}},
        {"a\r", "<end>", "<end>"}},
-      {"mark on a file after a stepped-back CR", {StreamKind::DiskFile},
-       {{"a\r"}, {"\x1a" "b"}}, {"a\r", "<end>"}, 1},
+      {"mark on a file after a stepped-back CR",
+       {StreamKind::DiskFile},
+       {{"a\r"},
+        {"\x1a"
+         "b"}},
+       {"a\r", "<end>"},
+       1},
       // On a device 0x1A drops only the rest of its read.
-      {"device: mark in the middle", {StreamKind::Device}, {{"ab\x1a" "cd\n"}, {"ef"}},
+      {"device: mark in the middle",
+       {StreamKind::Device},
+       {{"ab\x1a"
+         "cd\n"},
+        {"ef"}},
        {"ab", "ef", "<end>"}},
-      {"device: mark at the start", {StreamKind::Device}, {{"\x1a" "ab"}, {"c"}},
+      {"device: mark at the start",
+       {StreamKind::Device},
+       {{"\x1a"
+         "ab"},
+        {"c"}},
        {"<end>", "c", "<end>"}},
-      {"device: mark at the end", {StreamKind::Device}, {{"ab\x1a"}, {"cd"}}, {"ab", "cd", "<end>"}},
-      {"device: held mark drops the next read", {StreamKind::Device},
-       {{"a\r"}, {"\x1a" "b\n"}, {"c"}}, {"a\r", "<end>", "c", "<end>"}},
+      {"device: mark at the end",
+       {StreamKind::Device},
+       {{"ab\x1a"}, {"cd"}},
+       {"ab", "cd", "<end>"}},
+      {"device: held mark drops the next read",
+       {StreamKind::Device},
+       {{"a\r"},
+        {"\x1a"
+         "b\n"},
+        {"c"}},
+       {"a\r", "<end>", "c", "<end>"}},
   };
   for (const ReadCase& c : cases) {
     for (const StreamKind kind : c.kinds) {
@@ -144,7 +206,8 @@ std::vector<std::string> read_lines(ScriptedChannel& channel) {
   LineReader reader(stream);
   std::vector<unsigned char> buffer(kLineBufferSize);
   std::vector<std::string> lines;
-  while (const std::optional<Line> line = reader.read_line(buffer)) lines.push_back(string_of(line->head));
+  while (const std::optional<Line> line = reader.read_line(buffer))
+    lines.push_back(string_of(line->head));
   return lines;
 }
 
@@ -223,7 +286,8 @@ TEST(TextWriteTest, LineFeedsBecomeCrLfInOneWriteWhereTheyFit) {
       {"plain bytes", std::string(2500, 'a'), {2500}},
       {"CR unchanged", "a\r\n", {4}},
       {"half the stage of line feeds, at most", std::string(kHalf, '\n'), {kWriteStageSize}},
-      {"more goes out half a stage of source at a time", std::string(kHalf, '\n') + "ab\n",
+      {"more goes out half a stage of source at a time",
+       std::string(kHalf, '\n') + "ab\n",
        {kWriteStageSize, 4}},
   };
   for (const WriteCase& c : cases) {
@@ -233,7 +297,8 @@ TEST(TextWriteTest, LineFeedsBecomeCrLfInOneWriteWhereTheyFit) {
     EXPECT_EQ(r.error, 0);
     EXPECT_EQ(r.count, c.source.size());
     std::string expected;
-    for (const char ch : c.source) expected += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+    for (const char ch : c.source)
+      expected += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
     EXPECT_EQ(channel.written(), expected) << c.what;
     std::vector<std::size_t> sizes;
     for (const std::string& piece : channel.pieces()) sizes.push_back(piece.size());
