@@ -16,7 +16,7 @@ HeaderSelector::HeaderSelector(std::string_view name) : folded_name_(name), case
 namespace {
 
 std::uint64_t word_at(const void* bytes) {
-  std::uint64_t word;
+  std::uint64_t word = 0;
   std::memcpy(&word, bytes, sizeof word);
   return word;
 }

@@ -1,5 +1,6 @@
 #include "textio/byte_scan.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -44,8 +45,8 @@ std::uint64_t low_first(std::uint64_t word) {
 }
 
 std::uint32_t bits_of(const Mask& m) {
-  std::uint64_t halves[2];
-  std::memcpy(halves, &m, sizeof halves);
+  std::array<std::uint64_t, 2> halves{};
+  std::memcpy(halves.data(), &m, sizeof halves);
   constexpr std::uint64_t kTopBits = 0x8080808080808080U;
   constexpr std::uint64_t kGather = 0x0002040810204081U;
   const auto low = static_cast<std::uint32_t>(((low_first(halves[0]) & kTopBits) * kGather) >> 56);
@@ -55,8 +56,8 @@ std::uint32_t bits_of(const Mask& m) {
 #endif
 
 bool any(const Mask& m) {
-  std::uint64_t halves[2];
-  std::memcpy(halves, &m, sizeof halves);
+  std::array<std::uint64_t, 2> halves{};
+  std::memcpy(halves.data(), &m, sizeof halves);
   return (halves[0] | halves[1]) != 0;
 }
 
@@ -109,7 +110,8 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
 #endif
   // Each step looks at the sixteen bytes from p and the sixteen after each of them.
   while (end - p > static_cast<std::ptrdiff_t>(kBlockSize)) {
-    Block here, next;
+    Block here;
+    Block next;
     load(here, p);
     load(next, p + 1);
     const Mask hits = (here == '\n') & ((next | 0x20) == key);
@@ -155,7 +157,8 @@ Dropped drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char
   // need not wait for this one. Stores may run up to 32 bytes past out; the
   // following steps write over what is not kept.
   while (n - in > 2 * kBlockSize) {
-    Block block, next;
+    Block block;
+    Block next;
     load(block, src + in);
     if (any(block == stop)) break;
     load(next, src + in + 1);

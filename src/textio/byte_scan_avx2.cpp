@@ -13,10 +13,12 @@ namespace {
 using Bits = std::uint64_t;  // one bit per byte of a step, the first byte's in bit 0
 
 FIELDSIFT_AVX2 __m256i load(const unsigned char* p) {
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
 FIELDSIFT_AVX2 void store(unsigned char* p, __m256i bytes) {
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), bytes);
 }
 
@@ -37,7 +39,7 @@ std::ptrdiff_t lowest(Bits bits) { return __builtin_ctzll(bits); }
 }  // namespace
 
 bool has_avx2() {
-  static const bool kHas = __builtin_cpu_supports("avx2") != 0;
+  static const bool kHas = __builtin_cpu_supports("avx2");
   return kHas;
 }
 
@@ -57,7 +59,7 @@ FIELDSIFT_AVX2 const unsigned char* find_line_start_avx2(const unsigned char* be
     const __m256i low = line_starts(p, want);
     const __m256i high = line_starts(p + 32, want);
     const __m256i any = _mm256_or_si256(low, high);
-    if (!_mm256_testz_si256(any, any)) return p + lowest(bits_of(low, high)) + 1;
+    if (_mm256_testz_si256(any, any) == 0) return p + lowest(bits_of(low, high)) + 1;
   }
   for (; end - p > 1; ++p) {
     if (*p == '\n' && (p[1] | 0x20) == key) return p + 1;
@@ -75,7 +77,7 @@ FIELDSIFT_AVX2 const unsigned char* find_either_avx2(const unsigned char* begin,
     const __m256i low = either(p, va, vb);
     const __m256i high = either(p + 32, va, vb);
     const __m256i any = _mm256_or_si256(low, high);
-    if (!_mm256_testz_si256(any, any)) return p + lowest(bits_of(low, high));
+    if (_mm256_testz_si256(any, any) == 0) return p + lowest(bits_of(low, high));
   }
   for (; p != end; ++p) {
     if (*p == a || *p == b) return p;
@@ -108,7 +110,7 @@ FIELDSIFT_AVX2 DroppedSteps drop_cr_before_lf_avx2(const unsigned char* src, std
   while (n - in > 64) {
     const __m256i here = load(src + in);
     const __m256i stops = _mm256_cmpeq_epi8(here, splat(stop));
-    if (!_mm256_testz_si256(stops, stops)) break;
+    if (_mm256_testz_si256(stops, stops) == 0) break;
     const __m256i pairs = _mm256_and_si256(_mm256_cmpeq_epi8(here, splat('\r')),
                                            _mm256_cmpeq_epi8(load(src + in + 1), splat('\n')));
     const Bits drops = static_cast<std::uint32_t>(_mm256_movemask_epi8(pairs));

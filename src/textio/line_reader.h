@@ -13,7 +13,7 @@ inline constexpr std::size_t kLineBufferSize = 65536;
 inline constexpr std::size_t kStreamBufferSize = 4096;
 // What one read from a pipe or disk file asks for: a system call per 4,096
 // bytes cost more than the scan itself, and 128 KiB still fits the cache.
-inline constexpr std::size_t kLargeReadSize = 128 * 1024;
+inline constexpr std::size_t kLargeReadSize = std::size_t{128} * 1024;
 
 // How many bytes one read of standard input asks for. A device keeps reads of
 // kStreamBufferSize: there a 0x1A drops the rest of its read, so the read

@@ -11,7 +11,7 @@ namespace fieldsift {
 
 // Output blocks of a disk file: nobody watches a file fill, so a block may be
 // large and cost few system calls.
-inline constexpr std::size_t kFileBlockSize = 64 * 1024;
+inline constexpr std::size_t kFileBlockSize = std::size_t{64} * 1024;
 
 // The block in which output of a kind is handed over. A pipe keeps blocks of
 // kStreamBufferSize, so a live pipeline sees output as soon as one fills; a

@@ -18,7 +18,9 @@ struct HandleState {
   bool usable = false;  // false: closed or unqueryable, every call fails with kBadDescriptor
 };
 
-// Indexed by StdHandle; the descriptor number is the index.
+// Indexed by StdHandle; the descriptor number is the index. Set once at
+// start-up and only read afterwards.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one per-handle state
 std::array<HandleState, 3> g_handles;
 
 int descriptor(StdHandle handle) { return static_cast<int>(handle); }
@@ -39,8 +41,10 @@ HandleState classify(int fd) {
 constexpr int kInputPipeSize = 256 * 1024;
 
 void widen_pipe(int fd) {
+  // NOLINTBEGIN(cppcoreguidelines-pro-type-vararg): fcntl is the system's, and variadic
   const int size = fcntl(fd, F_GETPIPE_SZ);
   if (size >= 0 && size < kInputPipeSize) (void)fcntl(fd, F_SETPIPE_SZ, kInputPipeSize);
+  // NOLINTEND(cppcoreguidelines-pro-type-vararg)
 }
 #else
 void widen_pipe(int) {}

@@ -28,7 +28,7 @@ inline constexpr unsigned char kEndOfFileMark = 0x1A;
 
 // Most translated bytes text_write hands over in one write: a request of half
 // as many source bytes or fewer goes out whole, even if every byte is a LF.
-inline constexpr std::size_t kWriteStageSize = 128 * 1024;
+inline constexpr std::size_t kWriteStageSize = std::size_t{128} * 1024;
 
 // One refill: at most into.size() bytes of text, each CR LF delivered as one
 // LF; count 0 without error is end of input.

@@ -579,6 +579,33 @@ Sample numbered_fields(std::size_t count) {
   return sample;
 }
 
+// Descriptors left non-blocking by whoever started the program: a read that
+// finds the pipe empty and a write that finds it full are waited out, and
+// nothing is lost.
+TEST(InputKindTest, NonBlockingPipesLoseNothing) {
+  if (expected::kWindows) GTEST_SKIP() << "Windows has no non-blocking anonymous pipes";
+  const Sample sample = numbered_fields(1000);  // about 100 KB out: more than a pipe holds
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  for (const int fd : {in.read.get(), out.write.get()}) {
+    ASSERT_EQ(fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK), 0);
+  }
+  Child child = start({"Subject:"}, {in.read.get(), out.write.get(), err.write.get()});
+  in.read.reset();
+  std::thread feeder([to = std::move(in.write), &sample]() mutable {
+    for (std::size_t pos = 0; pos < sample.input.size(); pos += 16384) {
+      if (!write_all(to.get(), std::string_view(sample.input).substr(pos, 16384))) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    to.reset();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the output pipe fills meanwhile
+  const Outcome outcome = collect(child, out, err);
+  feeder.join();
+  EXPECT_TRUE(finished(outcome, 0, sample.output, ""));
+}
+
 struct OutputFailureCase {
   std::string label;
   const char* device;  // nullptr: stdout closed

@@ -19,8 +19,6 @@ using testing::ReadStep;
 using testing::ScriptedChannel;
 using testing::string_of;
 
-constexpr StreamKind kAllKinds[] = {StreamKind::Pipe, StreamKind::DiskFile, StreamKind::Device};
-
 // What successive refills deliver: the bytes, "<end>" or "<error N>".
 std::vector<std::string> deliveries(StreamKind kind, std::vector<ReadStep> reads, std::size_t calls,
                                     std::size_t* step_backs = nullptr) {
