@@ -1,10 +1,10 @@
-# The Debian package: the program and its manual page, built with
-# `cmake --workflow --preset package` (or `cpack --preset release`).
+# What is installed, and the packages made of it: on Linux a Debian package
+# (`cmake --workflow --preset package`), for Windows a zip per build
+# (`cmake --workflow --preset win32-package`, `win64-package`).
 
 set(CPACK_PACKAGE_NAME fieldsift)
-set(CPACK_PACKAGE_VENDOR "fieldsift maintainers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "copy one header field, folded lines and all, out of mail text")
+set(CPACK_PACKAGE_VENDOR "the fieldsift authors")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "copy one header field, folded lines and all, out of mail text")
 set(CPACK_PACKAGE_DESCRIPTION
     "fieldsift reads mail text on standard input and writes every line that
 starts the named header field, together with the field's continuation
@@ -12,17 +12,77 @@ lines. It reads CR LF and LF input alike, writes CR LF line ends, and
 copies bytes exactly, in one pass over a message or a whole mailbox.")
 set(CPACK_PACKAGE_CONTACT
     "fieldsift maintainers <maintainers@users.noreply.c-seed-1020eb68.example>")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
-if(NOT WIN32)
+set(docs ${CMAKE_BINARY_DIR}/docs)
+if(WIN32)
+  # A folder of its own for a Windows user: the program, its manual as a page
+  # of HTML, and the README and licence with CR LF line ends.
+  find_program(FIELDSIFT_MANDOC mandoc)
+  find_program(FIELDSIFT_GROFF groff)
+  if(FIELDSIFT_MANDOC)
+    set(render ${FIELDSIFT_MANDOC} -T html)
+  elseif(FIELDSIFT_GROFF)
+    set(render ${FIELDSIFT_GROFF} -man -T html)
+  else()
+    set(render ${CMAKE_COMMAND} -E false)  # packaging then fails, saying so below
+    message(STATUS "Neither mandoc nor groff: the Windows package cannot hold the manual")
+  endif()
+  add_custom_command(OUTPUT ${docs}/fieldsift.html
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
+    COMMAND ${render} ${PROJECT_SOURCE_DIR}/man/fieldsift.1 > ${docs}/fieldsift.html
+    DEPENDS ${PROJECT_SOURCE_DIR}/man/fieldsift.1 VERBATIM)
+  foreach(pair "README.md=README.txt" "LICENSE=LICENSE.txt")
+    string(REPLACE "=" ";" pair ${pair})
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    add_custom_command(OUTPUT ${docs}/${to}
+      COMMAND ${CMAKE_COMMAND} -DIN=${PROJECT_SOURCE_DIR}/${from} -DOUT=${docs}/${to}
+              -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
+      DEPENDS ${PROJECT_SOURCE_DIR}/${from} ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake VERBATIM)
+  endforeach()
+  add_custom_target(fieldsift_docs
+    DEPENDS ${docs}/fieldsift.html ${docs}/README.txt ${docs}/LICENSE.txt)
+  install(TARGETS fieldsift RUNTIME DESTINATION .)
+  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${docs}/fieldsift.html DESTINATION .)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME fieldsift-${PROJECT_VERSION}-win64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME fieldsift-${PROJECT_VERSION}-win32)
+  endif()
+else()
+  # Debian's way: the manual page and the changelog compressed with gzip -9n
+  # (no name or time stamp inside, so the bytes are the same every build),
+  # and the licence as a machine-readable copyright file.
+  add_custom_command(OUTPUT ${docs}/fieldsift.1.gz ${docs}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
+    COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${PROJECT_SOURCE_DIR}/man/fieldsift.1 ${docs}/fieldsift.1.gz
+    COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${PROJECT_SOURCE_DIR}/packaging/changelog ${docs}/changelog.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/man/fieldsift.1 ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
+  add_custom_target(fieldsift_docs ALL DEPENDS ${docs}/fieldsift.1.gz ${docs}/changelog.gz)
+  install(TARGETS fieldsift RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped install (the package's) also drops the compilers' notes, as
+  # Debian's own tools do.
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/fieldsift\" COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+  install(FILES ${docs}/fieldsift.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${docs}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
   set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # dpkg-shlibdeps (from dpkg-dev) finds the shared libraries the binary needs
+  # and their versions, so the Depends field matches the machine that built it.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps (from dpkg-dev) finds the shared libraries the binary needs
-# and their versions, so the Depends field matches the machine that built it.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 include(CPack)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "filter/header_selector.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "textio/byte_scan_avx2.h"
 
 #if defined(__SSE2__)

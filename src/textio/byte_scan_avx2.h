@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
 // The byte scans once more, 32 or 64 bytes a step, for x86 processors with

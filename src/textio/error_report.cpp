@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #include "textio/error_report.h"
 
 #include "textio/platform.h"

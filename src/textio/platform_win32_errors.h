@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
 // Windows only: what a failed ReadFile or WriteFile means, in the C runtime's
