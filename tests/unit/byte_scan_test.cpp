@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,8 +82,9 @@ TEST(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
     std::string text = random_bytes(rng, random_size(rng), "abcdefghijklmnopqrstuvwxyz \n");
     if (!text.empty() && round % 3 != 0) text[rng() % text.size()] = round % 2 == 0 ? '\r' : '\x1a';
     if (!text.empty() && round % 5 == 0) text[rng() % text.size()] = '\r';
-    const std::size_t expected =
-        std::min(text.find('\r'), std::min(text.find('\x1a'), text.size()));
+    const auto hit =
+        std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\x1a'; });
+    const auto expected = static_cast<std::size_t>(hit - text.begin());
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
     ASSERT_EQ(static_cast<std::size_t>(find_either(begin, begin + text.size(), '\r', 0x1A) - begin),
               expected)
