@@ -105,10 +105,10 @@ std::size_t copy_with_crs(const unsigned char* src, std::size_t in, std::uint32_
 
 const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
                                      unsigned char key) {
-  const unsigned char* p = begin;
 #if defined(__SSE2__)
   if (has_avx2()) return find_line_start_avx2(begin, end, key);
 #endif
+  const unsigned char* p = begin;
   // Each step looks at the sixteen bytes from p and the sixteen after each of them.
   while (end - p > static_cast<std::ptrdiff_t>(kBlockSize)) {
     Block here;

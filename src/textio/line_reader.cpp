@@ -14,8 +14,7 @@ bool LineReader::refill() {
     end_pending_ = false;
     return false;
   }
-  if (buffer_.empty()) buffer_ = storage_.obtain(read_size(in_.channel.kind()));
-  const IoResult r = text_read(in_, buffer_);
+  const IoResult r = text_read(in_, buffer_.obtain(read_size(in_.channel.kind())));
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;
   if (r.error != 0) {
@@ -26,7 +25,7 @@ bool LineReader::refill() {
 }
 
 LineReader::Run LineReader::take_run(std::size_t limit) {
-  const unsigned char* const start = buffer_.data() + pos_;
+  const unsigned char* const start = buffer_.bytes().data() + pos_;
   const std::size_t avail = end_ - pos_;
   const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
   const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
@@ -94,14 +93,14 @@ void LineReader::skip_lines_not_starting_with(unsigned char first) {
         continue;
       }
     }
-    if (at_line_start && (buffer_[pos_] | 0x20) == key) return;
-    const unsigned char* const begin = buffer_.data();
+    if (at_line_start && (buffer_.bytes()[pos_] | 0x20) == key) return;
+    const unsigned char* const begin = buffer_.bytes().data();
     const unsigned char* const hit = find_line_start(begin + pos_, begin + end_, key);
     if (hit != begin + end_) {
       pos_ = static_cast<std::size_t>(hit - begin);
       return;
     }
-    at_line_start = buffer_[end_ - 1] == '\n';
+    at_line_start = buffer_.bytes()[end_ - 1] == '\n';
     pos_ = end_;
   }
 }

@@ -6,8 +6,7 @@
 
 namespace fieldsift {
 
-LineWriter::LineWriter(TextStream& out)
-    : out_(out), line_by_line_(out.channel.kind() == StreamKind::Device) {}
+LineWriter::LineWriter(TextStream& out) : out_(out), kind_(out.channel.kind()) {}
 
 bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
   if (bytes.empty()) return true;
@@ -18,16 +17,11 @@ bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
   return false;
 }
 
-std::span<unsigned char> LineWriter::buffer() {
-  if (buffer_.empty()) buffer_ = storage_.obtain(block_size(out_.channel.kind()));
-  return buffer_;
-}
-
 // Fills the buffer and hands it over whenever it is full; a run of a whole
 // buffer's worth or more that finds the buffer empty goes out directly.
 bool LineWriter::write_part(std::span<const unsigned char> bytes) {
   bool ok = true;
-  const std::span<unsigned char> block = buffer();
+  const std::span<unsigned char> block = obtain_block();
   while (!bytes.empty()) {
     if (used_ == 0 && bytes.size() >= block.size()) {
       const std::size_t direct = bytes.size() - bytes.size() % block.size();
@@ -47,13 +41,13 @@ bool LineWriter::write_part(std::span<const unsigned char> bytes) {
 bool LineWriter::write_line(std::span<const unsigned char> text) {
   const auto* nul = static_cast<const unsigned char*>(std::memchr(text.data(), 0, text.size()));
   if (nul != nullptr) text = text.first(static_cast<std::size_t>(nul - text.data()));
-  const std::span<unsigned char> block = buffer();
+  const std::span<unsigned char> block = obtain_block();
   if (text.size() < block.size() - used_) {
     // The common case: the line and its end fit in the buffer as it stands.
     std::memcpy(block.data() + used_, text.data(), text.size());
     used_ += text.size();
     block[used_++] = kLineFeed;
-    if (used_ == block.size() || line_by_line_) return flush();
+    if (used_ == block.size() || line_by_line()) return flush();
     return true;
   }
   const bool ok = write_part(text);
@@ -62,12 +56,12 @@ bool LineWriter::write_line(std::span<const unsigned char> text) {
 
 bool LineWriter::end_line() {
   const bool ok = write_part({&kLineFeed, 1});
-  if (!line_by_line_) return ok;
+  if (!line_by_line()) return ok;
   return flush() && ok;
 }
 
 bool LineWriter::flush() {
-  const bool ok = hand_over(buffer_.first(used_));
+  const bool ok = hand_over(buffer_.bytes().first(used_));
   used_ = 0;
   return ok;
 }

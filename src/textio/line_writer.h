@@ -45,13 +45,13 @@ class LineWriter {
 
  private:
   bool hand_over(std::span<const unsigned char> bytes);
-  std::span<unsigned char> buffer();
+  std::span<unsigned char> obtain_block() { return buffer_.obtain(block_size(kind_)); }
+  [[nodiscard]] bool line_by_line() const { return kind_ == StreamKind::Device; }
 
   TextStream& out_;
-  bool line_by_line_;  // a device sees each line as soon as it ends
-  StreamBuffer storage_;
-  std::span<unsigned char> buffer_;  // obtained at the first write, block_size() bytes
-  std::size_t used_ = 0;  // used_ < buffer_.size() between calls: a full buffer goes out at once
+  StreamKind kind_;       // a device sees each line as soon as it ends
+  StreamBuffer buffer_;   // obtained at the first write, block_size() bytes
+  std::size_t used_ = 0;  // used_ < the block's size between calls: a full buffer goes out at once
   bool failed_ = false;
   int error_ = 0;
 };

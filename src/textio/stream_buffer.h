@@ -15,33 +15,41 @@ namespace fieldsift {
 // of its own: slower, with the same results.
 class StreamBuffer {
  public:
-  // The buffer; size counts only at the first call.
+  StreamBuffer() = default;
+  StreamBuffer(const StreamBuffer&) = delete;  // bytes() may point into this very object
+  StreamBuffer& operator=(const StreamBuffer&) = delete;
+  StreamBuffer(StreamBuffer&&) = delete;
+  StreamBuffer& operator=(StreamBuffer&&) = delete;
+  ~StreamBuffer() = default;
+
+  // The buffer, obtained at the first call; size counts only then.
   [[nodiscard]] std::span<unsigned char> obtain(std::size_t size) {
-    if (!obtained_) {
-      obtained_ = true;
-      // Left unset: untouched pages cost no memory. Only the nothrow form
-      // can fail without an exception; the unique_ptr owns it at once.
-      // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
-      storage_.reset(new (std::nothrow) unsigned char[size + kAlignment]);
-      void* start = storage_.get();
-      std::size_t space = size + kAlignment;
-      start_ = static_cast<unsigned char*>(std::align(kAlignment, size, start, space));
-      size_ = size;
-    }
-    if (!storage_) return fallback_;
-    return {start_, size_};
+    if (bytes_.empty()) bytes_ = allocate(size);
+    return bytes_;
   }
+
+  // The buffer; empty until the first obtain().
+  [[nodiscard]] std::span<unsigned char> bytes() const { return bytes_; }
 
  private:
   static constexpr std::size_t kAlignment = 64;
 
+  std::span<unsigned char> allocate(std::size_t size) {
+    // Left unset: untouched pages cost no memory. Only the nothrow form
+    // can fail without an exception; the unique_ptr owns it at once.
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
+    storage_.reset(new (std::nothrow) unsigned char[size + kAlignment]);
+    if (!storage_) return fallback_;
+    void* start = storage_.get();
+    std::size_t space = size + kAlignment;
+    return {static_cast<unsigned char*>(std::align(kAlignment, size, start, space)), size};
+  }
+
   // Bytes left unset; a std::vector would set every one.
   // NOLINTNEXTLINE(cppcoreguidelines-avoid-c-arrays,modernize-avoid-c-arrays)
   std::unique_ptr<unsigned char[]> storage_;
-  unsigned char* start_ = nullptr;  // the first byte of storage_ on a kAlignment boundary
-  std::size_t size_ = 0;
-  bool obtained_ = false;
   std::array<unsigned char, 2> fallback_{};
+  std::span<unsigned char> bytes_;  // within storage_, on a kAlignment boundary, or fallback_
 };
 
 }  // namespace fieldsift

@@ -17,8 +17,8 @@ struct TextStream {
 
   ByteChannel& channel;
   bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
-  std::optional<unsigned char>
-      lookahead;          // read early to settle a CR; goes in front of the next read
+  // Read early to settle a CR; goes in front of the next read.
+  std::optional<unsigned char> lookahead;
   int pending_error = 0;  // a read failed while settling a CR; the next call answers it
   StreamBuffer stage;     // where text_write translates, obtained at the first write
 };

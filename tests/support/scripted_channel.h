@@ -90,8 +90,8 @@ class ScriptedChannel final : public ByteChannel {
     if (kind_ != StreamKind::DiskFile) return false;
     ++step_backs_;
     const char byte = static_cast<char>(last_);
-    if (taken_ >
-        0) {  // the front step is part read: the byte is in it, or it is cut to what is left
+    // The front step is part read: the byte is in it, or it is cut to what is left.
+    if (taken_ > 0) {
       std::string& front = steps_.front().bytes;
       if (front[taken_ - 1] == byte) {
         --taken_;
@@ -110,9 +110,8 @@ class ScriptedChannel final : public ByteChannel {
   const std::string& written() const { return written_; }
   const std::vector<std::string>& pieces() const { return pieces_; }
   std::size_t reads() const { return reads_; }
-  const std::vector<std::size_t>& read_requests() const {
-    return requests_;
-  }  // bytes asked for, per read
+  // The bytes asked for, read by read.
+  const std::vector<std::size_t>& read_requests() const { return requests_; }
   std::size_t step_backs() const { return step_backs_; }
 
  private:

@@ -54,6 +54,7 @@ const std::vector<StreamKind> kPipeAndFile = {StreamKind::Pipe, StreamKind::Disk
 const std::vector<StreamKind> kEvery = {StreamKind::Pipe, StreamKind::DiskFile, StreamKind::Device};
 
 TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
+  // clang-format off: one case a line or two, as a table reads
   const std::vector<ReadCase> cases = {
       {"pairs within a read", kEvery, {{"a\r\nb\rc\r\r\n"}}, {"a\nb\rc\r\n", "<end>"}},
       // A CR ending a read: one more byte settles it.
@@ -159,6 +160,7 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
         {"c"}},
        {"a\r", "<end>", "c", "<end>"}},
   };
+  // clang-format on
   for (const ReadCase& c : cases) {
     for (const StreamKind kind : c.kinds) {
       std::size_t step_backs = 0;
