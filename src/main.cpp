@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
   static StdStreams streams;
-  const RunStreams run_streams{streams.in, streams.out, streams.err_text};
+  const RunStreams run_streams{streams.in, streams.out, streams.err_text, input_is_output()};
   const int status =
       run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)), run_streams);
   exit_process(finish_output(run_streams, status));

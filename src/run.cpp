@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "run.h"
 
-#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 #include "filter/header_selector.h"
 #include "textio/error_report.h"
 
 namespace fieldsift {
 namespace {
+
+// Reading a file the program is appending to would never end, and writing
+// over it would destroy input not yet read.
+constexpr std::string_view kInputIsOutput = "Input file is also the output";
 
 std::span<const unsigned char> bytes_of(std::string_view text) {
   // Text is bytes, and no other cast says so.
@@ -53,6 +57,23 @@ std::optional<Line> next_line(LineReader& in, const HeaderSelector& selector,
   return in.read_line(line_buffer);
 }
 
+// Room for a line's head that reaches past the name, however long the name
+// is: a fixed area, or for a name as long as that area, one obtained for it.
+// Empty if there is no memory for it.
+struct LineBuffer {
+  explicit LineBuffer(std::size_t name_size) {
+    static std::array<unsigned char, kLineBufferSize> area;
+    if (name_size < area.size()) {
+      bytes = area;
+      return;
+    }
+    heap = allocate_bytes(name_size + 1);
+    if (heap) bytes = {heap.get(), name_size + 1};
+  }
+  HeapBytes heap;
+  std::span<unsigned char> bytes;
+};
+
 }  // namespace
 
 int run(std::span<const char* const> args, RunStreams streams) {
@@ -60,11 +81,18 @@ int run(std::span<const char* const> args, RunStreams streams) {
     write_usage(streams.out);
     return kExitFailure;
   }
+  if (streams.input_is_output) {
+    report_error(streams.err, "stdin", kInputIsOutput);
+    return kExitFailure;
+  }
   const std::string_view name = args[1];
-  // The head of every line reaches past the name, however long the name is.
-  std::vector<unsigned char> line_buffer(std::max(kLineBufferSize, name.size() + 1));
+  const LineBuffer line_buffer(name.size());
+  if (line_buffer.bytes.empty()) {
+    report_error(streams.err, "fieldsift", ENOMEM);
+    return kExitFailure;
+  }
   HeaderSelector selector(name);
-  while (const std::optional<Line> line = next_line(streams.in, selector, line_buffer)) {
+  while (const std::optional<Line> line = next_line(streams.in, selector, line_buffer.bytes)) {
     if (selector.feed(line->head)) write_selected(*line, streams.in, streams.out);
   }
   if (streams.in.failed()) {

@@ -16,6 +16,8 @@ struct RunStreams {
   LineReader& in;
   LineWriter& out;
   TextStream& err;
+  // Standard input and output are one file, with input left to read.
+  bool input_is_output = false;
 };
 
 // The program: checks the command line (program name first), then copies

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "filter/header_selector.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace fieldsift {
 
-HeaderSelector::HeaderSelector(std::string_view name) : folded_name_(name), case_bits_(name) {
-  for (std::size_t i = 0; i < name.size(); ++i) {
+HeaderSelector::HeaderSelector(std::string_view name)
+    : name_(name), folded_size_(std::min(name.size(), kFoldedSize)) {
+  for (std::size_t i = 0; i < folded_size_; ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    folded_name_[i] = static_cast<char>(fold_case(c));
+    folded_[i] = fold_case(c);
     case_bits_[i] = is_letter(c) ? 0x20 : 0;
   }
 }
@@ -30,18 +32,23 @@ std::uint64_t word_at(const void* bytes) {
 // cannot match: its end meets a byte of the name. A NUL inside the line
 // never matches either, as no name holds one.
 bool HeaderSelector::starts_with_name(std::span<const unsigned char> line) const {
-  const std::size_t n = folded_name_.size();
-  if (line.size() < n) return false;
+  if (line.size() < name_.size()) return false;
+  const std::size_t n = folded_size_;
   std::size_t i = 0;
   for (; n - i >= sizeof(std::uint64_t); i += sizeof(std::uint64_t)) {
-    if ((word_at(line.data() + i) | word_at(case_bits_.data() + i)) !=
-        word_at(folded_name_.data() + i))
+    if ((word_at(line.data() + i) | word_at(case_bits_.data() + i)) != word_at(folded_.data() + i))
       return false;
   }
   for (; i < n; ++i) {
-    if ((line[i] | static_cast<unsigned char>(case_bits_[i])) !=
-        static_cast<unsigned char>(folded_name_[i]))
-      return false;
+    if ((line[i] | case_bits_[i]) != folded_[i]) return false;
+  }
+  return rest_matches(line);
+}
+
+// The name beyond its folded bytes, a byte at a time.
+bool HeaderSelector::rest_matches(std::span<const unsigned char> line) const {
+  for (std::size_t i = folded_size_; i < name_.size(); ++i) {
+    if (fold_case(line[i]) != fold_case(static_cast<unsigned char>(name_[i]))) return false;
   }
   return true;
 }

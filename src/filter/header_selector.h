@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <span>
-#include <string>
 #include <string_view>
 
 #include "filter/line_kind.h"
@@ -15,6 +16,7 @@ namespace fieldsift {
 // the continuation lines after it. Knows nothing of messages or bodies.
 class HeaderSelector {
  public:
+  // The name's bytes are not copied: they must outlive the selector.
   explicit HeaderSelector(std::string_view name);
 
   // Whether the line is to be written; moves the state.
@@ -23,8 +25,8 @@ class HeaderSelector {
   // While no field is being printed, only a line whose first byte folds to
   // this one can change anything; none when any line might.
   [[nodiscard]] std::optional<unsigned char> awaited_first_byte() const {
-    if (state_ == State::Printing || folded_name_.empty()) return std::nullopt;
-    return static_cast<unsigned char>(folded_name_[0]);
+    if (state_ == State::Printing || name_.empty()) return std::nullopt;
+    return folded_[0];
   }
 
  private:
@@ -32,8 +34,17 @@ class HeaderSelector {
 
   [[nodiscard]] bool starts_with_name(std::span<const unsigned char> line) const;
 
-  std::string folded_name_;  // the name with A-Z folded to a-z
-  std::string case_bits_;    // per name byte: 0x20 where it is a letter, which folds a line's byte
+  // How much of the name is kept folded, so that any name is compared without
+  // memory of its own: a line that gets past these bytes is rare.
+  static constexpr std::size_t kFoldedSize = 64;
+
+  [[nodiscard]] bool rest_matches(std::span<const unsigned char> line) const;
+
+  std::string_view name_;
+  std::size_t folded_size_ = 0;  // name bytes in folded_ and case_bits_: at most kFoldedSize
+  std::array<unsigned char, kFoldedSize> folded_{};  // the name's first bytes, A-Z folded to a-z
+  // Per name byte: 0x20 where it is a letter, which folds a line's byte.
+  std::array<unsigned char, kFoldedSize> case_bits_{};
   State state_ = State::Skipping;
 };
 

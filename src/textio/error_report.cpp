@@ -15,11 +15,15 @@ void put(TextStream& err, std::string_view text) {
 
 }  // namespace
 
-void report_error(TextStream& err, std::string_view prefix, int error) {
+void report_error(TextStream& err, std::string_view prefix, std::string_view description) {
   put(err, prefix);
   put(err, ": ");
-  put(err, error_description(error));
+  put(err, description);
   put(err, "\n");
+}
+
+void report_error(TextStream& err, std::string_view prefix, int error) {
+  report_error(err, prefix, error_description(error));
 }
 
 }  // namespace fieldsift

@@ -25,8 +25,14 @@ struct IoResult {
 inline constexpr int kBadDescriptor = 9;
 
 // Once, before any other call: classifies the three handles and makes a reader
-// that has gone away show up as a failed write rather than a signal.
+// that has gone away, or a file grown past its limit, show up as a failed
+// write rather than a signal.
 void start_platform();
+
+// Whether standard input and output are one regular file and input is left
+// to read at the input's position: reading on would meet the program's own
+// output.
+[[nodiscard]] bool input_is_output();
 
 [[nodiscard]] StreamKind handle_kind(StdHandle handle);
 

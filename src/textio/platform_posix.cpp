@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "textio/platform_posix_errors.h"
+
 namespace fieldsift {
 namespace {
 
@@ -62,8 +64,20 @@ void wait_until_ready(int fd, short events) {
 
 void start_platform() {
   (void)std::signal(SIGPIPE, SIG_IGN);  // a gone reader becomes EPIPE, which the writer expects
+  (void)std::signal(SIGXFSZ, SIG_IGN);  // a write past the file size limit fails with EFBIG
   for (int fd = 0; fd < 3; ++fd) g_handles[static_cast<std::size_t>(fd)] = classify(fd);
   if (g_handles[0].kind == StreamKind::Pipe) widen_pipe(descriptor(StdHandle::Input));
+}
+
+bool input_is_output() {
+  struct stat in {};
+  struct stat out {};
+  if (fstat(descriptor(StdHandle::Input), &in) != 0 ||
+      fstat(descriptor(StdHandle::Output), &out) != 0)
+    return false;
+  if (!S_ISREG(in.st_mode) || in.st_dev != out.st_dev || in.st_ino != out.st_ino) return false;
+  const off_t at = lseek(descriptor(StdHandle::Input), 0, SEEK_CUR);
+  return at >= 0 && at < in.st_size;
 }
 
 StreamKind handle_kind(StdHandle handle) {
@@ -81,9 +95,7 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
       wait_until_ready(fd, POLLIN);
       continue;
     }
-    // A read refused for lack of access counts as a bad descriptor.
-    if (errno == EACCES || errno == EPERM) return {0, kBadDescriptor};
-    return {0, errno};
+    return {0, read_failure(errno)};
   }
 }
 
@@ -100,7 +112,7 @@ IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
       wait_until_ready(fd, POLLOUT);
     } else {
-      return {done, n < 0 ? errno : EIO};
+      return {done, n < 0 ? write_failure(errno) : EIO};
     }
   }
   return {done, 0};
@@ -113,57 +125,6 @@ bool step_back_one_byte(StdHandle handle) {
 }
 
 bool is_broken_pipe(int error) { return error == EPIPE; }
-
-std::string_view error_description(int error) {
-  // glibc's texts for its numbers, fixed here so no locale can change them.
-  static constexpr std::array<std::string_view, 43> kTexts = {
-      "Success",
-      "Operation not permitted",
-      "No such file or directory",
-      "No such process",
-      "Interrupted system call",
-      "Input/output error",
-      "No such device or address",
-      "Argument list too long",
-      "Exec format error",
-      "Bad file descriptor",
-      "No child processes",
-      "Resource temporarily unavailable",
-      "Cannot allocate memory",
-      "Permission denied",
-      "Bad address",
-      "Block device required",
-      "Device or resource busy",
-      "File exists",
-      "Invalid cross-device link",
-      "No such device",
-      "Not a directory",
-      "Is a directory",
-      "Invalid argument",
-      "Too many open files in system",
-      "Too many open files",
-      "Inappropriate ioctl for device",
-      "Text file busy",
-      "File too large",
-      "No space left on device",
-      "Illegal seek",
-      "Read-only file system",
-      "Too many links",
-      "Broken pipe",
-      "Numerical argument out of domain",
-      "Numerical result out of range",
-      "Resource deadlock avoided",
-      "File name too long",
-      "No locks available",
-      "Function not implemented",
-      "Directory not empty",
-      "Too many levels of symbolic links",
-      "Unknown error",  // 41 has no meaning on Linux
-      "No message of desired type",
-  };
-  if (error < 0 || static_cast<std::size_t>(error) >= kTexts.size()) return "Unknown error";
-  return kTexts[static_cast<std::size_t>(error)];
-}
 
 void exit_process(int status) { std::exit(status); }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 #include "textio/platform_win32_errors.h"
 
@@ -55,6 +56,36 @@ DWORD chunk(std::size_t size) {
 
 void start_platform() {
   for (std::size_t i = 0; i < g_handles.size(); ++i) g_handles[i] = classify(kStdHandleIds[i]);
+}
+
+// Which file a handle leads to: its volume's serial number and its index
+// there. Wine answers the classic query only for files it opened itself, and
+// the newer one (Windows 8 and later) for those a Unix parent handed down too.
+bool identify(HANDLE handle, FILE_ID_INFO& id) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(handle, &info)) {
+    id.VolumeSerialNumber = info.dwVolumeSerialNumber;
+    const ULONGLONG index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+    std::memcpy(id.FileId.Identifier, &index, sizeof index);
+    return true;
+  }
+  return GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
+}
+
+bool input_is_output() {
+  const HandleState& in = state(StdHandle::Input);
+  const HandleState& out = state(StdHandle::Output);
+  if (in.kind != StreamKind::DiskFile || out.kind != StreamKind::DiskFile) return false;
+  FILE_ID_INFO a{};
+  FILE_ID_INFO b{};
+  if (!identify(in.handle, a) || !identify(out.handle, b) ||
+      a.VolumeSerialNumber != b.VolumeSerialNumber ||
+      std::memcmp(a.FileId.Identifier, b.FileId.Identifier, sizeof a.FileId.Identifier) != 0)
+    return false;
+  LARGE_INTEGER at{};
+  LARGE_INTEGER size{};
+  return SetFilePointerEx(in.handle, LARGE_INTEGER{}, &at, FILE_CURRENT) &&
+         GetFileSizeEx(in.handle, &size) && at.QuadPart < size.QuadPart;
 }
 
 StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }

@@ -3,16 +3,17 @@
 
 #include <array>
 #include <cstddef>
-#include <memory>
-#include <new>
 #include <span>
+
+#include "textio/heap_bytes.h"
 
 namespace fieldsift {
 
 // A stream's buffer, obtained at its first use and kept to the end. It starts
-// on a cache line: the system copies into and out of such a buffer far
-// faster. With no memory to be had, the stream carries on through two bytes
-// of its own: slower, with the same results.
+// on a page: the system copies into and out of such a buffer far faster, and
+// a file opened for direct transfers (O_DIRECT) can be read only into one.
+// With no memory to be had, the stream carries on through two bytes of its
+// own: slower, with the same results.
 class StreamBuffer {
  public:
   StreamBuffer() = default;
@@ -32,22 +33,17 @@ class StreamBuffer {
   [[nodiscard]] std::span<unsigned char> bytes() const { return bytes_; }
 
  private:
-  static constexpr std::size_t kAlignment = 64;
+  static constexpr std::size_t kAlignment = 4096;
 
   std::span<unsigned char> allocate(std::size_t size) {
-    // Left unset: untouched pages cost no memory. Only the nothrow form
-    // can fail without an exception; the unique_ptr owns it at once.
-    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
-    storage_.reset(new (std::nothrow) unsigned char[size + kAlignment]);
+    storage_ = allocate_bytes(size + kAlignment);
     if (!storage_) return fallback_;
     void* start = storage_.get();
     std::size_t space = size + kAlignment;
     return {static_cast<unsigned char*>(std::align(kAlignment, size, start, space)), size};
   }
 
-  // Bytes left unset; a std::vector would set every one.
-  // NOLINTNEXTLINE(cppcoreguidelines-avoid-c-arrays,modernize-avoid-c-arrays)
-  std::unique_ptr<unsigned char[]> storage_;
+  HeapBytes storage_;
   std::array<unsigned char, 2> fallback_{};
   std::span<unsigned char> bytes_;  // within storage_, on a kAlignment boundary, or fallback_
 };

@@ -17,6 +17,13 @@ std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> deliver
   const IoResult r = stream.channel.read({&next, 1});
   if (r.error != 0) stream.pending_error = r.error;
   if (r.error != 0 || r.count == 0) return size;  // the CR stands alone
+  if (next == kEndOfFileMark) {
+    // The CR stands alone. On a pipe or file the text ends here, with no read
+    // for bytes the mark would drop; on a device the mark was the whole of
+    // its read, and drops only itself.
+    if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
+    return size;
+  }
 
   const bool disk = stream.channel.kind() == StreamKind::DiskFile;
   if (disk && !(next == kLineFeed && size == 1) && stream.channel.step_back()) {

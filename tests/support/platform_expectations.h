@@ -26,19 +26,21 @@ struct ErrorText {
 };
 
 // Numbers whose texts differ between the two tables.
-inline constexpr std::array<ErrorText, 5> kPosixTexts = {{
+inline constexpr std::array<ErrorText, 6> kPosixTexts = {{
     {0, "Success"},
     {12, "Cannot allocate memory"},
     {15, "Block device required"},
     {41, "Unknown error"},
     {42, "No message of desired type"},
+    {43, "Identifier removed"},
 }};
-inline constexpr std::array<ErrorText, 5> kWindowsTexts = {{
+inline constexpr std::array<ErrorText, 6> kWindowsTexts = {{
     {0, "No error"},
     {12, "Not enough space"},
     {15, "Unknown error"},
     {41, "Directory not empty"},
     {42, "Illegal byte sequence"},
+    {43, "Unknown error"},
 }};
 
 inline std::span<const ErrorText> error_texts() {

@@ -121,20 +121,13 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
        kPipeAndFile,
        {{"a\r\x1a"}, {"\n"}},
        {"a\r", "<end>"}},
-      {"held mark ends a pipe",
-       {StreamKind::Pipe},
+      {"mark that settles a CR ends a pipe or file at once",
+       kPipeAndFile,
        {{"a\r"},
         {"\x1a"
          "b"},
         {"c"}},
        {"a\r", "<end>", "<end>"}},
-      {"mark on a file after a stepped-back CR",
-       {StreamKind::DiskFile},
-       {{"a\r"},
-        {"\x1a"
-         "b"}},
-       {"a\r", "<end>"},
-       1},
       // On a device 0x1A drops only the rest of its read.
       {"device: mark in the middle",
        {StreamKind::Device},
@@ -152,13 +145,13 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
        {StreamKind::Device},
        {{"ab\x1a"}, {"cd"}},
        {"ab", "cd", "<end>"}},
-      {"device: held mark drops the next read",
+      {"device: mark that settles a CR drops only itself",
        {StreamKind::Device},
        {{"a\r"},
         {"\x1a"
          "b\n"},
         {"c"}},
-       {"a\r", "<end>", "c", "<end>"}},
+       {"a\r", "b\n", "c", "<end>"}},
   };
   // clang-format on
   for (const ReadCase& c : cases) {
@@ -172,14 +165,18 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
 }
 
 TEST(TextReadTest, EndOfTextMarkStopsAskingTheSystem) {
-  ScriptedChannel channel(StreamKind::Pipe);
-  channel.script({{"a\x1a"}, {"b"}});
-  TextStream stream{channel};
-  std::array<unsigned char, 16> buffer{};
-  (void)text_read(stream, buffer);
-  const std::size_t reads = channel.reads();
-  EXPECT_EQ(text_read(stream, buffer).count, 0U);
-  EXPECT_EQ(channel.reads(), reads);
+  // The mark within a read, and as the byte that settles a CR.
+  for (const std::vector<ReadStep>& reads :
+       {std::vector<ReadStep>{{"a\x1a"}, {"b"}}, std::vector<ReadStep>{{"a\r"}, {"\x1a"}, {"b"}}}) {
+    ScriptedChannel channel(StreamKind::Pipe);
+    channel.script(reads);
+    TextStream stream{channel};
+    std::array<unsigned char, 16> buffer{};
+    (void)text_read(stream, buffer);
+    const std::size_t asked = channel.reads();
+    EXPECT_EQ(text_read(stream, buffer).count, 0U);
+    EXPECT_EQ(channel.reads(), asked);
+  }
 }
 
 // The lines a pipe or file yields, by a direct reading of the rules: the
