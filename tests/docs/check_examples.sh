@@ -62,6 +62,7 @@ extract() {  # STYLE FILE
         print line >> (dir "/" n ".expected")
       }
     }
+    { sub(/\r$/, "") }
     style == "markdown" && /^```console[ \t]*$/ { open_block(); next }
     style == "markdown" && in_block && /^```/ { close_block(); next }
     style == "markdown" && in_block {
@@ -140,5 +141,5 @@ else
   check_file markdown "$root/README.md" run_bash
   check_file roff "$root/man/fieldsift.1" run_bash
 fi
-((failures == 0)) || { echo "check_examples: $failures of the $blocks blocks of examples fail"; exit 1; }
+((failures == 0)) || { echo "check_examples: $failures failure(s) in $blocks blocks of examples"; exit 1; }
 echo "check_examples: all $blocks blocks of examples print what they show"
