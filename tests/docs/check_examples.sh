@@ -12,8 +12,8 @@
 #     the folder of an unpacked zip. Commands at any other prompt are shown,
 #     not run.
 #
-# A command goes on over the next line when it ends in `|`, `&&` or `\`; the
-# lines after it, up to the next command or the end of the block, are its
+# A command goes on over the next line when it ends in `|`, `&&` or `\`, or
+# leaves a single quote open; the lines after it, up to the next command or the end of the block, are its
 # output. Exits 1 if any block prints other than it shows, or a file shows no
 # example at all.
 set -uo pipefail
@@ -54,7 +54,8 @@ extract() {  # STYLE FILE
     function take(line, is_command, eol) {
       if (going_on || is_command) {
         printf "%s%s", line, eol >> (dir "/" n ".run")
-        going_on = line ~ /(\||&&|\\)[ \t]*$/
+        quotes = (going_on ? quotes : 0) + gsub(/\047/, "&", line)
+        going_on = line ~ /(\||&&|\\)[ \t]*$/ || quotes % 2
         commands += is_command
       } else if (commands == 0) {
         bad("output before any command: " line)
