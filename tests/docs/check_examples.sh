@@ -13,9 +13,9 @@
 #     not run.
 #
 # A command goes on over the next line when it ends in `|`, `&&` or `\`, or
-# leaves a single quote open; the lines after it, up to the next command or the end of the block, are its
-# output. Exits 1 if any block prints other than it shows, or a file shows no
-# example at all.
+# leaves a single quote open; the lines after it, up to the next command or
+# the end of the block, are its output. Exits 1 if any block prints other
+# than it shows, or a file shows no example at all.
 set -uo pipefail
 export LC_ALL=C  # sort and uniq order bytes, as the examples show them
 
