@@ -1,16 +1,7 @@
 # Medians and ratios of bench/run.sh's timed rounds. Input lines are
 # "round command microseconds"; lf_bytes, crlf_bytes and goals come from -v.
 # Throughput is each file's own size over its time; bytes per microsecond are MB/s.
-
-function median(list,    a, n, i, j, v) {
-  n = split(list, a, " ")
-  for (i = 2; i <= n; i++) {
-    v = a[i] + 0
-    for (j = i - 1; j >= 1 && a[j] + 0 > v; j--) a[j + 1] = a[j]
-    a[j + 1] = v
-  }
-  return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-}
+# median() comes from median.awk, given first with -f.
 
 function row(label, command, bytes,    us) {
   us = median(times[command])

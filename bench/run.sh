@@ -11,12 +11,14 @@ usage() {
   cat <<'EOF'
 usage: bench/run.sh [--size MB] [--rounds N] [--dir DIR] [--keep] [--quick]
                     [--build DIR] [--fieldsift PATH] [--generator PATH] [--trivial PATH]
+                    [--chart FILE]
   --size MB         mailbox size in millions of bytes (default 300; --quick: 5)
   --rounds N        timed rounds (default 7; --quick: 1)
   --dir DIR         where the mailboxes go (default /tmp); removed unless --keep
   --quick           a small, fast run that checks everything works; no goals
   --build DIR       take fieldsift, bench/make_mailbox and bench/trivial from DIR
                     (default build/bench, else build/release)
+  --chart FILE      also draw the medians, in MB/s, as an SVG bar chart in FILE
 EOF
 }
 
@@ -25,7 +27,7 @@ die() {
   exit 1
 }
 
-size="" rounds="" parent=/tmp keep=0 quick=0 build="" fieldsift="" generator="" trivial=""
+size="" rounds="" parent=/tmp keep=0 quick=0 build="" fieldsift="" generator="" trivial="" chart=""
 while (($#)); do
   case $1 in
     --size) size=${2:?}; shift 2 ;;
@@ -37,6 +39,7 @@ while (($#)); do
     --fieldsift) fieldsift=${2:?}; shift 2 ;;
     --generator) generator=${2:?}; shift 2 ;;
     --trivial) trivial=${2:?}; shift 2 ;;
+    --chart) chart=${2:?}; shift 2 ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
@@ -144,7 +147,7 @@ report_memory() {  # TRIVIAL MAILBOX SKIPPED SELECTED (KiB)
 # Medians and ratios from lines "round command microseconds".
 report_speed() {
   awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" -v goals=$((!quick)) \
-    -f "$root/bench/report.awk"
+    -f "$root/bench/median.awk" -f "$root/bench/report.awk"
 }
 
 echo "fieldsift: $fieldsift"
@@ -171,4 +174,6 @@ done >"$work/times"
 verify_all
 echo "output: identical to the expected lines, LF from the file and piped, and CR LF"
 report_speed <"$work/times"
+[[ -z $chart ]] || awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" \
+  -f "$root/bench/median.awk" -f "$root/bench/chart.awk" <"$work/times" >"$chart"
 measure_memory

@@ -18,7 +18,8 @@ set(CPACK_STRIP_FILES ON)
 set(docs ${CMAKE_BINARY_DIR}/docs)
 if(WIN32)
   # A folder of its own for a Windows user: the program, its manual as a page
-  # of HTML, and the README and licence with CR LF line ends.
+  # of HTML, a readme for cmd.exe and PowerShell and the licence with CR LF
+  # line ends, and the sample mailbox its examples run on.
   find_program(FIELDSIFT_MANDOC mandoc)
   find_program(FIELDSIFT_GROFF groff)
   if(FIELDSIFT_MANDOC)
@@ -33,7 +34,7 @@ if(WIN32)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
     COMMAND ${render} ${PROJECT_SOURCE_DIR}/man/fieldsift.1 > ${docs}/fieldsift.html
     DEPENDS ${PROJECT_SOURCE_DIR}/man/fieldsift.1 VERBATIM)
-  foreach(pair "README.md=README.txt" "LICENSE=LICENSE.txt")
+  foreach(pair "packaging/README-windows.txt=README.txt" "LICENSE=LICENSE.txt")
     string(REPLACE "=" ";" pair ${pair})
     list(GET pair 0 from)
     list(GET pair 1 to)
@@ -45,7 +46,8 @@ if(WIN32)
   add_custom_target(fieldsift_docs
     DEPENDS ${docs}/fieldsift.html ${docs}/README.txt ${docs}/LICENSE.txt)
   install(TARGETS fieldsift RUNTIME DESTINATION .)
-  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${docs}/fieldsift.html DESTINATION .)
+  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${docs}/fieldsift.html
+                ${PROJECT_SOURCE_DIR}/examples/sample.mbox DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
@@ -74,6 +76,7 @@ else()
   install(FILES ${docs}/fieldsift.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${docs}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/sample.mbox DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

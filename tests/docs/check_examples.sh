@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Runs the examples in the documentation and compares what they print, byte
+# for byte, with what the documentation shows under them. Output read with
+# CR LF line ends is compared as LF; a TAB must be a TAB.
+#
+#   check_examples.sh BINDIR ROOT
+#     The `$ ` commands of README.md's console blocks and of the manual's .EX
+#     blocks, each block in one bash from ROOT, with BINDIR first on PATH.
+#   check_examples.sh --cmd LOADER DIR FILE...
+#     The `C:\Tools\fieldsift> ` commands of each FILE (Markdown or plain
+#     text), each paragraph as one batch file under LOADER's cmd.exe in DIR,
+#     the folder of an unpacked zip. Commands at any other prompt are shown,
+#     not run.
+#
+# A command goes on over the next line when it ends in `|`, `&&` or `\`, or
+# leaves a single quote open; the lines after it, up to the next command or
+# the end of the block, are its output. Exits 1 if any block prints other
+# than it shows, or a file shows no example at all.
+set -uo pipefail
+export LC_ALL=C  # sort and uniq order bytes, as the examples show them
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Writes, for block N of a file, N.where, N.run (the commands) and N.expected.
+# The style variable says how blocks are marked: markdown (```console), roff
+# (.EX and .EE), or cmd (prompted lines in a paragraph).
+extract() {  # STYLE FILE
+  awk -v style="$1" -v dir="$work" -v prompt='C:\\Tools\\fieldsift> ' '
+    function unroff(s) {
+      gsub(/\\e/, "\001", s)
+      gsub(/\\-/, "-", s); gsub(/\\\(aq/, "\047", s); gsub(/\\\(dq/, "\"", s)
+      gsub(/\\\(ga/, "`", s); gsub(/\\\(ti/, "~", s); gsub(/\\\(ha/, "^", s); gsub(/\\&/, "", s)
+      if (s ~ /\\/) bad("an escape this script does not know: " s)
+      gsub(/\001/, "\\", s)
+      return s
+    }
+    function bad(why) {
+      printf "%s:%d: %s\n", FILENAME, FNR, why > "/dev/stderr"
+      failed = 1
+    }
+    function open_block() {
+      n = ++blocks
+      printf "%s:%d\n", FILENAME, FNR > (dir "/" n ".where"); close(dir "/" n ".where")
+      printf "" > (dir "/" n ".run"); printf "" > (dir "/" n ".expected")
+      in_block = 1; commands = 0; going_on = 0
+    }
+    function close_block() {
+      if (in_block && commands == 0) bad("a block of examples without a command")
+      close(dir "/" n ".run"); close(dir "/" n ".expected")
+      in_block = 0
+    }
+    # One line of a block: part of a command, or of what the last one printed.
+    function take(line, is_command, eol) {
+      if (going_on || is_command) {
+        printf "%s%s", line, eol >> (dir "/" n ".run")
+        quotes = (going_on ? quotes : 0) + gsub(/\047/, "&", line)
+        going_on = line ~ /(\||&&|\\)[ \t]*$/ || quotes % 2
+        commands += is_command
+      } else if (commands == 0) {
+        bad("output before any command: " line)
+      } else {
+        print line >> (dir "/" n ".expected")
+      }
+    }
+    { sub(/\r$/, "") }
+    style == "markdown" && /^```console[ \t]*$/ { open_block(); next }
+    style == "markdown" && in_block && /^```/ { close_block(); next }
+    style == "markdown" && in_block {
+      if (substr($0, 1, 2) == "$ ") take(substr($0, 3), 1, "\n"); else take($0, 0)
+      next
+    }
+    style == "roff" && /^\.EX/ { open_block(); next }
+    style == "roff" && /^\.EE/ { close_block(); next }
+    style == "roff" && in_block {
+      if (substr($0, 1, 1) == ".") { bad("a request inside .EX: " $0); next }
+      line = unroff($0)
+      if (substr(line, 1, 2) == "$ ") take(substr(line, 3), 1, "\n"); else take(line, 0)
+      next
+    }
+    style == "cmd" {
+      at = index($0, prompt)
+      if (at > 0 && substr($0, 1, at - 1) ~ /^ *$/) {
+        if (!in_block) { open_block(); indent = at - 1 }
+        take(substr($0, at + length(prompt)), 1, "\r\n")
+      } else if (in_block && ($0 ~ /^[ \t]*$/ || $0 ~ /^ *```/)) {
+        close_block()
+      } else if (in_block) {
+        if (substr($0, 1, indent) !~ /^ *$/) bad("output indented less than its command")
+        take(substr($0, indent + 1), 0)
+      }
+    }
+    END {
+      close_block()
+      if (blocks == 0) { print FILENAME ": no examples found" > "/dev/stderr"; failed = 1 }
+      exit failed
+    }
+  ' "$2"
+}
+
+# Runs block N with the runner given; 0 if it printed what it shows.
+check_block() {  # N RUNNER...
+  local n=$1
+  shift
+  "$@" "$work/$n.run" </dev/null 2>&1 | sed 's/\r$//' >"$work/$n.actual"
+  cmp -s "$work/$n.expected" "$work/$n.actual" && return 0
+  echo "FAIL: $(cat "$work/$n.where"): the example prints other than it shows (TAB as ^I):"
+  sed 's/^/  $ /' "$work/$n.run"
+  diff -u --label shown --label printed <(cat -vT "$work/$n.expected") <(cat -vT "$work/$n.actual")
+  return 1
+}
+
+run_bash() { (cd "$root" && PATH="$bindir:$PATH" bash "$1"); }
+
+run_cmd() {
+  local bat=$dir/fieldsift-example.bat
+  { printf '@echo off\r\n'; cat "$1"; } >"$bat"
+  (cd "$dir" && "$loader" cmd /c fieldsift-example.bat)
+  rm -f "$bat"
+}
+
+blocks=0 failures=0
+check_file() {  # STYLE FILE RUNNER
+  rm -f "$work"/*
+  extract "$1" "$2" || { failures=$((failures + 1)); return; }
+  local n count
+  count=$(find "$work" -name '*.where' | wc -l)
+  for ((n = 1; n <= count; n++)); do
+    check_block "$n" "$3" || failures=$((failures + 1))
+  done
+  blocks=$((blocks + count))
+}
+
+if [[ ${1-} == --cmd ]]; then
+  (($# >= 4)) || { echo "usage: $0 --cmd LOADER DIR FILE..." >&2; exit 2; }
+  loader=$2 dir=$3
+  shift 3
+  for file; do check_file cmd "$file" run_cmd; done
+else
+  (($# == 2)) || { echo "usage: $0 BINDIR ROOT" >&2; exit 2; }
+  bindir=$(cd "$1" && pwd) root=$2
+  check_file markdown "$root/README.md" run_bash
+  check_file roff "$root/man/fieldsift.1" run_bash
+fi
+((failures == 0)) || { echo "check_examples: $failures failure(s) in $blocks blocks of examples"; exit 1; }
+echo "check_examples: all $blocks blocks of examples print what they show"
