@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "check.h"
+#include "support/delivered_text.h"
 #include "textio/line_reader.h"
 #include "textio/text_mode.h"
 
@@ -22,15 +23,17 @@ void check_text_read(const LineCase& c, std::string_view text) {
   ScriptedChannel channel(c.in_kind);
   script_input(channel, c.input, c.cuts);
   TextStream stream{channel};
-  std::vector<unsigned char> buffer(c.read_request);
+  std::vector<unsigned char> buffer(c.read_request + kSettlingRoom);
   std::string delivered;
+  std::size_t raw = 0;  // bytes delivered, line ends as they came
   for (;;) {
     const IoResult r = text_read(stream, buffer);
     check(r.error == 0, "text_read fails though no read failed");
     check(r.count <= buffer.size(), "text_read delivers more bytes than asked for");
     if (r.count == 0) break;
-    delivered += string_of(std::span(buffer).first(r.count));
-    check(delivered.size() <= c.input.size(), "text_read delivers more bytes than the input holds");
+    raw += r.count;
+    delivered += testing::text_of(stream, std::span(buffer).first(r.count));
+    check(raw <= c.input.size(), "text_read delivers more bytes than the input holds");
   }
   check_equal(delivered, text, "text_read does not deliver the input's text");
 }

@@ -64,24 +64,6 @@ bool any(const Mask& m) {
 
 std::size_t lowest(std::uint32_t bits) { return static_cast<std::size_t>(__builtin_ctz(bits)); }
 
-// Block at src + in, whose dropped CRs are the bits of drops (at least one),
-// copied to dst + out piece by piece; answers the new out.
-std::size_t copy_around(const unsigned char* src, std::size_t in, std::uint32_t drops,
-                        unsigned char* dst, std::size_t out) {
-  std::size_t from = in;  // the piece waiting to be copied starts here
-  Block piece;
-  for (; drops != 0; drops &= drops - 1) {
-    const std::size_t cr = in + lowest(drops);
-    load(piece, src + from);
-    store(dst + out, piece);
-    out += cr - from;
-    from = cr + 1;
-  }
-  load(piece, src + from);
-  store(dst + out, piece);
-  return out + in + kBlockSize - from;
-}
-
 // Block at src + in, with a CR put in before each LF (the bits of lfs, at
 // least one), copied to dst + out piece by piece; answers the new out.
 std::size_t copy_with_crs(const unsigned char* src, std::size_t in, std::uint32_t lfs,
@@ -103,10 +85,15 @@ std::size_t copy_with_crs(const unsigned char* src, std::size_t in, std::uint32_
 
 }  // namespace
 
+const unsigned char* first_of(const unsigned char* p, std::uint64_t starts, std::uint64_t stops) {
+  const auto at = static_cast<std::size_t>(__builtin_ctzll(starts | stops));
+  return p + at + (((stops >> at) & 1U) != 0 ? 0 : 1);
+}
+
 const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
-                                     unsigned char key) {
+                                     unsigned char key, unsigned char stop) {
 #if defined(__SSE2__)
-  if (has_avx2()) return find_line_start_avx2(begin, end, key);
+  if (has_avx2()) return find_line_start_avx2(begin, end, key, stop);
 #endif
   const unsigned char* p = begin;
   // Each step looks at the sixteen bytes from p and the sixteen after each of them.
@@ -115,12 +102,14 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
     Block next;
     load(here, p);
     load(next, p + 1);
-    const Mask hits = (here == '\n') & ((next | 0x20) == key);
-    if (any(hits)) return p + lowest(bits_of(hits)) + 1;
+    const Mask starts = (here == '\n') & ((next | 0x20) == key);
+    const Mask stops = here == stop;
+    if (any(starts | stops)) return first_of(p, bits_of(starts), bits_of(stops));
     p += kBlockSize;
   }
-  for (; end - p > 1; ++p) {
-    if (*p == '\n' && (p[1] | 0x20) == key) return p + 1;
+  for (; p != end; ++p) {
+    if (*p == stop) return p;
+    if (end - p > 1 && *p == '\n' && (p[1] | 0x20) == key) return p + 1;
   }
   return end;
 }
@@ -141,83 +130,6 @@ const unsigned char* find_either(const unsigned char* begin, const unsigned char
     if (*p == a || *p == b) return p;
   }
   return end;
-}
-
-Dropped drop_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst,
-                          unsigned char stop) {
-  std::size_t in = 0;   // bytes of src handled; a multiple of kBlockSize in the loop
-  std::size_t out = 0;  // bytes written to dst; out <= in
-#if defined(__SSE2__)
-  if (has_avx2()) {
-    const DroppedSteps done = drop_cr_before_lf_avx2(src, n, dst, stop);
-    in = done.in;
-    out = done.out;
-  }
-#endif
-  // Sixteen bytes a step, whatever they hold, so that the next step's loads
-  // need not wait for this one. Stores may run up to 32 bytes past out; the
-  // following steps write over what is not kept.
-  while (n - in > 2 * kBlockSize) {
-    Block block;
-    Block next;
-    load(block, src + in);
-    if (any(block == stop)) break;
-    load(next, src + in + 1);
-    const std::uint32_t drops = bits_of((block == '\r') & (next == '\n'));
-    if ((drops & (drops - 1)) != 0) {
-      out = copy_around(src, in, drops, dst, out);  // short lines: more than one CR LF
-    } else {
-      // No CR to drop, or one: the bytes after it close the gap.
-      const std::size_t cr = lowest(drops | 1U << kBlockSize);
-      store(dst + out, block);
-      load(next, src + in + cr + 1);
-      store(dst + out + cr, next);
-      out += kBlockSize - (drops != 0 ? 1 : 0);
-    }
-    in += kBlockSize;
-  }
-  for (; in < n && src[in] != stop; ++in) {
-    if (src[in] == '\r' && in + 1 < n && src[in + 1] == '\n') continue;
-    dst[out++] = src[in];
-  }
-  return {out, in};
-}
-
-namespace {
-
-// The first CR at or after from that a LF follows, or the first stop byte,
-// or end.
-unsigned char* next_pair(unsigned char* from, unsigned char* end, unsigned char stop) {
-  for (unsigned char* p = from; p != end; ++p) {
-    p += find_either(p, end, '\r', stop) - p;
-    if (p == end || *p == stop) return p;
-    if (end - p > 1 && p[1] == '\n') return p;
-  }
-  return end;
-}
-
-}  // namespace
-
-// Until kDropLead bytes have been left out, the block steps could store over
-// bytes they have yet to read; till then the runs between pairs are moved
-// one at a time.
-Dropped drop_cr_before_lf_in_place(unsigned char* bytes, std::size_t n, unsigned char stop) {
-  unsigned char* const end = bytes + n;
-  unsigned char* in = bytes;   // bytes before in are handled
-  unsigned char* out = bytes;  // out <= in; bytes before out are kept
-  while (in - out < static_cast<std::ptrdiff_t>(kDropLead)) {
-    unsigned char* const at = next_pair(in, end, stop);
-    const auto run = static_cast<std::size_t>(at - in);
-    if (out != in) std::memmove(out, in, run);
-    out += run;
-    if (at == end || *at == stop) {
-      return {static_cast<std::size_t>(out - bytes), static_cast<std::size_t>(at - bytes)};
-    }
-    in = at + 1;
-  }
-  const Dropped rest = drop_cr_before_lf(in, static_cast<std::size_t>(end - in), out, stop);
-  return {static_cast<std::size_t>(out - bytes) + rest.kept,
-          static_cast<std::size_t>(in - bytes) + rest.read};
 }
 
 std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {

@@ -18,11 +18,6 @@ FIELDSIFT_AVX2 __m256i load(const unsigned char* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-FIELDSIFT_AVX2 void store(unsigned char* p, __m256i bytes) {
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), bytes);
-}
-
 FIELDSIFT_AVX2 __m256i splat(unsigned char c) { return _mm256_set1_epi8(static_cast<char>(c)); }
 
 FIELDSIFT_AVX2 Bits bits_of(__m256i low, __m256i high) {
@@ -44,26 +39,37 @@ bool has_avx2() {
   return kHas;
 }
 
+namespace {
+
 // The line feeds among the 32 bytes at p whose next byte, with bit 0x20 set, is key.
 FIELDSIFT_AVX2 __m256i line_starts(const unsigned char* p, __m256i key) {
   const __m256i lf = _mm256_cmpeq_epi8(load(p), splat('\n'));
   return _mm256_and_si256(lf, _mm256_cmpeq_epi8(_mm256_or_si256(load(p + 1), splat(0x20)), key));
 }
 
+}  // namespace
+
 FIELDSIFT_AVX2 const unsigned char* find_line_start_avx2(const unsigned char* begin,
                                                          const unsigned char* end,
-                                                         unsigned char key) {
+                                                         unsigned char key, unsigned char stop) {
   const __m256i want = splat(key);
+  const __m256i halt = splat(stop);
   const unsigned char* p = begin;
   // Each step reads the 64 bytes from p and the one after them.
   for (; end - p > 64; p += 64) {
     const __m256i low = line_starts(p, want);
     const __m256i high = line_starts(p + 32, want);
-    const __m256i any = _mm256_or_si256(low, high);
-    if (_mm256_testz_si256(any, any) == 0) return p + lowest(bits_of(low, high)) + 1;
+    const __m256i low_stops = _mm256_cmpeq_epi8(load(p), halt);
+    const __m256i high_stops = _mm256_cmpeq_epi8(load(p + 32), halt);
+    const __m256i any =
+        _mm256_or_si256(_mm256_or_si256(low, high), _mm256_or_si256(low_stops, high_stops));
+    if (_mm256_testz_si256(any, any) == 0) {
+      return first_of(p, bits_of(low, high), bits_of(low_stops, high_stops));
+    }
   }
-  for (; end - p > 1; ++p) {
-    if (*p == '\n' && (p[1] | 0x20) == key) return p + 1;
+  for (; p != end; ++p) {
+    if (*p == stop) return p;
+    if (end - p > 1 && *p == '\n' && (p[1] | 0x20) == key) return p + 1;
   }
   return end;
 }
@@ -84,49 +90,6 @@ FIELDSIFT_AVX2 const unsigned char* find_either_avx2(const unsigned char* begin,
     if (*p == a || *p == b) return p;
   }
   return end;
-}
-
-// The 32 bytes at src + in, whose dropped CRs are the bits of drops, copied
-// to dst + out piece by piece; answers the new out.
-FIELDSIFT_AVX2 std::size_t copy_around(const unsigned char* src, std::size_t in, Bits drops,
-                                       unsigned char* dst, std::size_t out) {
-  std::size_t from = in;  // the piece waiting to be copied starts here
-  for (; drops != 0; drops &= drops - 1) {
-    const std::size_t cr = in + static_cast<std::size_t>(lowest(drops));
-    store(dst + out, load(src + from));
-    out += cr - from;
-    from = cr + 1;
-  }
-  store(dst + out, load(src + from));
-  return out + in + 32 - from;
-}
-
-// 32 bytes a step, whatever they hold, so that no step waits for the one
-// before it. Stores may run up to 64 bytes past out; the following steps
-// write over what is not kept, and none reaches dst + n.
-FIELDSIFT_AVX2 DroppedSteps drop_cr_before_lf_avx2(const unsigned char* src, std::size_t n,
-                                                   unsigned char* dst, unsigned char stop) {
-  std::size_t in = 0;   // a multiple of 32
-  std::size_t out = 0;  // out <= in
-  while (n - in > 64) {
-    const __m256i here = load(src + in);
-    const __m256i stops = _mm256_cmpeq_epi8(here, splat(stop));
-    if (_mm256_testz_si256(stops, stops) == 0) break;
-    const __m256i pairs = _mm256_and_si256(_mm256_cmpeq_epi8(here, splat('\r')),
-                                           _mm256_cmpeq_epi8(load(src + in + 1), splat('\n')));
-    const Bits drops = static_cast<std::uint32_t>(_mm256_movemask_epi8(pairs));
-    if ((drops & (drops - 1)) != 0) {
-      out = copy_around(src, in, drops, dst, out);  // short lines: more than one CR LF
-    } else {
-      // No CR to drop, or one: the bytes after it close the gap.
-      const auto cr = static_cast<std::size_t>(lowest(drops | Bits{1} << 32));
-      store(dst + out, here);
-      store(dst + out + cr, load(src + in + cr + 1));
-      out += 32 - (drops != 0 ? 1 : 0);
-    }
-    in += 32;
-  }
-  return {in, out};
 }
 
 }  // namespace fieldsift

@@ -7,26 +7,23 @@
 // has_avx2().
 
 #include <cstddef>
+#include <cstdint>
 
 namespace fieldsift {
 
 [[nodiscard]] bool has_avx2();
 
 [[nodiscard]] const unsigned char* find_line_start_avx2(const unsigned char* begin,
-                                                        const unsigned char* end,
-                                                        unsigned char key);
+                                                        const unsigned char* end, unsigned char key,
+                                                        unsigned char stop);
 
 [[nodiscard]] const unsigned char* find_either_avx2(const unsigned char* begin,
                                                     const unsigned char* end, unsigned char a,
                                                     unsigned char b);
 
-// Stops at the first step that holds `stop`; answers the bytes of src
-// handled (a multiple of 32) and of dst written.
-struct DroppedSteps {
-  std::size_t in;
-  std::size_t out;
-};
-[[nodiscard]] DroppedSteps drop_cr_before_lf_avx2(const unsigned char* src, std::size_t n,
-                                                  unsigned char* dst, unsigned char stop);
+// Of a step at p, the line start after the first LF of starts or the first
+// byte of stops, whichever comes first; the bits of either are not all 0.
+[[nodiscard]] const unsigned char* first_of(const unsigned char* p, std::uint64_t starts,
+                                            std::uint64_t stops);
 
 }  // namespace fieldsift

@@ -5,8 +5,6 @@
 #include <cassert>
 #include <cstring>
 
-#include "textio/byte_scan.h"
-
 namespace fieldsift {
 
 bool LineReader::refill() {
@@ -14,7 +12,8 @@ bool LineReader::refill() {
     end_pending_ = false;
     return false;
   }
-  const IoResult r = text_read(in_, buffer_.obtain(read_size(in_.channel.kind())));
+  const std::size_t size = read_size(in_.channel.kind()) + kSettlingRoom;
+  const IoResult r = text_read(in_, buffer_.obtain(size));
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;
   if (r.error != 0) {
@@ -25,15 +24,17 @@ bool LineReader::refill() {
 }
 
 LineReader::Run LineReader::take_run(std::size_t limit) {
-  const unsigned char* const start = buffer_.bytes().data() + pos_;
-  const std::size_t avail = end_ - pos_;
-  const auto* lf = static_cast<const unsigned char*>(std::memchr(start, '\n', avail));
-  const std::size_t len = lf != nullptr ? static_cast<std::size_t>(lf - start) : avail;
-  // A run cut short by limit leaves its line feed, if any, unread.
+  const std::span<const unsigned char> delivery = buffer_.bytes().first(end_);
+  const LineEnd line_end = text_find_line_end(in_, delivery, pos_);
+  const bool found = line_end.next != line_end.text;
+  if (!found) end_ = line_end.text;  // the text may stop before the delivery does
+  const std::size_t len = line_end.text - pos_;
+  // A run cut short by limit leaves its line end, if any, unread.
   const std::size_t take = std::min(len, limit);
-  const bool ends_line = lf != nullptr && take == len;
-  pos_ += take + (ends_line ? 1 : 0);
-  return {{start, take}, ends_line};
+  const bool ends_line = found && take == len;
+  const std::span<const unsigned char> run = delivery.subspan(pos_, take);
+  pos_ = ends_line ? line_end.next : pos_ + take;
+  return {run, ends_line};
 }
 
 std::optional<Line> LineReader::read_line(std::span<unsigned char> line_buffer) {
@@ -94,14 +95,14 @@ void LineReader::skip_lines_not_starting_with(unsigned char first) {
       }
     }
     if (at_line_start && (buffer_.bytes()[pos_] | 0x20) == key) return;
-    const unsigned char* const begin = buffer_.bytes().data();
-    const unsigned char* const hit = find_line_start(begin + pos_, begin + end_, key);
-    if (hit != begin + end_) {
-      pos_ = static_cast<std::size_t>(hit - begin);
+    const LineStart start = text_find_line_start(in_, buffer_.bytes().first(end_), pos_, key);
+    if (start.found) {
+      pos_ = start.at;
       return;
     }
-    at_line_start = buffer_.bytes()[end_ - 1] == '\n';
-    pos_ = end_;
+    // The text of this delivery stops at start.at: passed over to there.
+    if (start.at != pos_) at_line_start = buffer_.bytes()[start.at - 1] == '\n';
+    pos_ = end_ = start.at;
   }
 }
 

@@ -9,10 +9,10 @@
 namespace fieldsift {
 namespace {
 
-// The read ended in a CR, now at delivered[size - 1]. One more byte tells
-// whether it was half of a CR LF. Answers the number of bytes delivered.
-std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> delivered) {
-  const std::size_t size = delivered.size();
+// The read ended in a CR, at into[size - 1]. One more byte tells whether it
+// was half of a CR LF; a LF is then put after it, where the pair is one line
+// end like any other within a delivery. Answers the bytes delivered.
+std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> into, std::size_t size) {
   unsigned char next = 0;
   const IoResult r = stream.channel.read({&next, 1});
   if (r.error != 0) stream.pending_error = r.error;
@@ -24,18 +24,36 @@ std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> deliver
     if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
     return size;
   }
-
   const bool disk = stream.channel.kind() == StreamKind::DiskFile;
   if (disk && !(next == kLineFeed && size == 1) && stream.channel.step_back()) {
     // The next read starts with that byte again; a LF there ends the line.
     return next == kLineFeed ? size - 1 : size;
   }
   if (next == kLineFeed) {
-    delivered[size - 1] = kLineFeed;
-  } else {
-    stream.lookahead = next;
+    into[size] = kLineFeed;
+    return size + 1;
   }
+  stream.lookahead = next;
   return size;
+}
+
+// On a device a 0x1A drops itself and the rest of its read; answers the bytes kept.
+std::size_t cut_at_mark(std::span<const unsigned char> bytes) {
+  const void* const mark = std::memchr(bytes.data(), kEndOfFileMark, bytes.size());
+  if (mark == nullptr) return bytes.size();
+  return static_cast<std::size_t>(static_cast<const unsigned char*>(mark) - bytes.data());
+}
+
+// Whether the text of a pipe or file ends within bytes, at a 0x1A.
+bool holds_mark(std::span<const unsigned char> bytes) {
+  return std::memchr(bytes.data(), kEndOfFileMark, bytes.size()) != nullptr;
+}
+
+// The text ends at a 0x1A: on a pipe or file that is the end of all input.
+// A device's reads hold none.
+std::size_t end_text_at_mark(TextStream& stream, std::size_t at) {
+  stream.eof_mark = true;
+  return at;
 }
 
 // How many source bytes have their whole translation within its first
@@ -52,7 +70,7 @@ std::size_t source_bytes_within(std::span<const unsigned char> bytes, std::size_
 }  // namespace
 
 IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
-  if (stream.eof_mark || into.empty()) return {};
+  if (stream.eof_mark || into.size() <= kSettlingRoom) return {};
   if (stream.pending_error != 0) {
     const int error = stream.pending_error;
     stream.pending_error = 0;
@@ -60,31 +78,44 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
   }
   const std::size_t held = stream.lookahead ? 1 : 0;
   if (held != 0) into[0] = *stream.lookahead;
-  const IoResult r = stream.channel.read(into.subspan(held));
+  const std::span<unsigned char> room = into.first(into.size() - kSettlingRoom).subspan(held);
+  // With the smallest buffer a held byte fills the room, and goes out alone.
+  const IoResult r = room.empty() ? IoResult{} : stream.channel.read(room);
   if (r.error != 0) return {0, r.error};  // a held byte stays held for the next read
   stream.lookahead.reset();
 
   const std::span<unsigned char> bytes = into.first(held + r.count);
-  // Most text holds neither a CR nor the mark: one scan tells. From the
-  // first of them on, each CR LF becomes a LF, up to the mark if there is one.
-  unsigned char* const end = bytes.data() + bytes.size();
-  const auto work = static_cast<std::size_t>(
-      find_either(bytes.data(), end, kCarriageReturn, kEndOfFileMark) - bytes.data());
-  std::size_t size = bytes.size();
-  bool marked = false;
-  if (work != bytes.size()) {
-    const Dropped joined =
-        drop_cr_before_lf_in_place(bytes.data() + work, bytes.size() - work, kEndOfFileMark);
-    size = work + joined.kept;
-    marked = work + joined.read != bytes.size();
-  }
-  if (marked) {
-    // The mark and the rest of this read are dropped; on a device later reads go on.
-    if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
-  } else if (size > 0 && into[size - 1] == kCarriageReturn) {
-    size = settle_final_cr(stream, into.first(size));
-  }
-  return {size, 0};
+  const bool device = stream.channel.kind() == StreamKind::Device;
+  const std::size_t size = device ? cut_at_mark(bytes) : bytes.size();
+  // A CR cut off from the rest by a mark needs no settling, nor one after it.
+  if (size == 0 || into[size - 1] != kCarriageReturn || size != bytes.size() ||
+      (!device && holds_mark(bytes)))
+    return {size, 0};
+  return {settle_final_cr(stream, into, size), 0};
+}
+
+LineEnd text_find_line_end(TextStream& stream, std::span<const unsigned char> delivery,
+                           std::size_t from) {
+  const unsigned char* const begin = delivery.data();
+  const unsigned char* const end = begin + delivery.size();
+  const unsigned char* const hit = find_either(begin + from, end, kLineFeed, kEndOfFileMark);
+  const auto at = static_cast<std::size_t>(hit - begin);
+  if (hit == end) return {at, at};
+  if (*hit == kEndOfFileMark) return {end_text_at_mark(stream, at), at};
+  // The CR of a pair within one delivery is part of the line end.
+  const bool pair = at > from && delivery[at - 1] == kCarriageReturn;
+  return {pair ? at - 1 : at, at + 1};
+}
+
+LineStart text_find_line_start(TextStream& stream, std::span<const unsigned char> delivery,
+                               std::size_t from, unsigned char key) {
+  const unsigned char* const begin = delivery.data();
+  const unsigned char* const end = begin + delivery.size();
+  const unsigned char* const hit = find_line_start(begin + from, end, key, kEndOfFileMark);
+  const auto at = static_cast<std::size_t>(hit - begin);
+  if (hit == end) return {at, false};
+  if (*hit == kEndOfFileMark) return {end_text_at_mark(stream, at), false};
+  return {at, true};
 }
 
 IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes) {

@@ -31,9 +31,41 @@ inline constexpr unsigned char kEndOfFileMark = 0x1A;
 // as many source bytes or fewer goes out whole, even if every byte is a LF.
 inline constexpr std::size_t kWriteStageSize = std::size_t{128} * 1024;
 
-// One refill: at most into.size() bytes of text, each CR LF delivered as one
-// LF; count 0 without error is end of input.
+// text_read keeps the last byte of its buffer free: a CR that ends a read
+// and turns out to be half of a CR LF gets its LF there.
+inline constexpr std::size_t kSettlingRoom = 1;
+
+// One refill, into.size() - kSettlingRoom bytes at most, of which count are
+// delivered; count 0 without error is end of input. The end of the read is
+// settled (a CR there is joined to the LF after it, or not), and on a device
+// a 0x1A drops itself and the rest of the read. Within the bytes, each CR LF
+// pair stays two bytes and, on a pipe or file, a 0x1A stays where it is:
+// the scans below apply them to the one line end or mark they stop at, so
+// that no byte of a line nobody asks for is looked at twice.
 [[nodiscard]] IoResult text_read(TextStream& stream, std::span<unsigned char> into);
+
+// Where the next line end lies in a delivery of text_read, searched from
+// `from`: the line's text stops at text and the next line begins at next. A
+// CR LF pair within the delivery is one line end. text == next when there is
+// no line end: the text of the delivery then stops there, at its end or at a
+// 0x1A, after which the stream has no more input.
+struct LineEnd {
+  std::size_t text;
+  std::size_t next;
+};
+[[nodiscard]] LineEnd text_find_line_end(TextStream& stream,
+                                         std::span<const unsigned char> delivery, std::size_t from);
+
+// The first line start in a delivery after `from` whose byte, with bit 0x20
+// set, equals key; or where the text of the delivery stops, as above. found
+// tells which.
+struct LineStart {
+  std::size_t at;
+  bool found;
+};
+[[nodiscard]] LineStart text_find_line_start(TextStream& stream,
+                                             std::span<const unsigned char> delivery,
+                                             std::size_t from, unsigned char key);
 
 // Hands bytes of text to the system, each LF as CR LF, in one write where the
 // translation fits kWriteStageSize; count is how many source bytes went out

@@ -26,40 +26,6 @@ std::size_t random_size(std::mt19937& rng) {
   return std::uniform_int_distribution<std::size_t>(0, 300)(rng);
 }
 
-// The bytes before the first stop byte, each CR that a LF follows left out.
-std::string without_cr_before_lf(const std::string& src) {
-  const std::string text = src.substr(0, src.find('\x1a'));
-  std::string kept;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) kept += text[i];
-  }
-  return kept;
-}
-
-TEST(ByteScanTest, DropCrBeforeLfMatchesTheByteByByteRule) {
-  std::mt19937 rng(1);
-  for (int round = 0; round < 20000; ++round) {
-    // Dense line ends take the piecewise copies, sparse ones the steps that close one gap.
-    std::string src = random_bytes(rng, random_size(rng),
-                                   round % 2 == 0 ? "\r\r\n\nab" : "abcdefghijklmnopqrstuvw\r\n");
-    if (round % 7 == 0 && !src.empty()) src[rng() % src.size()] = '\x1a';  // the stop byte
-    const std::string expected = without_cr_before_lf(src);
-    const std::size_t stop = std::min(src.find('\x1a'), src.size());
-    std::vector<unsigned char> dst(src.size() + 1, 0xEE);
-    const auto* from = reinterpret_cast<const unsigned char*>(src.data());
-    const Dropped d = drop_cr_before_lf(from, src.size(), dst.data(), 0x1A);
-    ASSERT_EQ(string_of(std::span(dst).first(d.kept)), expected) << "source: " << src;
-    ASSERT_EQ(d.read, stop) << "source: " << src;
-    ASSERT_EQ(dst[src.size()], 0xEE) << "wrote past the source's size";
-    // In place: 32 pairs and more, so the block steps take over, and fewer.
-    std::string thrice = src + src + src;
-    auto* bytes = reinterpret_cast<unsigned char*>(thrice.data());
-    const Dropped in_place = drop_cr_before_lf_in_place(bytes, thrice.size(), 0x1A);
-    ASSERT_EQ(thrice.substr(0, in_place.kept), without_cr_before_lf(src + src + src))
-        << "in place, source: " << src;
-  }
-}
-
 TEST(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(3);
   for (int round = 0; round < 20000; ++round) {
@@ -95,18 +61,22 @@ TEST(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
 TEST(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
   std::mt19937 rng(2);
   for (int round = 0; round < 20000; ++round) {
-    const std::string text = random_bytes(rng, random_size(rng), "\n\nsS`@x ");
+    std::string text = random_bytes(rng, random_size(rng), "\n\nsS`@x ");
+    if (!text.empty() && round % 4 == 0) text[rng() % text.size()] = '\x1a';  // the stop byte
     const unsigned char key = round % 2 == 0 ? 's' : '`';
     std::size_t expected = text.size();
-    for (std::size_t i = 1; i < text.size(); ++i) {
-      if (text[i - 1] == '\n' && (static_cast<unsigned char>(text[i]) | 0x20) == key) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool starts =
+          i > 0 && text[i - 1] == '\n' && (static_cast<unsigned char>(text[i]) | 0x20) == key;
+      if (starts || text[i] == '\x1a') {
         expected = i;
         break;
       }
     }
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-    ASSERT_EQ(static_cast<std::size_t>(find_line_start(begin, begin + text.size(), key) - begin),
-              expected)
+    ASSERT_EQ(
+        static_cast<std::size_t>(find_line_start(begin, begin + text.size(), key, 0x1A) - begin),
+        expected)
         << "text: " << text;
   }
 }
@@ -127,8 +97,15 @@ TEST(ByteScanTest, FirstHitInMemoryOrderWins) {
       text[first] = 'S';
       text[later - 1] = '\n';
       text[later] = 's';
-      ASSERT_EQ(find_line_start(begin, end, 's') - begin, static_cast<std::ptrdiff_t>(first))
+      ASSERT_EQ(find_line_start(begin, end, 's', 0x1A) - begin, static_cast<std::ptrdiff_t>(first))
           << first << ", " << later;
+      // A stop byte before the line start, and one on the LF before it.
+      text[first - 1] = '\x1a';
+      ASSERT_EQ(find_line_start(begin, end, 's', 0x1A) - begin,
+                static_cast<std::ptrdiff_t>(first - 1));
+      text[first - 1] = '\n';
+      text[later - 1] = '\x1a';
+      ASSERT_EQ(find_line_start(begin, end, 's', 0x1A) - begin, static_cast<std::ptrdiff_t>(first));
     }
   }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/delivered_text.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
 #include "textio/line_reader.h"
@@ -29,12 +30,13 @@ std::vector<std::string> deliveries(StreamKind kind, std::vector<ReadStep> reads
   std::array<unsigned char, 64> buffer{};
   for (std::size_t i = 0; i < calls; ++i) {
     const IoResult r = text_read(stream, buffer);
+    const std::string text = testing::text_of(stream, std::span(buffer).first(r.count));
     if (r.error != 0) {
       out.push_back("<error " + std::to_string(r.error) + ">");
-    } else if (r.count == 0) {
-      out.push_back("<end>");
+    } else if (text.empty()) {
+      out.push_back("<end>");  // no bytes, or a text that stops at their start
     } else {
-      out.push_back(string_of(std::span(buffer).first(r.count)));
+      out.push_back(text);
     }
   }
   if (step_backs != nullptr) *step_backs = channel.step_backs();
@@ -103,6 +105,19 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
        {StreamKind::Pipe},
        {{"a\r"}, {"\r"}, {""}, {"\n"}},
        {"a\r", "\n", "<end>"}},
+      {"a CR its settling read found nothing for stays, though a LF comes next",
+       kPipeAndDevice,
+       {{"a\r"}, {""}, {"\nb"}},
+       {"a\r", "\nb", "<end>"}},
+      {"CR CR LF cut before the LF: the first CR stays",
+       kPipeAndDevice,
+       {{"a\r\r"}, {"\nb"}},
+       {"a\r\n", "b", "<end>"}},
+      {"CR CR LF cut before the LF, on a file",
+       {StreamKind::DiskFile},
+       {{"a\r\r"}, {"\nb"}},
+       {"a\r", "\nb", "<end>"},
+       1},
       // 0x1A ends the text of a pipe or file for good.
       {"mark in the middle",
        kPipeAndFile,
@@ -172,7 +187,8 @@ TEST(TextReadTest, EndOfTextMarkStopsAskingTheSystem) {
     channel.script(reads);
     TextStream stream{channel};
     std::array<unsigned char, 16> buffer{};
-    (void)text_read(stream, buffer);
+    const IoResult first = text_read(stream, buffer);
+    (void)testing::text_of(stream, std::span(buffer).first(first.count));  // meets the mark
     const std::size_t asked = channel.reads();
     EXPECT_EQ(text_read(stream, buffer).count, 0U);
     EXPECT_EQ(channel.reads(), asked);
@@ -198,13 +214,20 @@ std::vector<std::string> expected_lines(const std::string& input) {
   return lines;
 }
 
-std::vector<std::string> read_lines(ScriptedChannel& channel) {
+// The lines whole, from heads and the rest of each; a small line buffer
+// cuts lines into pieces, so that line ends fall at their edges.
+std::vector<std::string> read_lines(ScriptedChannel& channel,
+                                    std::size_t buffer_size = kLineBufferSize) {
   TextStream stream{channel};
   LineReader reader(stream);
-  std::vector<unsigned char> buffer(kLineBufferSize);
+  std::vector<unsigned char> buffer(buffer_size);
   std::vector<std::string> lines;
-  while (const std::optional<Line> line = reader.read_line(buffer))
+  while (const std::optional<Line> line = reader.read_line(buffer)) {
     lines.push_back(string_of(line->head));
+    if (!line->has_rest) continue;
+    for (auto piece = reader.read_rest(); !piece.empty(); piece = reader.read_rest())
+      lines.back() += string_of(piece);
+  }
   return lines;
 }
 
@@ -242,6 +265,10 @@ TEST(TextReadPropertyTest, LinesDoNotDependOnWhereReadsAreCut) {
       ScriptedChannel cut(kind);
       script_random_cuts(cut, rng, input);
       ASSERT_EQ(read_lines(cut), expected) << "random reads, kind " << static_cast<int>(kind);
+      ScriptedChannel pieces(kind);
+      script_random_cuts(pieces, rng, input);
+      ASSERT_EQ(read_lines(pieces, 2 + round % 5), expected)
+          << "random reads, lines in pieces, kind " << static_cast<int>(kind);
     }
   }
 }
