@@ -8,7 +8,7 @@
 BEGIN {
   # The bars, top to bottom: command, label, and which file it reads.
   bars = split("floor grep rg lf crlf", command, " ")
-  label["floor"] = "read floor (dd bs=128k)"
+  label["floor"] = "read floor (128 KiB reads)"
   label["grep"] = "grep -i '^subject:'"
   label["rg"] = "ripgrep -i '^subject:'"
   label["lf"] = "fieldsift Subject:, LF"

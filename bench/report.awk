@@ -22,27 +22,35 @@ function ratio(label, of_medians, per_round, goal) {
   if ($1 + 0 > rounds) rounds = $1 + 0
 }
 
+# Per round, the first command's throughput over the second's.
+function per_round(a, a_bytes, b, b_bytes,    r, list) {
+  for (r = 1; r <= rounds; r++) list = list " " (a_bytes / t[r, a]) / (b_bytes / t[r, b])
+  return list
+}
+
+function compare(label, a, a_bytes, b, b_bytes, goal) {
+  if (!(a in mbs) || !(b in mbs)) return
+  ratio(label, mbs[a] / mbs[b], per_round(a, a_bytes, b, b_bytes), goal)
+}
+
 END {
   printf "\n%-36s %10s %10s\n", "median of " rounds " round(s)", "ms", "MB/s"
-  row("dd bs=128k, LF", "floor", lf_bytes)
-  row("cat | dd bs=128k, LF", "pipe_floor", lf_bytes)
+  row("read floor (128 KiB reads), LF", "floor", lf_bytes)
+  row("cat | read floor, LF", "pipe_floor", lf_bytes)
   row("grep -i '^subject:', LF", "grep", lf_bytes)
+  row("grep -i '^subject:', CR LF", "grep_crlf", crlf_bytes)
   row("cat | grep -i '^subject:', LF", "grep_piped", lf_bytes)
+  if ("rg" in times) row("rg -i '^subject:', LF", "rg", lf_bytes)
   row("fieldsift Subject:, LF", "lf", lf_bytes)
   row("cat | fieldsift Subject:, LF", "lf_piped", lf_bytes)
   row("fieldsift Subject:, CR LF", "crlf", crlf_bytes)
-  for (r = 1; r <= rounds; r++) {
-    x_grep = x_grep " " t[r, "grep"] / t[r, "lf"]
-    x_piped = x_piped " " t[r, "grep_piped"] / t[r, "lf_piped"]
-    x_crlf = x_crlf " " (crlf_bytes / t[r, "crlf"]) / (lf_bytes / t[r, "lf"])
-    x_floor = x_floor " " t[r, "floor"] / t[r, "lf"]
-    x_pipe_floor = x_pipe_floor " " t[r, "pipe_floor"] / t[r, "lf_piped"]
-  }
   printf "\n%-36s %10s %10s%s\n", "throughput ratio", "of medians", "per round", (goals ? "   goal" : "")
-  ratio("fieldsift LF x grep", mbs["lf"] / mbs["grep"], x_grep, 1.5)
-  ratio("piped: fieldsift x grep", mbs["lf_piped"] / mbs["grep_piped"], x_piped, 1.2)
-  ratio("fieldsift CR LF x fieldsift LF", mbs["crlf"] / mbs["lf"], x_crlf, 0.8)
-  ratio("fieldsift LF x dd bs=128k", mbs["lf"] / mbs["floor"], x_floor, 0)
-  ratio("piped: fieldsift x cat | dd", mbs["lf_piped"] / mbs["pipe_floor"], x_pipe_floor, 0)
-  printf "%-36s %10.3f\n", "grep x dd bs=128k", mbs["grep"] / mbs["floor"]
+  compare("fieldsift LF x grep", "lf", lf_bytes, "grep", lf_bytes, 2.0)
+  compare("fieldsift LF x ripgrep", "lf", lf_bytes, "rg", lf_bytes, 1.5)
+  compare("piped: fieldsift x grep", "lf_piped", lf_bytes, "grep_piped", lf_bytes, 1.2)
+  compare("fieldsift CR LF x fieldsift LF", "crlf", crlf_bytes, "lf", lf_bytes, 0.9)
+  compare("fieldsift CR LF x grep, CR LF", "crlf", crlf_bytes, "grep_crlf", crlf_bytes, 1.8)
+  compare("fieldsift LF x read floor", "lf", lf_bytes, "floor", lf_bytes, 0)
+  compare("piped: fieldsift x cat | floor", "lf_piped", lf_bytes, "pipe_floor", lf_bytes, 0)
+  compare("grep x read floor", "grep", lf_bytes, "floor", lf_bytes, 0)
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Times fieldsift against grep and against the floor of its input (`dd
-# bs=128k`, from the file and through a pipe) on a generated mailbox, in
-# interleaved rounds, checks its output byte for byte, and measures its peak
-# memory. Builds nothing: run `cmake --preset bench && cmake --build --preset
-# bench` first. See bench/README.md.
+# Times fieldsift against grep, ripgrep (where installed) and the floor of
+# its input (128 KiB reads, from the file and through a pipe) on a generated
+# mailbox with LF and with CR LF line ends, in interleaved rounds; checks its
+# output byte for byte; counts its instructions a byte under valgrind (where
+# installed), the figure no noise moves; and measures its peak memory.
+# Builds nothing: run `cmake --preset bench && cmake --build --preset bench`
+# first. See bench/README.md.
 set -euo pipefail
 export LC_ALL=C  # grep compares bytes; EPOCHREALTIME has a '.' in it
 
@@ -11,13 +13,13 @@ usage() {
   cat <<'EOF'
 usage: bench/run.sh [--size MB] [--rounds N] [--dir DIR] [--keep] [--quick]
                     [--build DIR] [--fieldsift PATH] [--generator PATH] [--trivial PATH]
-                    [--chart FILE]
+                    [--floor PATH] [--chart FILE]
   --size MB         mailbox size in millions of bytes (default 300; --quick: 5)
   --rounds N        timed rounds (default 7; --quick: 1)
   --dir DIR         where the mailboxes go (default /tmp); removed unless --keep
   --quick           a small, fast run that checks everything works; no goals
-  --build DIR       take fieldsift, bench/make_mailbox and bench/trivial from DIR
-                    (default build/bench, else build/release)
+  --build DIR       take fieldsift, bench/make_mailbox, bench/trivial and
+                    bench/read_floor from DIR (default build/bench, else build/release)
   --chart FILE      also draw the medians, in MB/s, as an SVG bar chart in FILE
 EOF
 }
@@ -28,6 +30,7 @@ die() {
 }
 
 size="" rounds="" parent=/tmp keep=0 quick=0 build="" fieldsift="" generator="" trivial="" chart=""
+floor=""
 while (($#)); do
   case $1 in
     --size) size=${2:?}; shift 2 ;;
@@ -39,6 +42,7 @@ while (($#)); do
     --fieldsift) fieldsift=${2:?}; shift 2 ;;
     --generator) generator=${2:?}; shift 2 ;;
     --trivial) trivial=${2:?}; shift 2 ;;
+    --floor) floor=${2:?}; shift 2 ;;
     --chart) chart=${2:?}; shift 2 ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
@@ -61,7 +65,8 @@ fi
 fieldsift=${fieldsift:-$build/fieldsift}
 generator=${generator:-$build/bench/make_mailbox}
 trivial=${trivial:-$build/bench/trivial}
-for tool in "$fieldsift" "$generator" "$trivial"; do
+floor=${floor:-$build/bench/read_floor}
+for tool in "$fieldsift" "$generator" "$trivial" "$floor"; do
   [[ -x $tool ]] || die "$tool is missing: cmake --preset bench && cmake --build --preset bench"
 done
 
@@ -74,15 +79,23 @@ fi
 lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
 
 # The commands compared; stdin and stdout are regular files, or stdin is a
-# pipe from cat.
-cmd_floor() { dd if="$lf" bs=128k of=/dev/null status=none; }
-cmd_pipe_floor() { cat "$lf" | dd bs=128k of=/dev/null status=none; }
+# pipe from cat. The floor reads as fieldsift does, widening its pipe too:
+# `dd bs=128k` does not, and so falls behind a reader that does.
+cmd_floor() { "$floor" <"$lf"; }
+cmd_pipe_floor() { cat "$lf" | "$floor"; }
 cmd_grep() { grep -i '^subject:' "$lf" >"$work/out.grep"; }
+cmd_grep_crlf() { grep -i '^subject:' "$crlf" >"$work/out.grep"; }
 cmd_grep_piped() { cat "$lf" | grep -i '^subject:' >"$work/out.grep"; }
+cmd_rg() { rg -i '^subject:' "$lf" >"$work/out.grep"; }
 cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
 cmd_lf_piped() { cat "$lf" | "$fieldsift" Subject: >"$work/out.lf_piped"; }
 cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
-commands=(floor pipe_floor grep grep_piped lf lf_piped crlf)
+commands=(floor pipe_floor grep grep_crlf grep_piped lf lf_piped crlf)
+if command -v rg >/dev/null; then
+  commands+=(rg)
+else
+  echo "ripgrep: skipped, rg is not installed (Debian package ripgrep)"
+fi
 
 # Runs one command; its wall time in microseconds lands in `elapsed`.
 timed() {
@@ -144,6 +157,34 @@ report_memory() {  # TRIVIAL MAILBOX SKIPPED SELECTED (KiB)
   echo "within 1 MiB of the trivial program: $verdict ($((worst - $1)) KiB at most)"
 }
 
+# Instructions a byte of fieldsift on the first 30 MB of each mailbox (all of
+# it with --quick), counted by valgrind: the one figure that does not move
+# with the load on the machine.
+count_instructions() {
+  if ! command -v valgrind >/dev/null; then
+    echo "instructions: skipped, valgrind is not installed"
+    return
+  fi
+  local slice=30000000 file name bytes counts=()
+  for name in lf crlf; do
+    file=$work/$name.mbox
+    head -c "$slice" "$file" >"$work/slice"
+    bytes=$(stat -c %s "$work/slice")
+    valgrind --tool=cachegrind --cache-sim=no --cachegrind-out-file=/dev/null \
+      "$fieldsift" Subject: <"$work/slice" >"$work/out.valgrind" 2>"$work/valgrind" ||
+      die "fieldsift failed under valgrind"
+    counts+=("$(awk -v bytes="$bytes" '/I[ ]+refs:/ { gsub(",", "", $NF); print $NF / bytes }' "$work/valgrind")")
+  done
+  rm -f "$work/slice"
+  awk -v lf="${counts[0]}" -v crlf="${counts[1]}" -v goals=$((!quick)) 'BEGIN {
+    printf "\n%-36s %10s\n", "instructions a byte (valgrind)", ""
+    printf "%-36s %10.3f\n%-36s %10.3f\n", "fieldsift, LF", lf, "fieldsift, CR LF", crlf
+    printf "%-36s %10.3f", "fieldsift CR LF x fieldsift LF", crlf / lf
+    if (goals) printf "   <= 1.15 %s", (crlf / lf <= 1.15 ? "met" : "NOT MET")
+    printf "\n"
+  }'
+}
+
 # Medians and ratios from lines "round command microseconds".
 report_speed() {
   awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" -v goals=$((!quick)) \
@@ -174,6 +215,7 @@ done >"$work/times"
 verify_all
 echo "output: identical to the expected lines, LF from the file and piped, and CR LF"
 report_speed <"$work/times"
+count_instructions
 [[ -z $chart ]] || awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" \
   -f "$root/bench/median.awk" -f "$root/bench/chart.awk" <"$work/times" >"$chart"
 measure_memory

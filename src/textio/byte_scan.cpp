@@ -114,11 +114,14 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
-const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
-                                 unsigned char a, unsigned char b) {
-#if defined(__SSE2__)
-  if (has_avx2()) return find_either_avx2(begin, end, a, b);
-#endif
+namespace {
+
+// Kept out of line, so that where the AVX2 scan is the one that runs, its
+// callers carry only the choice.
+__attribute__((noinline)) const unsigned char* find_either_portable(const unsigned char* begin,
+                                                                    const unsigned char* end,
+                                                                    unsigned char a,
+                                                                    unsigned char b) {
   const unsigned char* p = begin;
   for (; end - p >= static_cast<std::ptrdiff_t>(kBlockSize); p += kBlockSize) {
     Block bytes;
@@ -132,9 +135,26 @@ const unsigned char* find_either(const unsigned char* begin, const unsigned char
   return end;
 }
 
+}  // namespace
+
+const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
+                                 unsigned char a, unsigned char b) {
+#if defined(__SSE2__)
+  if (has_avx2()) return find_either_avx2(begin, end, a, b);
+#endif
+  return find_either_portable(begin, end, a, b);
+}
+
 std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
   std::size_t in = 0;   // bytes of src handled; a multiple of kBlockSize in the loop
   std::size_t out = 0;  // bytes written to dst; out <= 2 * in
+#if defined(__SSE2__)
+  if (has_avx2()) {
+    const Steps done = add_cr_before_lf_avx2(src, n, dst);
+    in = done.in;
+    out = done.out;
+  }
+#endif
   // Sixteen bytes a step, whatever they hold. Stores may run up to 34 bytes
   // past out; the following steps write over what is not kept, and none
   // reaches dst + 2n.

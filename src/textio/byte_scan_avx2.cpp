@@ -18,6 +18,11 @@ FIELDSIFT_AVX2 __m256i load(const unsigned char* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
+FIELDSIFT_AVX2 void store(unsigned char* p, __m256i bytes) {
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), bytes);
+}
+
 FIELDSIFT_AVX2 __m256i splat(unsigned char c) { return _mm256_set1_epi8(static_cast<char>(c)); }
 
 FIELDSIFT_AVX2 Bits bits_of(__m256i low, __m256i high) {
@@ -56,7 +61,8 @@ FIELDSIFT_AVX2 const unsigned char* find_line_start_avx2(const unsigned char* be
   const __m256i halt = splat(stop);
   const unsigned char* p = begin;
   // Each step reads the 64 bytes from p and the one after them.
-  for (; end - p > 64; p += 64) {
+  const unsigned char* const last = end - p > 64 ? end - 64 : p;  // steps start before it
+  for (; p < last; p += 64) {
     const __m256i low = line_starts(p, want);
     const __m256i high = line_starts(p + 32, want);
     const __m256i low_stops = _mm256_cmpeq_epi8(load(p), halt);
@@ -90,6 +96,52 @@ FIELDSIFT_AVX2 const unsigned char* find_either_avx2(const unsigned char* begin,
     if (*p == a || *p == b) return p;
   }
   return end;
+}
+
+namespace {
+
+// The 32 bytes at src + in, with a CR put in before each LF (the bits of
+// lfs, more than one), copied to dst + out piece by piece; answers the new out.
+FIELDSIFT_AVX2 std::size_t copy_with_crs(const unsigned char* src, std::size_t in, Bits lfs,
+                                         unsigned char* dst, std::size_t out) {
+  std::size_t from = in;  // the piece waiting to be copied starts here, at a LF but for the first
+  for (; lfs != 0; lfs &= lfs - 1) {
+    const std::size_t lf = in + static_cast<std::size_t>(lowest(lfs));
+    store(dst + out, load(src + from));
+    out += lf - from;
+    dst[out++] = '\r';
+    from = lf;
+  }
+  store(dst + out, load(src + from));
+  return out + in + 32 - from;
+}
+
+}  // namespace
+
+// 32 bytes a step, whatever they hold. Stores may run up to 65 bytes past
+// out; the following steps write over what is not kept, and none reaches
+// dst + 2n.
+FIELDSIFT_AVX2 Steps add_cr_before_lf_avx2(const unsigned char* src, std::size_t n,
+                                           unsigned char* dst) {
+  std::size_t in = 0;   // a multiple of 32
+  std::size_t out = 0;  // out <= 2 * in
+  while (n - in >= 64) {
+    const __m256i block = load(src + in);
+    const Bits lfs =
+        static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(block, splat('\n'))));
+    if ((lfs & (lfs - 1)) != 0) {
+      out = copy_with_crs(src, in, lfs, dst, out);  // short lines: more than one LF
+    } else {
+      // No LF, or one: the bytes from it on move up one for the CR.
+      const auto lf = static_cast<std::size_t>(lowest(lfs | Bits{1} << 32));
+      store(dst + out, block);
+      store(dst + out + lf + 1, load(src + in + lf));
+      dst[out + lf] = '\r';
+      out += 32 + (lfs != 0 ? 1 : 0);
+    }
+    in += 32;
+  }
+  return {in, out};
 }
 
 }  // namespace fieldsift

@@ -37,16 +37,11 @@ std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> into, s
   return size;
 }
 
-// On a device a 0x1A drops itself and the rest of its read; answers the bytes kept.
-std::size_t cut_at_mark(std::span<const unsigned char> bytes) {
+// Where the text of a read's bytes stops: at their first 0x1A, or their end.
+std::size_t before_mark(std::span<const unsigned char> bytes) {
   const void* const mark = std::memchr(bytes.data(), kEndOfFileMark, bytes.size());
   if (mark == nullptr) return bytes.size();
   return static_cast<std::size_t>(static_cast<const unsigned char*>(mark) - bytes.data());
-}
-
-// Whether the text of a pipe or file ends within bytes, at a 0x1A.
-bool holds_mark(std::span<const unsigned char> bytes) {
-  return std::memchr(bytes.data(), kEndOfFileMark, bytes.size()) != nullptr;
 }
 
 // The text ends at a 0x1A: on a pipe or file that is the end of all input.
@@ -85,11 +80,13 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
   stream.lookahead.reset();
 
   const std::span<unsigned char> bytes = into.first(held + r.count);
+  // On a device a 0x1A drops itself and the rest of its read; elsewhere it
+  // stays, for the scans to meet.
   const bool device = stream.channel.kind() == StreamKind::Device;
-  const std::size_t size = device ? cut_at_mark(bytes) : bytes.size();
-  // A CR cut off from the rest by a mark needs no settling, nor one after it.
-  if (size == 0 || into[size - 1] != kCarriageReturn || size != bytes.size() ||
-      (!device && holds_mark(bytes)))
+  const std::size_t size = device ? before_mark(bytes) : bytes.size();
+  // A final CR needs one more byte to settle it; but with a mark in the read
+  // the text ends at the mark, and a CR just before it stands alone.
+  if (size == 0 || into[size - 1] != kCarriageReturn || before_mark(bytes) != bytes.size())
     return {size, 0};
   return {settle_final_cr(stream, into, size), 0};
 }
