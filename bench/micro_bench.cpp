@@ -15,10 +15,10 @@
 #include "filter/header_selector.h"
 #include "mailbox.h"
 #include "run.h"
-#include "textio/byte_channel.h"
-#include "textio/byte_scan.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
+#include "textio/platform/byte_channel.h"
+#include "textio/scan/kernel_set.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
@@ -102,7 +102,8 @@ void scan_line_starts(benchmark::State& state) {
   const unsigned char* const end = begin + kLargeReadSize;
   for (auto _ : state) {
     std::size_t starts = 0;
-    for (const unsigned char* p = begin; (p = find_line_start(p, end, 's', 0x1A)) != end;
+    for (const unsigned char* p = begin;
+         (p = active_kernels().find_line_start(p, end, ByteMatch{'s', 0x20}, 0x1A)) != end;
          ++starts) {
     }
     benchmark::DoNotOptimize(starts);
@@ -116,7 +117,9 @@ void scan_line_ends(benchmark::State& state) {
   const unsigned char* const end = begin + kLargeReadSize;
   for (auto _ : state) {
     std::size_t lines = 0;
-    for (const unsigned char* p = begin; (p = find_either(p, end, '\n', 0x1A)) != end; ++p) ++lines;
+    for (const unsigned char* p = begin;
+         (p = active_kernels().find_either(p, end, '\n', 0x1A)) != end; ++p)
+      ++lines;
     benchmark::DoNotOptimize(lines);
   }
   state.SetBytesProcessed(processed(state, kLargeReadSize));

@@ -2,8 +2,8 @@
 #include <span>
 
 #include "run.h"
-#include "textio/platform.h"
-#include "textio/std_streams.h"
+#include "std_streams.h"
+#include "textio/platform/platform.h"
 
 int main(int argc, char** argv) {
   using namespace fieldsift;

@@ -16,12 +16,6 @@ namespace {
 // over it would destroy input not yet read.
 constexpr std::string_view kInputIsOutput = "Input file is also the output";
 
-std::span<const unsigned char> bytes_of(std::string_view text) {
-  // Text is bytes, and no other cast says so.
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
-  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
-}
-
 void write_usage(LineWriter& out) {
   (void)out.write_line(bytes_of("fieldsift: fieldsift, Ver 0.1"));
   (void)out.write_line(bytes_of("usage: fieldsift \"Hoge:\""));
@@ -51,7 +45,7 @@ void write_selected(const Line& line, LineReader& in, LineWriter& out) {
 // anything are passed over in bulk instead of one by one.
 std::optional<Line> next_line(LineReader& in, const HeaderSelector& selector,
                               std::span<unsigned char> line_buffer) {
-  if (const std::optional<unsigned char> first = selector.awaited_first_byte()) {
+  if (const std::optional<ByteMatch> first = selector.awaited_first_byte()) {
     in.skip_lines_not_starting_with(*first);
   }
   return in.read_line(line_buffer);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "filter/line_kind.h"
+#include "textio/scan/byte_match.h"
 
 namespace fieldsift {
 
@@ -23,10 +24,11 @@ class HeaderSelector {
   [[nodiscard]] bool feed(std::span<const unsigned char> line);
 
   // While no field is being printed, only a line whose first byte folds to
-  // this one can change anything; none when any line might.
-  [[nodiscard]] std::optional<unsigned char> awaited_first_byte() const {
+  // the name's can change anything: the bytes this matches. None when any
+  // line might.
+  [[nodiscard]] std::optional<ByteMatch> awaited_first_byte() const {
     if (state_ == State::Printing || name_.empty()) return std::nullopt;
-    return folded_[0];
+    return ByteMatch{folded_[0], case_bits_[0]};
   }
 
  private:

@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "textio/error_report.h"
 
-#include "textio/platform.h"
+#include "textio/line.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 namespace {
 
 void put(TextStream& err, std::string_view text) {
-  // Text is bytes, and no other cast says so.
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  (void)text_write(err, {bytes, text.size()});  // nowhere left to tell of a failure
+  (void)text_write(err, bytes_of(text));  // nowhere left to tell of a failure
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ bool LineReader::refill() {
     end_pending_ = false;
     return false;
   }
-  const std::size_t size = read_size(in_.channel.kind()) + kSettlingRoom;
+  const std::size_t size = read_size(in_.kind()) + kSettlingRoom;
   const IoResult r = text_read(in_, buffer_.obtain(size));
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;
@@ -77,10 +77,9 @@ void LineReader::skip_rest() {
   }
 }
 
-void LineReader::skip_lines_not_starting_with(unsigned char first) {
+void LineReader::skip_lines_not_starting_with(ByteMatch first) {
   skip_rest();
-  const auto key = static_cast<unsigned char>(first | 0x20);  // A-Z and a-z alike, and a few more
-  bool at_line_start = true;                                  // pos_ is where a line begins
+  bool at_line_start = true;  // pos_ is where a line begins
   for (;;) {
     if (pos_ == end_) {
       if (!refill()) {
@@ -94,8 +93,8 @@ void LineReader::skip_lines_not_starting_with(unsigned char first) {
         continue;
       }
     }
-    if (at_line_start && (buffer_.bytes()[pos_] | 0x20) == key) return;
-    const LineStart start = text_find_line_start(in_, buffer_.bytes().first(end_), pos_, key);
+    if (at_line_start && (buffer_.bytes()[pos_] | first.mask) == first.value) return;
+    const LineStart start = text_find_line_start(in_, buffer_.bytes().first(end_), pos_, first);
     if (start.found) {
       pos_ = start.at;
       return;

@@ -5,31 +5,11 @@
 #include <optional>
 #include <span>
 
+#include "textio/line.h"
 #include "textio/stream_buffer.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
-
-inline constexpr std::size_t kLineBufferSize = 65536;
-inline constexpr std::size_t kStreamBufferSize = 4096;
-// What one read from a pipe or disk file asks for: a system call per 4,096
-// bytes cost more than the scan itself, and 128 KiB still fits the cache.
-inline constexpr std::size_t kLargeReadSize = std::size_t{128} * 1024;
-
-// How many bytes one read of standard input asks for. A device keeps reads of
-// kStreamBufferSize: there a 0x1A drops the rest of its read, so the read
-// size shows in the output. Elsewhere no caller can tell.
-[[nodiscard]] constexpr std::size_t read_size(StreamKind kind) {
-  return kind == StreamKind::Device ? kStreamBufferSize : kLargeReadSize;
-}
-
-// One input line without its line feed. head is the whole line when it fits
-// the caller's line buffer less one byte; a longer line hands out the rest
-// through LineReader::read_rest, so no line is ever split or cut.
-struct Line {
-  std::span<const unsigned char> head;
-  bool has_rest = false;
-};
 
 // Cuts standard input into lines at each line feed.
 class LineReader {
@@ -44,11 +24,10 @@ class LineReader {
   // The next piece of the current line beyond its head; empty once it has ended.
   [[nodiscard]] std::span<const unsigned char> read_rest();
 
-  // Passes over whole lines until one begins with first or with first with
-  // bit 0x20 flipped (which covers both cases of a letter), stopping at its
-  // start, or until no line is left. Reads exactly as the read_line calls it
-  // stands for would have.
-  void skip_lines_not_starting_with(unsigned char first);
+  // Passes over whole lines until one begins with a byte that matches first,
+  // stopping at its start, or until no line is left. Reads exactly as the
+  // read_line calls it stands for would have.
+  void skip_lines_not_starting_with(ByteMatch first);
 
   // Whether any read has failed during the run, and the latest failure's number.
   [[nodiscard]] bool failed() const { return failed_; }

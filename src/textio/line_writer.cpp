@@ -6,7 +6,7 @@
 
 namespace fieldsift {
 
-LineWriter::LineWriter(TextStream& out) : out_(out), kind_(out.channel.kind()) {}
+LineWriter::LineWriter(TextStream& out) : out_(out), kind_(out.kind()) {}
 
 bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
   if (bytes.empty()) return true;

@@ -4,22 +4,11 @@
 #include <cstddef>
 #include <span>
 
-#include "textio/line_reader.h"
+#include "textio/line.h"
 #include "textio/stream_buffer.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
-
-// Output blocks of a disk file: nobody watches a file fill, so a block may be
-// large and cost few system calls.
-inline constexpr std::size_t kFileBlockSize = std::size_t{64} * 1024;
-
-// The block in which output of a kind is handed over. A pipe keeps blocks of
-// kStreamBufferSize, so a live pipeline sees output as soon as one fills; a
-// device sees each line at its end, through a buffer of that size.
-[[nodiscard]] constexpr std::size_t block_size(StreamKind kind) {
-  return kind == StreamKind::DiskFile ? kFileBlockSize : kStreamBufferSize;
-}
 
 // Writes lines to standard output: line by line to a device, in blocks of
 // block_size() bytes to a pipe or file.

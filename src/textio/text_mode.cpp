@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "textio/byte_scan.h"
+#include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
 namespace {
@@ -21,10 +21,10 @@ std::size_t settle_final_cr(TextStream& stream, std::span<unsigned char> into, s
     // The CR stands alone. On a pipe or file the text ends here, with no read
     // for bytes the mark would drop; on a device the mark was the whole of
     // its read, and drops only itself.
-    if (stream.channel.kind() != StreamKind::Device) stream.eof_mark = true;
+    if (stream.kind() != StreamKind::Device) stream.eof_mark = true;
     return size;
   }
-  const bool disk = stream.channel.kind() == StreamKind::DiskFile;
+  const bool disk = stream.kind() == StreamKind::DiskFile;
   if (disk && !(next == kLineFeed && size == 1) && stream.channel.step_back()) {
     // The next read starts with that byte again; a LF there ends the line.
     return next == kLineFeed ? size - 1 : size;
@@ -82,7 +82,7 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
   const std::span<unsigned char> bytes = into.first(held + r.count);
   // On a device a 0x1A drops itself and the rest of its read; elsewhere it
   // stays, for the scans to meet.
-  const bool device = stream.channel.kind() == StreamKind::Device;
+  const bool device = stream.kind() == StreamKind::Device;
   const std::size_t size = device ? before_mark(bytes) : bytes.size();
   // A final CR needs one more byte to settle it; but with a mark in the read
   // the text ends at the mark, and a CR just before it stands alone.
@@ -95,7 +95,8 @@ LineEnd text_find_line_end(TextStream& stream, std::span<const unsigned char> de
                            std::size_t from) {
   const unsigned char* const begin = delivery.data();
   const unsigned char* const end = begin + delivery.size();
-  const unsigned char* const hit = find_either(begin + from, end, kLineFeed, kEndOfFileMark);
+  const unsigned char* const hit =
+      active_kernels().find_either(begin + from, end, kLineFeed, kEndOfFileMark);
   const auto at = static_cast<std::size_t>(hit - begin);
   if (hit == end) return {at, at};
   if (*hit == kEndOfFileMark) return {end_text_at_mark(stream, at), at};
@@ -105,10 +106,11 @@ LineEnd text_find_line_end(TextStream& stream, std::span<const unsigned char> de
 }
 
 LineStart text_find_line_start(TextStream& stream, std::span<const unsigned char> delivery,
-                               std::size_t from, unsigned char key) {
+                               std::size_t from, ByteMatch first) {
   const unsigned char* const begin = delivery.data();
   const unsigned char* const end = begin + delivery.size();
-  const unsigned char* const hit = find_line_start(begin + from, end, key, kEndOfFileMark);
+  const unsigned char* const hit =
+      active_kernels().find_line_start(begin + from, end, first, kEndOfFileMark);
   const auto at = static_cast<std::size_t>(hit - begin);
   if (hit == end) return {at, false};
   if (*hit == kEndOfFileMark) return {end_text_at_mark(stream, at), false};
@@ -123,7 +125,8 @@ IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes) {
   for (std::size_t pos = 0; pos < bytes.size();) {  // source bytes before pos have gone out
     const std::span<const unsigned char> piece =
         bytes.subspan(pos, std::min(most, bytes.size() - pos));
-    const std::size_t staged = add_cr_before_lf(piece.data(), piece.size(), stage.data());
+    const std::size_t staged =
+        active_kernels().add_cr_before_lf(piece.data(), piece.size(), stage.data());
     const IoResult w = stream.channel.write(stage.first(staged));
     if (w.error != 0 || w.count < staged)
       return {pos + source_bytes_within(piece, w.count), w.error};

@@ -4,7 +4,8 @@
 #include <optional>
 #include <span>
 
-#include "textio/byte_channel.h"
+#include "textio/platform/byte_channel.h"
+#include "textio/scan/byte_match.h"
 #include "textio/stream_buffer.h"
 
 namespace fieldsift {
@@ -14,6 +15,8 @@ namespace fieldsift {
 // the byte 0x1A marks the end of the text.
 struct TextStream {
   explicit TextStream(ByteChannel& c) : channel(c) {}
+
+  [[nodiscard]] StreamKind kind() const { return channel.kind(); }
 
   ByteChannel& channel;
   bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
@@ -56,16 +59,15 @@ struct LineEnd {
 [[nodiscard]] LineEnd text_find_line_end(TextStream& stream,
                                          std::span<const unsigned char> delivery, std::size_t from);
 
-// The first line start in a delivery after `from` whose byte, with bit 0x20
-// set, equals key; or where the text of the delivery stops, as above. found
-// tells which.
+// The first line start in a delivery after `from` whose byte matches first;
+// or where the text of the delivery stops, as above. found tells which.
 struct LineStart {
   std::size_t at;
   bool found;
 };
 [[nodiscard]] LineStart text_find_line_start(TextStream& stream,
                                              std::span<const unsigned char> delivery,
-                                             std::size_t from, unsigned char key);
+                                             std::size_t from, ByteMatch first);
 
 // Hands bytes of text to the system, each LF as CR LF, in one write where the
 // translation fits kWriteStageSize; count is how many source bytes went out

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "textio/byte_channel.h"
+#include "textio/platform/byte_channel.h"
 
 namespace fieldsift::testing {
 

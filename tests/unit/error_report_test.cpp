@@ -10,7 +10,7 @@
 
 #include "support/platform_expectations.h"
 #include "support/scripted_channel.h"
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 namespace {

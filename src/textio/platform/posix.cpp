@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 
 #include <array>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "textio/platform_posix_errors.h"
+#include "textio/platform/posix_errors.h"
 
 namespace fieldsift {
 namespace {

@@ -1,6 +1,6 @@
 // Windows only: what a failed ReadFile or WriteFile tells the program.
 
-#include "textio/platform_win32_errors.h"
+#include "textio/platform/win32_errors.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

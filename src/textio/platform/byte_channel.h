@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 #include "textio/stream_kind.h"
 
 namespace fieldsift {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-2-Clause
-#include "textio/platform_posix_errors.h"
+#include "textio/platform/posix_errors.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <string_view>
 
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 namespace {

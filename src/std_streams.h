@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
-#include "textio/byte_channel.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
+#include "textio/platform/byte_channel.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {

@@ -1,7 +1,7 @@
 // POSIX only: what a failed read or write tells the program, and the texts
 // the report gives each number.
 
-#include "textio/platform_posix_errors.h"
+#include "textio/platform/posix_errors.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 namespace {

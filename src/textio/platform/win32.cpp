@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "textio/platform_win32_errors.h"
+#include "textio/platform/win32_errors.h"
 
 // The argument vector is the C runtime's own split of GetCommandLineA, which
 // main receives; this file sees only the handles. Every byte goes through

@@ -1,4 +1,4 @@
-#include "textio/byte_scan.h"
+#include "textio/scan/kernel_set.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,21 @@ namespace {
 
 using testing::string_of;
 
+// Each test runs over every kernel set built in, named in the test's name; a
+// set this processor cannot run is skipped, saying so.
+class ByteScanTest : public ::testing::TestWithParam<BuiltKernels> {
+ protected:
+  void SetUp() override {
+    if (!GetParam().runs_here) GTEST_SKIP() << GetParam().set->name << " does not run here";
+  }
+  const KernelSet& kernels() const { return *GetParam().set; }
+};
+
+INSTANTIATE_TEST_SUITE_P(KernelSets, ByteScanTest, ::testing::ValuesIn(built_kernels()),
+                         [](const ::testing::TestParamInfo<BuiltKernels>& built) {
+                           return std::string(built.param.set->name);
+                         });
+
 std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view alphabet) {
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::string s;
@@ -26,7 +41,7 @@ std::size_t random_size(std::mt19937& rng) {
   return std::uniform_int_distribution<std::size_t>(0, 300)(rng);
 }
 
-TEST(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
+TEST_P(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
   std::mt19937 rng(3);
   for (int round = 0; round < 20000; ++round) {
     const std::string src = random_bytes(rng, random_size(rng),
@@ -35,13 +50,13 @@ TEST(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
     for (const char c : src) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::vector<unsigned char> dst(2 * src.size() + 1, 0xEE);
     const auto* from = reinterpret_cast<const unsigned char*>(src.data());
-    const std::size_t n = add_cr_before_lf(from, src.size(), dst.data());
+    const std::size_t n = kernels().add_cr_before_lf(from, src.size(), dst.data());
     ASSERT_EQ(string_of(std::span(dst).first(n)), expected) << "source: " << src;
     ASSERT_EQ(dst[2 * src.size()], 0xEE) << "wrote past twice the source's size";
   }
 }
 
-TEST(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
+TEST_P(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
   std::mt19937 rng(4);
   for (int round = 0; round < 20000; ++round) {
     // Mostly bytes that are neither, so the wide steps run too.
@@ -52,38 +67,41 @@ TEST(ByteScanTest, FindEitherMatchesTheByteByByteRule) {
         std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\x1a'; });
     const auto expected = static_cast<std::size_t>(hit - text.begin());
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-    ASSERT_EQ(static_cast<std::size_t>(find_either(begin, begin + text.size(), '\r', 0x1A) - begin),
+    ASSERT_EQ(static_cast<std::size_t>(
+                  kernels().find_either(begin, begin + text.size(), '\r', 0x1A) - begin),
               expected)
         << "text: " << text;
   }
 }
 
-TEST(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
+TEST_P(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
   std::mt19937 rng(2);
   for (int round = 0; round < 20000; ++round) {
     std::string text = random_bytes(rng, random_size(rng), "\n\nsS`@x ");
     if (!text.empty() && round % 4 == 0) text[rng() % text.size()] = '\x1a';  // the stop byte
-    const unsigned char key = round % 2 == 0 ? 's' : '`';
+    // A letter's two cases, or one byte exactly.
+    const ByteMatch key = round % 2 == 0 ? ByteMatch{'s', 0x20} : ByteMatch{'`', 0};
     std::size_t expected = text.size();
     for (std::size_t i = 0; i < text.size(); ++i) {
-      const bool starts =
-          i > 0 && text[i - 1] == '\n' && (static_cast<unsigned char>(text[i]) | 0x20) == key;
+      const bool starts = i > 0 && text[i - 1] == '\n' &&
+                          (static_cast<unsigned char>(text[i]) | key.mask) == key.value;
       if (starts || text[i] == '\x1a') {
         expected = i;
         break;
       }
     }
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-    ASSERT_EQ(
-        static_cast<std::size_t>(find_line_start(begin, begin + text.size(), key, 0x1A) - begin),
-        expected)
+    ASSERT_EQ(static_cast<std::size_t>(
+                  kernels().find_line_start(begin, begin + text.size(), key, 0x1A) - begin),
+              expected)
         << "text: " << text;
   }
 }
 
 // Two hits in one block: the scans answer the one first in memory, which a
 // machine that numbers its bytes the other way round would get wrong.
-TEST(ByteScanTest, FirstHitInMemoryOrderWins) {
+TEST_P(ByteScanTest, FirstHitInMemoryOrderWins) {
+  constexpr ByteMatch kS{'s', 0x20};
   for (std::size_t first = 1; first < 40; ++first) {
     for (std::size_t later = first + 2; later < first + 17 && later < 80; ++later) {
       std::string text(80, 'x');
@@ -91,21 +109,24 @@ TEST(ByteScanTest, FirstHitInMemoryOrderWins) {
       text[later] = '\x1a';
       const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
       const unsigned char* const end = begin + text.size();
-      ASSERT_EQ(find_either(begin, end, '\r', 0x1A) - begin, static_cast<std::ptrdiff_t>(first));
+      ASSERT_EQ(kernels().find_either(begin, end, '\r', 0x1A) - begin,
+                static_cast<std::ptrdiff_t>(first));
       text.assign(80, 'x');
       text[first - 1] = '\n';
       text[first] = 'S';
       text[later - 1] = '\n';
       text[later] = 's';
-      ASSERT_EQ(find_line_start(begin, end, 's', 0x1A) - begin, static_cast<std::ptrdiff_t>(first))
+      ASSERT_EQ(kernels().find_line_start(begin, end, kS, 0x1A) - begin,
+                static_cast<std::ptrdiff_t>(first))
           << first << ", " << later;
       // A stop byte before the line start, and one on the LF before it.
       text[first - 1] = '\x1a';
-      ASSERT_EQ(find_line_start(begin, end, 's', 0x1A) - begin,
+      ASSERT_EQ(kernels().find_line_start(begin, end, kS, 0x1A) - begin,
                 static_cast<std::ptrdiff_t>(first - 1));
       text[first - 1] = '\n';
       text[later - 1] = '\x1a';
-      ASSERT_EQ(find_line_start(begin, end, 's', 0x1A) - begin, static_cast<std::ptrdiff_t>(first));
+      ASSERT_EQ(kernels().find_line_start(begin, end, kS, 0x1A) - begin,
+                static_cast<std::ptrdiff_t>(first));
     }
   }
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-#include "textio/platform_win32_errors.h"
+#include "textio/platform/win32_errors.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string_view>
 
-#include "textio/platform.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 namespace {

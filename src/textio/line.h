@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+// What the line reader and the line writer share: a line, the sizes of
+// their buffers, and text as bytes.
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "textio/stream_kind.h"
+
+namespace fieldsift {
+
+inline constexpr std::size_t kLineBufferSize = 65536;
+inline constexpr std::size_t kStreamBufferSize = 4096;
+// What one read from a pipe or disk file asks for: a system call per 4,096
+// bytes cost more than the scan itself, and 128 KiB still fits the cache.
+inline constexpr std::size_t kLargeReadSize = std::size_t{128} * 1024;
+
+// How many bytes one read of standard input asks for. A device keeps reads of
+// kStreamBufferSize: there a 0x1A drops the rest of its read, so the read
+// size shows in the output. Elsewhere no caller can tell.
+[[nodiscard]] constexpr std::size_t read_size(StreamKind kind) {
+  return kind == StreamKind::Device ? kStreamBufferSize : kLargeReadSize;
+}
+
+// One input line without its line feed. head is the whole line when it fits
+// the caller's line buffer less one byte; a longer line hands out the rest
+// through LineReader::read_rest, so no line is ever split or cut.
+struct Line {
+  std::span<const unsigned char> head;
+  bool has_rest = false;
+};
+
+// Output blocks of a disk file: nobody watches a file fill, so a block may be
+// large and cost few system calls.
+inline constexpr std::size_t kFileBlockSize = std::size_t{64} * 1024;
+
+// The block in which output of a kind is handed over. A pipe keeps blocks of
+// kStreamBufferSize, so a live pipeline sees output as soon as one fills; a
+// device sees each line at its end, through a buffer of that size.
+[[nodiscard]] constexpr std::size_t block_size(StreamKind kind) {
+  return kind == StreamKind::DiskFile ? kFileBlockSize : kStreamBufferSize;
+}
+
+// Text is bytes, and no other cast says so.
+[[nodiscard]] inline std::span<const unsigned char> bytes_of(std::string_view text) {
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
+  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+}  // namespace fieldsift

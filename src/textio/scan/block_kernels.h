@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// No include guard: each kernel set's file includes this once, inside its
+// anonymous namespace, then defines the two primitives declared below for its
+// processor. Each kernel is written here once, over the width W of its blocks.
+
+// NOLINTNEXTLINE(misc-definitions-in-headers): each set's own, in its anonymous namespace
+constexpr std::size_t kWidestStep = 64;  // the widest step: one bit a byte in a 64-bit mask
+
+// W bytes, and W masks of a byte, as the compiler maps them onto the
+// processor's vector registers, or onto words where it has none.
+template <std::size_t W>
+struct Lanes {
+  // NOLINTBEGIN(modernize-use-using): an alias template loses a vector type's size
+  typedef unsigned char Block __attribute__((vector_size(W)));
+  typedef signed char Mask __attribute__((vector_size(W)));
+  // NOLINTEND(modernize-use-using)
+};
+
+// Blocks travel by reference: a machine without vector registers passes
+// them by value differently from one with them.
+template <std::size_t W>
+[[gnu::always_inline]] inline void load(typename Lanes<W>::Block& b, const unsigned char* p) {
+  std::memcpy(&b, p, W);
+}
+
+template <std::size_t W>
+[[gnu::always_inline]] inline void store(unsigned char* p, const typename Lanes<W>::Block& b) {
+  std::memcpy(p, &b, W);
+}
+
+// One bit a byte of the mask, the first byte's in bit 0.
+template <std::size_t W>
+std::uint64_t bits_of(const typename Lanes<W>::Mask& m);
+
+// Whether any byte of the mask is set.
+template <std::size_t W>
+bool any(const typename Lanes<W>::Mask& m);
+
+inline std::size_t lowest(std::uint64_t bits) {
+  return static_cast<std::size_t>(__builtin_ctzll(bits));
+}
+
+// The scans take two blocks a step: one test of both for a hit, and one
+// branch, is what keeps a step cheap.
+template <std::size_t W>
+const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
+                                     ByteMatch first, unsigned char stop) {
+  static_assert(2 * W <= kWidestStep);
+  if (begin != end && *begin == stop) return begin;
+  // Byte i of the mask for the block at q: a line start, or a stop, at q + i + 1.
+  const auto hits_after = [first, stop](const unsigned char* q) {
+    typename Lanes<W>::Block here;
+    typename Lanes<W>::Block next;
+    load<W>(here, q);
+    load<W>(next, q + 1);
+    return typename Lanes<W>::Mask(((here == '\n') & ((next | first.mask) == first.value)) |
+                                   (next == stop));
+  };
+  const unsigned char* p = begin;
+  // Each step looks at the 2W bytes from p and the one after them.
+  const auto wide = static_cast<std::ptrdiff_t>(2 * W);
+  const unsigned char* const last = end - begin > wide ? end - 2 * W : begin;
+  for (; p < last; p += 2 * W) {
+    const auto low = hits_after(p);
+    const auto high = hits_after(p + W);
+    if (any<W>(low | high)) return p + 1 + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
+  }
+  for (; p != end; ++p) {
+    if (*p == stop) return p;
+    if (end - p > 1 && *p == '\n' && (p[1] | first.mask) == first.value) return p + 1;
+  }
+  return end;
+}
+
+template <std::size_t W>
+const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
+                                 unsigned char a, unsigned char b) {
+  static_assert(2 * W <= kWidestStep);
+  const auto hits_in = [a, b](const unsigned char* q) {
+    typename Lanes<W>::Block bytes;
+    load<W>(bytes, q);
+    return typename Lanes<W>::Mask((bytes == a) | (bytes == b));
+  };
+  const unsigned char* p = begin;
+  for (; end - p >= static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
+    const auto low = hits_in(p);
+    const auto high = hits_in(p + W);
+    if (any<W>(low | high)) return p + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
+  }
+  for (; p != end; ++p) {
+    if (*p == a || *p == b) return p;
+  }
+  return end;
+}
+
+// The block at src + in, with a CR put in before each LF (the bits of lfs,
+// at least one), copied to dst + out piece by piece; answers the new out.
+template <std::size_t W>
+std::size_t copy_with_crs(const unsigned char* src, std::size_t in, std::uint64_t lfs,
+                          unsigned char* dst, std::size_t out) {
+  std::size_t from = in;  // the piece waiting to be copied starts here, at a LF but for the first
+  typename Lanes<W>::Block piece;
+  for (; lfs != 0; lfs &= lfs - 1) {
+    const std::size_t lf = in + lowest(lfs);
+    load<W>(piece, src + from);
+    store<W>(dst + out, piece);
+    out += lf - from;
+    dst[out++] = '\r';
+    from = lf;
+  }
+  load<W>(piece, src + from);
+  store<W>(dst + out, piece);
+  return out + in + W - from;
+}
+
+template <std::size_t W>
+std::size_t add_cr_before_lf(const unsigned char* src, std::size_t n, unsigned char* dst) {
+  static_assert(W < kWidestStep, "a bit past the block's own marks its end");
+  using Block = typename Lanes<W>::Block;
+  std::size_t in = 0;   // bytes of src handled; a multiple of W in the loop
+  std::size_t out = 0;  // bytes written to dst; out <= 2 * in
+  // W bytes a step, whatever they hold. Stores may run up to 2W + 2 bytes
+  // past out; the following steps write over what is not kept, and none
+  // reaches dst + 2n.
+  while (n - in >= 2 * W) {
+    Block block;
+    load<W>(block, src + in);
+    const std::uint64_t lfs = bits_of<W>(block == '\n');
+    if ((lfs & (lfs - 1)) != 0) {
+      out = copy_with_crs<W>(src, in, lfs, dst, out);  // short lines: more than one LF
+    } else {
+      // No LF, or one: the bytes from it on move up one for the CR.
+      const std::size_t lf = lowest(lfs | std::uint64_t{1} << W);
+      Block rest;
+      load<W>(rest, src + in + lf);
+      store<W>(dst + out, block);
+      store<W>(dst + out + lf + 1, rest);
+      dst[out + lf] = '\r';
+      out += W + (lfs != 0 ? 1 : 0);
+    }
+    in += W;
+  }
+  for (; in < n; ++in) {
+    if (src[in] == '\n') dst[out++] = '\r';
+    dst[out++] = src[in];
+  }
+  return out;
+}

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "textio/scan/byte_match.h"
+
+namespace fieldsift {
+
+// The byte kernels of the hot path for one kind of processor: pure functions
+// over byte ranges, a block of bytes at a time. Bytes at end and beyond are
+// never read.
+struct KernelSet {
+  const char* name;
+  // The first byte in [begin, end) that equals stop, or that follows a LF
+  // and matches first; end if none. Lines nobody wants are passed over so,
+  // only their starts looked at, and a byte that ends the text met too.
+  const unsigned char* (*find_line_start)(const unsigned char* begin, const unsigned char* end,
+                                          ByteMatch first, unsigned char stop);
+  // The first byte in [begin, end) that is a or b; end if none.
+  const unsigned char* (*find_either)(const unsigned char* begin, const unsigned char* end,
+                                      unsigned char a, unsigned char b);
+  // Copies n bytes from src to dst, apart, with a CR put in before each LF;
+  // answers the bytes written, and writes nothing past dst + 2n.
+  std::size_t (*add_cr_before_lf)(const unsigned char* src, std::size_t n, unsigned char* dst);
+};
+
+// A set built into the program, and whether this processor can run it.
+struct BuiltKernels {
+  const KernelSet* set;
+  bool runs_here;
+};
+
+// Every set built in, the fastest first.
+[[nodiscard]] std::span<const BuiltKernels> built_kernels();
+
+// The first set that runs here.
+[[nodiscard]] const KernelSet& choose_kernels();
+
+// The set the program uses, chosen at first use and kept.
+[[nodiscard]] inline const KernelSet& active_kernels() {
+  static const KernelSet& kActive = choose_kernels();
+  return kActive;
+}
+
+}  // namespace fieldsift

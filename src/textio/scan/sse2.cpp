@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: BSD-2-Clause
+// The kernels for x86 processors with SSE2, which every x86-64 one has:
+// blocks of sixteen bytes, and one instruction to gather a mask's bits.
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "textio/scan/kernel_set.h"
+
+namespace fieldsift {
+namespace {
+
+#include "textio/scan/block_kernels.h"
+
+template <std::size_t W>
+std::uint64_t bits_of(const typename Lanes<W>::Mask& m) {
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(std::bit_cast<__m128i>(m)));
+}
+
+template <std::size_t W>
+bool any(const typename Lanes<W>::Mask& m) {
+  return bits_of<W>(m) != 0;
+}
+
+}  // namespace
+
+extern const KernelSet kSse2Kernels = {"sse2", find_line_start<16>, find_either<16>,
+                                       add_cr_before_lf<16>};
+
+}  // namespace fieldsift
+#endif
