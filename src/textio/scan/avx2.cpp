@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The kernels for x86 processors with AVX2: 32-byte registers, two of them a
-// step in the scans. All of it is compiled for AVX2, helpers forced inline,
-// and runs only where the processor has it.
+// The kernels for x86 processors with AVX2, two 32-byte registers a step in the
+// scans: compiled for AVX2, helpers forced inline, run only where it is had.
 
 #if defined(__SSE2__)
 #if defined(__clang__)

@@ -47,22 +47,23 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
                                      ByteMatch first, unsigned char stop) {
   static_assert(2 * W <= kWidestStep);
   if (begin != end && *begin == stop) return begin;
-  // Byte i of the mask for the block at q: a line start, or a stop, at q + i + 1.
-  const auto hits_after = [first, stop](const unsigned char* q) {
+  using Mask = typename Lanes<W>::Mask;
+  // Byte i of hits, for the block at q: a line start, or a stop, at q + i + 1.
+  const auto hits_after = [first, stop](const unsigned char* q, Mask& hits) {
     typename Lanes<W>::Block here;
     typename Lanes<W>::Block next;
     load<W>(here, q);
     load<W>(next, q + 1);
-    return typename Lanes<W>::Mask(((here == '\n') & ((next | first.mask) == first.value)) |
-                                   (next == stop));
+    hits = ((here == '\n') & ((next | first.mask) == first.value)) | (next == stop);
   };
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
-  const auto wide = static_cast<std::ptrdiff_t>(2 * W);
-  const unsigned char* const last = end - begin > wide ? end - 2 * W : begin;
+  const unsigned char* const last = end - p > static_cast<std::ptrdiff_t>(2 * W) ? end - 2 * W : p;
   for (; p < last; p += 2 * W) {
-    const auto low = hits_after(p);
-    const auto high = hits_after(p + W);
+    Mask low;
+    Mask high;
+    hits_after(p, low);
+    hits_after(p + W, high);
     if (any<W>(low | high)) return p + 1 + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
   }
   for (; p != end; ++p) {
@@ -76,15 +77,18 @@ template <std::size_t W>
 const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
                                  unsigned char a, unsigned char b) {
   static_assert(2 * W <= kWidestStep);
-  const auto hits_in = [a, b](const unsigned char* q) {
+  using Mask = typename Lanes<W>::Mask;
+  const auto hits_in = [a, b](const unsigned char* q, Mask& hits) {
     typename Lanes<W>::Block bytes;
     load<W>(bytes, q);
-    return typename Lanes<W>::Mask((bytes == a) | (bytes == b));
+    hits = (bytes == a) | (bytes == b);
   };
   const unsigned char* p = begin;
   for (; end - p >= static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
-    const auto low = hits_in(p);
-    const auto high = hits_in(p + W);
+    Mask low;
+    Mask high;
+    hits_in(p, low);
+    hits_in(p + W, high);
     if (any<W>(low | high)) return p + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
   }
   for (; p != end; ++p) {

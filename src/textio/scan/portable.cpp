@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The kernels for any processor: plain vectors of sixteen bytes, which the
-// compiler maps onto vector registers where there are some and onto words
-// where there are none, and no instruction of any one processor.
+// The kernels for any processor: sixteen-byte blocks, no processor's own instruction.
 
 #include <algorithm>
 #include <array>

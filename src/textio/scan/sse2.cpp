@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
-// The kernels for x86 processors with SSE2, which every x86-64 one has:
-// blocks of sixteen bytes, and one instruction to gather a mask's bits.
+// The kernels for x86 processors with SSE2 (every x86-64 one): sixteen-byte blocks.
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
