@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <random>
 #include <string>
@@ -152,7 +153,10 @@ TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
       if (roll(rng) == 0) steps.push_back({"", roll(rng) < 5 ? 0 : 5});  // an end or a failure
       pos += n;
     }
-    const char* name = round % 3 == 0 ? "s:" : round % 3 == 1 ? "`" : "S";
+    // '@' lacks bit 0x20, which the skip's key must set as the selector's
+    // folding does, or it passes over the very lines it waits for.
+    constexpr std::array<const char*, 4> kNames = {"s:", "`", "S", "@:"};
+    const char* name = kNames[static_cast<std::size_t>(round) % kNames.size()];
     const PlainRun plain = plain_run(name, steps);
 
     ScriptedChannel in(StreamKind::Pipe);
