@@ -247,7 +247,7 @@ TEST(TextReadPropertyTest, LinesDoNotDependOnWhereReadsAreCut) {
       ASSERT_EQ(read_lines(cut), expected) << "random reads, kind " << static_cast<int>(kind);
       ScriptedChannel pieces(kind);
       script_random_cuts(pieces, rng, input);
-      ASSERT_EQ(read_lines(pieces, 2 + round % 5), expected)
+      ASSERT_EQ(read_lines(pieces, 2 + static_cast<std::size_t>(round) % 5), expected)
           << "random reads, lines in pieces, kind " << static_cast<int>(kind);
     }
   }
