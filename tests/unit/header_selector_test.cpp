@@ -115,8 +115,8 @@ TEST(HeaderSelectorTest, SelectsFieldsAndTheirContinuations) {
       // The name is folded too: an A or Z in it left as it is would match nothing.
       {"letters of the name fold at both ends of the range",
        "@AZ[:",
-       {"@az[:", "@Az[: x", "`az[:", "@az{:"},
-       {"@az[:", "@Az[: x"}},
+       {"@az[:", "@AZ[: x", "`az[:", "@az{:"},
+       {"@az[:", "@AZ[: x"}},
       {"the bytes beside the letters do not fold", "`{:", {"@[:", "`{:"}, {"`{:"}},
       {"NUL ends the text",
        "A:",
