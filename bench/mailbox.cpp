@@ -141,11 +141,4 @@ std::string make_mailbox(std::size_t bytes) {
   return text;
 }
 
-void append_crlf(std::string_view text, std::string& out) {
-  for (const char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-}
-
 }  // namespace fieldsift::bench

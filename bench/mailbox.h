@@ -1,8 +1,9 @@
 #pragma once
 
-// A made-up but realistic mailbox, and the lines fieldsift must select from
-// it. Both are plain functions of a seed, so every machine and every standard
-// library makes the same bytes.
+// A made-up but realistic mailbox, a plain function of a seed, so every
+// machine and every standard library makes the same bytes. What fieldsift
+// must write for it comes from the tests' model of the rules
+// (tests/support/line_model.h), which shares no code with the program.
 
 #include <cstddef>
 #include <cstdint>
@@ -57,27 +58,5 @@ class MailboxGenerator {
 
 // The first messages of the mailbox, at least `bytes` of them in all.
 [[nodiscard]] std::string make_mailbox(std::size_t bytes);
-
-// The same text with every LF written as CR LF.
-void append_crlf(std::string_view text, std::string& out);
-
-// The lines `fieldsift NAME` writes for the text, worked out independently of
-// the program: a line that starts with NAME (A-Z folded to a-z) is selected
-// and starts printing; while printing, a line that begins with white space
-// or is exactly "." is selected too; an empty line or any other line stops
-// printing and is dropped. Selected lines come out ending in CR LF.
-class ExpectedLines {
- public:
-  explicit ExpectedLines(std::string_view name);
-
-  // text holds whole lines, each ending in LF, and no NUL.
-  void feed(std::string_view text, std::string& out);
-
- private:
-  [[nodiscard]] bool selects(std::string_view line);
-
-  std::string folded_name_;
-  bool printing_ = false;
-};
 
 }  // namespace fieldsift::bench

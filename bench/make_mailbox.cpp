@@ -10,11 +10,12 @@
 #include <string_view>
 
 #include "mailbox.h"
+#include "support/line_model.h"
 
 namespace {
 
-using fieldsift::bench::ExpectedLines;
 using fieldsift::bench::MailboxGenerator;
+using fieldsift::model::FieldSelection;
 
 constexpr std::string_view kUsage =
     "usage: make_mailbox [--size MB] [--crlf] [--expected NAME FILE] OUTPUT\n"
@@ -85,21 +86,17 @@ struct OutputFile {
 bool generate(const Options& options, OutputFile& out, OutputFile* expected_out) {
   const auto target = static_cast<std::size_t>(options.size_mb * 1e6);
   MailboxGenerator generator;
-  std::optional<ExpectedLines> expected;
+  std::optional<FieldSelection> expected;
   if (options.name) expected.emplace(*options.name);
-  std::string text, crlf_text, expected_text;
+  std::string text, expected_text;
   for (std::size_t made = 0; made < target;) {
     text.clear();
     while (text.size() < kChunkSize && made + text.size() < target) generator.append_message(text);
     made += text.size();
-    if (options.crlf) {
-      crlf_text.clear();
-      fieldsift::bench::append_crlf(text, crlf_text);
-    }
-    out.write(options.crlf ? crlf_text : text);
+    out.write(options.crlf ? fieldsift::model::with_crlf_line_ends(text) : text);
     if (expected) {
       expected_text.clear();
-      expected->feed(text, expected_text);
+      expected->feed_text(text, expected_text);
       expected_out->write(expected_text);
     }
   }

@@ -15,6 +15,7 @@
 #include "filter/header_selector.h"
 #include "mailbox.h"
 #include "run.h"
+#include "support/line_model.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/platform/byte_channel.h"
@@ -66,11 +67,7 @@ class MemoryChannel final : public ByteChannel {
 
 const std::string& mailbox(bool crlf) {
   static const std::string lf = bench::make_mailbox(kMailboxBytes);
-  static const std::string crlf_text = [] {
-    std::string text;
-    bench::append_crlf(lf, text);
-    return text;
-  }();
+  static const std::string crlf_text = model::with_crlf_line_ends(lf);
   return crlf ? crlf_text : lf;
 }
 
@@ -162,8 +159,7 @@ BENCHMARK(header_selector_feed);
 // other than the expected one is an error, not a figure.
 void run_mailbox(benchmark::State& state) {
   const std::string& mail = mailbox(state.range(0) != 0);
-  std::string expected;
-  bench::ExpectedLines(std::string_view("Subject:")).feed(mailbox(false), expected);
+  const std::string expected = model::expected_output("Subject:", mailbox(false));
   const std::array<const char*, 2> args = {"fieldsift", "Subject:"};
   for (auto _ : state) {
     MemoryChannel in(mail), out, err;

@@ -1,7 +1,7 @@
 // Fuzz target: the whole line path. The fuzzer's input picks the stream
 // kinds, a header name and where the system cuts the reads (see
 // line_case.h); the program runs over scripted standard streams, and what it
-// writes is held against a plain model of the rules (line_model.h).
+// writes is held against the plain model of the rules (support/line_model.h).
 
 #include <cerrno>
 #include <cstdint>
@@ -11,8 +11,8 @@
 #include "check.h"
 #include "direct_checks.h"
 #include "line_case.h"
-#include "line_model.h"
 #include "run.h"
+#include "support/line_model.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
 #include "textio/text_mode.h"
@@ -76,13 +76,13 @@ void check_failing_output(const LineCase& c, const std::string& expected) {
 }
 
 void check_exact(const LineCase& c) {
-  const std::string text = delivered_text(c.input);
-  const std::vector<std::string> lines = lines_of(text);
-  const std::string expected = selected_output(c.name, lines);
+  const std::string text = model::delivered_text(c.input);
+  const std::vector<std::string> lines = model::lines_of(text);
+  const std::string expected = model::selected_output(c.name, lines);
   const Outcome whole = run_program(c, c.input, {}, false);
   const Outcome cut = run_program(c, c.input, c.cuts, false);
   check_equal(cut.out, whole.out, "output depends on where the reads are cut");
-  const Outcome crlf = run_program(c, crlf_input(c.input), c.cuts, false);
+  const Outcome crlf = run_program(c, model::crlf_input(c.input), c.cuts, false);
   check_equal(crlf.out, whole.out, "CR LF input is not read like LF input");
   check_equal(whole.out, expected, "output is not the selected input lines, each ending in CR LF");
   check(whole.status == 0 && cut.status == 0 && whole.err.empty(), "a clean run fails");
@@ -96,7 +96,7 @@ void check_exact(const LineCase& c) {
 void check_plausible(const LineCase& c) {
   const Outcome o = run_program(c, c.input, c.cuts, false);
   check(o.status == 0 && o.err.empty(), "a clean run fails");
-  check(plausible_output(c.name, c.input, o.out),
+  check(model::plausible_output(c.name, c.input, o.out),
         "device output is not made of selected input lines in input order");
 }
 

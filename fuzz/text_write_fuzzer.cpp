@@ -18,13 +18,14 @@
 #include <vector>
 
 #include "check.h"
-#include "line_model.h"
+#include "support/line_model.h"
 #include "support/scripted_channel.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift::fuzz {
 namespace {
 
+using model::with_crlf_line_ends;
 using testing::bytes_of;
 using testing::ScriptedChannel;
 

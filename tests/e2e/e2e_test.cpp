@@ -65,7 +65,9 @@ INSTANTIATE_TEST_SUITE_P(WrongArgumentCount, UsageTest,
                                          UsageCase{"TwoArguments", {"Hoge:", "Hoge:"}}),
                          label_of<UsageCase>);
 
-// Which lines come out, fed through pipes.
+// Which lines come out of lines longer than the program's buffers, fed
+// through pipes. Content cases of a readable size are golden files
+// (golden_test.cpp).
 
 struct SelectionCase {
   std::string label;
@@ -90,20 +92,6 @@ TEST_P(SelectionTest, WritesTheFieldLines) {
 }
 
 constexpr std::size_t kLongLine = 200'000;
-
-std::vector<SelectionCase> short_line_cases() {
-  return {
-      {"WorkedExample", "Hoge:",
-       mail({"From: x", "Hoge: one", " two", "Other: three", " four", "hoge:five", ".", " six", "",
-             " seven", "Hoge: eight"}),
-       written({"Hoge: one", " two", "hoge:five", ".", " six", "Hoge: eight"})},
-      {"EmptyName", "", mail({"From: x", "Hoge: one", " two", ".", "", " seven", "Other: eight"}),
-       written({"From: x", "Hoge: one", " two", ".", "Other: eight"})},
-      {"EmptyInput", "Hoge:", "", ""},
-      {"LastLineWithoutLineFeed", "Hoge:", "Other: x\nHoge: one\n two",
-       written({"Hoge: one", " two"})},
-  };
-}
 
 // A line is one line however long: it is never cut at a buffer's end, where a
 // piece would start a line of its own. 4,096 is where a read of the input
@@ -143,10 +131,9 @@ SelectionCase long_name_case() {
 }
 
 std::vector<SelectionCase> selection_cases() {
-  std::vector<SelectionCase> cases = short_line_cases();
-  for (const auto& part : {hidden_name_cases(), long_selected_line_cases()}) {
-    cases.insert(cases.end(), part.begin(), part.end());
-  }
+  std::vector<SelectionCase> cases = hidden_name_cases();
+  const std::vector<SelectionCase> long_selected = long_selected_line_cases();
+  cases.insert(cases.end(), long_selected.begin(), long_selected.end());
   cases.push_back(long_name_case());
   return cases;
 }
@@ -154,63 +141,7 @@ std::vector<SelectionCase> selection_cases() {
 INSTANTIATE_TEST_SUITE_P(Lines, SelectionTest, testing::ValuesIn(selection_cases()),
                          label_of<SelectionCase>);
 
-// Three messages; selected lines straddle the reads that end at byte 4,096
-// and at byte 8,192 of the file.
-constexpr const char* kDigest = FIELDSIFT_SOURCE_DIR "/tests/data/digest.mbox";
-
-std::string digest_subjects() {
-  return written({"Subject: Quarterly figures", " and the outlook for spring",
-                  "Subject: lines in a body are picked up too,",
-                  " and so is the indented line after one.", ".",
-                  " A line after a lone full stop still follows.", "SUBJECT: Re: Quarterly figures",
-                  "\tand the outlook for spring", "subject:lunch on Thursday?"});
-}
-
-TEST(InputKindTest, FileAndPipeGiveTheSameLines) {
-  const Fd reader = open_path(kDigest, O_RDONLY);
-  const std::string digest =
-      read_up_to(reader.get(), static_cast<std::size_t>(file_size(reader.get())));
-  const Fd file = open_path(kDigest, O_RDONLY);
-  EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, digest_subjects(), ""));
-  EXPECT_TRUE(finished(run_piped({"Subject:"}, digest), 0, digest_subjects(), ""));
-}
-
 // CR LF line ends, and the 0x1A end-of-text mark.
-
-std::string with_crlf(std::string_view lf_text) {
-  std::string out;
-  for (const char c : lf_text) c == '\n' ? out.append("\r\n") : out.append(1, c);
-  return out;
-}
-
-// stdin is a pipe fed in pieces of `piece` bytes with a pause after each, so
-// the program's reads tend to end where the pieces do.
-Outcome run_piped_in_pieces(std::vector<std::string> args, std::string input, std::size_t piece) {
-  Pipe in = make_pipe();
-  Pipe out = make_pipe();
-  Pipe err = make_pipe();
-  Child child = start(std::move(args), {in.read.get(), out.write.get(), err.write.get()});
-  in.read.reset();
-  std::thread feeder([to = std::move(in.write), &input, piece]() mutable {
-    for (std::size_t pos = 0; pos < input.size(); pos += piece) {
-      if (!write_all(to.get(), std::string_view(input).substr(pos, piece))) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    to.reset();
-  });
-  Outcome outcome = collect(child, out, err);
-  feeder.join();
-  return outcome;
-}
-
-TEST(TextModeTest, CrLfMailGivesWhatItsLfTwinGives) {
-  const Fd reader = open_path(kDigest, O_RDONLY);
-  const std::string lf =
-      read_up_to(reader.get(), static_cast<std::size_t>(file_size(reader.get())));
-  const Fd file = file_holding(with_crlf(lf));
-  EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, digest_subjects(), ""));
-  EXPECT_TRUE(finished(run_piped({"Subject:"}, with_crlf(lf)), 0, digest_subjects(), ""));
-}
 
 // Lines whose CR is the last byte of a read of `block` bytes (offsets block -
 // 1, 2 * block - 1 and 3 * block - 1), so one more byte must settle it; the
@@ -241,7 +172,7 @@ TEST(TextModeTest, CrLfAcrossReadBoundariesFromAFile) {
 
 TEST(TextModeTest, CrLfAcrossReadBoundariesThroughAPipe) {
   const Straddle s = straddling_pairs(kBlockSize);
-  EXPECT_TRUE(finished(run_piped_in_pieces({"Subject:"}, s.input, kBlockSize), 0, s.output, ""));
+  EXPECT_TRUE(finished(run_piped({"Subject:"}, s.input, {kBlockSize, kPause}), 0, s.output, ""));
 }
 
 // A piped input's pipe is made larger, so that its writer need not wait for
@@ -266,7 +197,7 @@ TEST(TextModeTest, EndOfTextMarkEndsTheInput) {
   const Fd file = file_holding(input);
   EXPECT_TRUE(finished(run_from({"Subject:"}, file.get()), 0, output, ""));
   EXPECT_TRUE(finished(run_piped({"Subject:"}, input), 0, output, ""));
-  EXPECT_TRUE(finished(run_piped_in_pieces({"Subject:"}, input, 3), 0, output, ""));
+  EXPECT_TRUE(finished(run_piped({"Subject:"}, input, {3, kPause}), 0, output, ""));
 }
 
 // When selected lines reach stdout.
@@ -274,13 +205,6 @@ TEST(TextModeTest, EndOfTextMarkEndsTheInput) {
 // A selected line of 100 bytes with its line feed, so block sizes are easy to count.
 std::string numbered_field(std::size_t n) {
   return long_line("Subject: number " + std::to_string(n) + " ", 99);
-}
-
-// The program's own text as the system gets it: each line feed as CR LF.
-std::string as_written(std::string_view text) {
-  std::string out;
-  for (const char c : text) c == '\n' ? out.append(kLineEnd) : out.append(1, c);
-  return out;
 }
 
 TEST(BufferingTest, PipeOutputComesInWholeBlocks) {
@@ -308,9 +232,10 @@ TEST(BufferingTest, PipeOutputComesInWholeBlocks) {
   EXPECT_FALSE(readable_within(out.read.get(), kQuiet)) << "part of a block reached the pipe";
   ASSERT_TRUE(write_all(in.write.get(), late));
   EXPECT_TRUE(same_bytes("first block", read_arriving(out.read.get(), kPatience, kQuiet),
-                         as_written(text.substr(0, kBlockSize))));
+                         model::with_crlf_line_ends(text.substr(0, kBlockSize))));
   in.write.reset();
-  EXPECT_TRUE(finished(collect(child, out, err), 0, as_written(text.substr(kBlockSize)), ""));
+  EXPECT_TRUE(finished(collect(child, out, err), 0,
+                       model::with_crlf_line_ends(text.substr(kBlockSize)), ""));
 }
 
 struct TerminalStep {
@@ -419,7 +344,7 @@ Sample numbered_fields(std::size_t count) {
   Sample sample;
   for (std::size_t n = 0; n < count; ++n) {
     sample.input += mail({numbered_field(n)});
-    add_line(sample.output, numbered_field(n));
+    sample.output += written({numbered_field(n)});
     if (n % 8 == 7) sample.input += mail({"X-Sequence: " + std::to_string(n)});
   }
   return sample;
@@ -439,17 +364,9 @@ TEST(InputKindTest, NonBlockingPipesLoseNothing) {
   }
   Child child = start({"Subject:"}, {in.read.get(), out.write.get(), err.write.get()});
   in.read.reset();
-  std::thread feeder([to = std::move(in.write), &sample]() mutable {
-    for (std::size_t pos = 0; pos < sample.input.size(); pos += 16384) {
-      if (!write_all(to.get(), std::string_view(sample.input).substr(pos, 16384))) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    to.reset();
-  });
+  const Feeder feeder(std::move(in.write), sample.input, {16384, kPause});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the output pipe fills meanwhile
-  const Outcome outcome = collect(child, out, err);
-  feeder.join();
-  EXPECT_TRUE(finished(outcome, 0, sample.output, ""));
+  EXPECT_TRUE(finished(collect(child, out, err), 0, sample.output, ""));
 }
 
 struct OutputFailureCase {

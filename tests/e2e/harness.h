@@ -3,6 +3,7 @@
 // What every end-to-end test shares: how the program is started, what it
 // writes, and how a run's outcome is judged.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,12 +18,14 @@
 #include <vector>
 
 #include "e2e/process.h"
+#include "support/line_model.h"
 #include "support/platform_expectations.h"
 
 namespace fieldsift::e2e {
 
 inline constexpr std::chrono::milliseconds kQuiet{200};  // a ready byte shows up well within this
 inline constexpr std::chrono::milliseconds kPatience{5000};  // for bytes that must come
+inline constexpr std::chrono::milliseconds kPause{20};       // after each piece of paced input
 inline constexpr std::size_t kBlockSize = 4096;  // blocks in which output to a pipe goes out
 
 // The one place that knows how the program is started: directly, through
@@ -40,21 +43,6 @@ inline Child start(std::vector<std::string> args, StdDescriptors fds) {
   return Child::start(args, fds);
 }
 
-// Every line the program writes ends so: selected lines, usage and reports.
-inline constexpr std::string_view kLineEnd = "\r\n";
-
-inline void add_line(std::string& text, std::string_view line) {
-  text.append(line);
-  text.append(kLineEnd);
-}
-
-// What the program writes for these lines.
-inline std::string written(std::initializer_list<std::string_view> lines) {
-  std::string text;
-  for (const std::string_view line : lines) add_line(text, line);
-  return text;
-}
-
 // Mail text as the program reads it: each line ends in a line feed.
 inline std::string mail(std::initializer_list<std::string_view> lines) {
   std::string text;
@@ -62,11 +50,14 @@ inline std::string mail(std::initializer_list<std::string_view> lines) {
   return text;
 }
 
+// What the program writes for these lines: every line it writes (selected
+// lines, usage and reports) ends in CR LF.
+inline std::string written(std::initializer_list<std::string_view> lines) {
+  return model::with_crlf_line_ends(mail(lines));
+}
+
 inline std::string report(std::string_view prefix, std::string_view description) {
-  std::string text(prefix);
-  text += ": ";
-  add_line(text, description);
-  return text;
+  return written({std::string(prefix) + ": " + std::string(description)});
 }
 
 inline std::string usage() {
@@ -160,15 +151,21 @@ inline Outcome run_into(std::vector<std::string> args, int in, int out) {
   return collect_errors(child, err);
 }
 
-// stdin is a pipe that input is fed into while the output is read.
-inline Outcome run_piped(std::vector<std::string> args, std::string input) {
+// stdin is a pipe that input is fed into, at the given pace, while the
+// output is read.
+inline Outcome run_piped(std::vector<std::string> args, std::string input, Pace pace = {}) {
   Pipe in = make_pipe();
   Pipe out = make_pipe();
   Pipe err = make_pipe();
   Child child = start(std::move(args), {in.read.get(), out.write.get(), err.write.get()});
   in.read.reset();
-  const Feeder feeder(std::move(in.write), std::move(input));
+  const Feeder feeder(std::move(in.write), std::move(input), pace);
   return collect(child, out, err);
+}
+
+inline std::string contents_of(const std::string& path) {
+  const Fd file = open_path(path.c_str(), O_RDONLY);
+  return read_up_to(file.get(), static_cast<std::size_t>(file_size(file.get())));
 }
 
 template <typename Case>

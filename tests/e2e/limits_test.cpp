@@ -21,11 +21,6 @@ namespace {
 constexpr const char* kSample = FIELDSIFT_SOURCE_DIR "/examples/sample.mbox";
 constexpr const char* kSampleSubjects = FIELDSIFT_SOURCE_DIR "/tests/data/sample.Subject.expected";
 
-std::string contents_of(const char* path) {
-  const Fd file = open_path(path, O_RDONLY);
-  return read_up_to(file.get(), static_cast<std::size_t>(file_size(file.get())));
-}
-
 bool native_linux() { return !expected::kWindows && !expected::kEmulated; }
 
 // A plain native Linux build: no runtime of sanitizers or coverage counters,

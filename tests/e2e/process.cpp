@@ -204,9 +204,15 @@ std::vector<std::string> read_to_end(std::span<const int> fds) {
   return contents;
 }
 
-Feeder::Feeder(Fd to, std::string bytes)
-    : thread_([to = std::move(to), bytes = std::move(bytes)]() mutable {
-        (void)write_all(to.get(), bytes);  // a reader gone early is the test's to judge
+Feeder::Feeder(Fd to, std::string bytes, Pace pace)
+    : thread_([to = std::move(to), bytes = std::move(bytes), pace]() mutable {
+        const std::string_view all = bytes;
+        const std::size_t piece = pace.piece == 0 ? all.size() : pace.piece;
+        for (std::size_t pos = 0; pos < all.size(); pos += piece) {
+          // A reader gone early is the test's to judge.
+          if (!write_all(to.get(), all.substr(pos, piece))) break;
+          std::this_thread::sleep_for(pace.pause);
+        }
         to.reset();
       }) {}
 

@@ -83,11 +83,19 @@ bool write_all(int fd, std::string_view bytes);
 // full pipe. EIO also ends one: a pty master reports so once its slave is gone.
 [[nodiscard]] std::vector<std::string> read_to_end(std::span<const int> fds);
 
+// How a Feeder hands over its bytes: all at once, or in pieces of `piece`
+// bytes with a pause after each, so that the child's reads tend to end where
+// the pieces do.
+struct Pace {
+  std::size_t piece = 0;  // 0: all at once
+  std::chrono::milliseconds pause{0};
+};
+
 // Writes bytes into a pipe from its own thread, then closes it, so the child
 // can fill its output pipes meanwhile; a reader that goes away ends it early.
 class Feeder {
  public:
-  Feeder(Fd to, std::string bytes);
+  Feeder(Fd to, std::string bytes, Pace pace = {});
   Feeder(const Feeder&) = delete;
   Feeder& operator=(const Feeder&) = delete;
   ~Feeder();

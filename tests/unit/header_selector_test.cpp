@@ -112,6 +112,11 @@ TEST(HeaderSelectorTest, SelectsFieldsAndTheirContinuations) {
        "@az[:",
        {"@AZ[:", "`az[:", "@az{:", "@aZ[: x"},
        {"@AZ[:", "@aZ[: x"}},
+      // The name is folded too: an A or Z in it left as it is would match nothing.
+      {"letters of the name fold at both ends of the range",
+       "@AZ[:",
+       {"@az[:", "@AZ[: x", "`az[:", "@az{:"},
+       {"@az[:", "@AZ[: x"}},
       {"the bytes beside the letters do not fold", "`{:", {"@[:", "`{:"}, {"`{:"}},
       {"NUL ends the text",
        "A:",

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/line_model.h"
+#include "support/random_bytes.h"
 #include "support/scripted_channel.h"
 
 namespace fieldsift {
 namespace {
 
+using testing::random_bytes;
 using testing::string_of;
 
 // Each test runs over every kernel set built in, named in the test's name; a
@@ -29,13 +32,6 @@ INSTANTIATE_TEST_SUITE_P(KernelSets, ByteScanTest, ::testing::ValuesIn(built_ker
                            return std::string(built.param.set->name);
                          });
 
-std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view alphabet) {
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string s;
-  for (std::size_t i = 0; i < size; ++i) s += alphabet[pick(rng)];
-  return s;
-}
-
 // Sizes around the 16- and 64-byte steps and their tails.
 std::size_t random_size(std::mt19937& rng) {
   return std::uniform_int_distribution<std::size_t>(0, 300)(rng);
@@ -46,8 +42,7 @@ TEST_P(ByteScanTest, AddCrBeforeLfMatchesTheByteByByteRule) {
   for (int round = 0; round < 20000; ++round) {
     const std::string src = random_bytes(rng, random_size(rng),
                                          round % 2 == 0 ? "\n\nab\r" : "abcdefghijklmnopqrstuvw\n");
-    std::string expected;
-    for (const char c : src) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string expected = model::with_crlf_line_ends(src);
     std::vector<unsigned char> dst(2 * src.size() + 1, 0xEE);
     const auto* from = reinterpret_cast<const unsigned char*>(src.data());
     const std::size_t n = kernels().add_cr_before_lf(from, src.size(), dst.data());

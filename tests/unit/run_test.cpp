@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "filter/header_selector.h"
+#include "support/line_model.h"
+#include "support/random_bytes.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
 
@@ -27,11 +29,7 @@ Outcome run_with(std::vector<const char*> args, std::vector<ReadStep> input, int
 }
 
 // Every line the program writes ends in CR LF.
-std::string crlf(const std::string& text) {
-  std::string out;
-  for (const char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return out;
-}
+using model::with_crlf_line_ends;
 
 constexpr const char* kUsage = "fieldsift: fieldsift, Ver 0.1\nusage: fieldsift \"Hoge:\"\n";
 
@@ -40,7 +38,7 @@ TEST(RunTest, WrongCommandLineGivesUsageWithoutReading) {
        std::vector<std::vector<const char*>>{{"fieldsift"}, {"fieldsift", "a:", "b:"}}) {
     const Outcome o = run_with(args, {{"a: x\n"}});
     EXPECT_EQ(o.status, 2);
-    EXPECT_EQ(o.out, crlf(kUsage));
+    EXPECT_EQ(o.out, with_crlf_line_ends(kUsage));
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(o.reads, 0U);
   }
@@ -82,8 +80,8 @@ TEST(RunTest, StatusAndReports) {
   for (const ReportCase& c : cases) {
     const Outcome o = run_with({"fieldsift", "a:"}, c.input, c.out_error);
     EXPECT_EQ(o.status, c.status) << c.what;
-    EXPECT_EQ(o.out, crlf(c.out)) << c.what;
-    EXPECT_EQ(o.err, crlf(c.err)) << c.what;
+    EXPECT_EQ(o.out, with_crlf_line_ends(c.out)) << c.what;
+    EXPECT_EQ(o.err, with_crlf_line_ends(c.err)) << c.what;
   }
 }
 
@@ -101,14 +99,14 @@ TEST(RunTest, LongLinesAreNeitherSplitNorCut) {
   const std::string input = disguised + "\n x\n" + selected + "\n more\nC: " + body + "\n y\n";
   const Outcome o = run_with({"fieldsift", "a:"}, {{input}});
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out, crlf(selected + "\n more\n"));
+  EXPECT_EQ(o.out, with_crlf_line_ends(selected + "\n more\n"));
 }
 
 TEST(RunTest, LongSelectedLineEndsAtItsFirstNul) {
   std::string line = "A: " + std::string(100000, 'b');
   line[70000] = '\0';
   const Outcome o = run_with({"fieldsift", "a:"}, {{line + "\n x\n"}});
-  EXPECT_EQ(o.out, crlf(line.substr(0, 70000) + "\n x\n"));
+  EXPECT_EQ(o.out, with_crlf_line_ends(line.substr(0, 70000) + "\n x\n"));
 }
 
 TEST(RunTest, NameLongerThanTheLineBuffer) {
@@ -116,18 +114,12 @@ TEST(RunTest, NameLongerThanTheLineBuffer) {
   const std::string upper(70000, 'N');
   const std::string input = upper + " yes\n" + upper.substr(1) + "m no\n";
   const Outcome o = run_with({"fieldsift", name.c_str()}, {{input}});
-  EXPECT_EQ(o.out, crlf(upper + " yes\n"));
+  EXPECT_EQ(o.out, with_crlf_line_ends(upper + " yes\n"));
 }
 
-std::string random_bytes(std::mt19937& rng, std::size_t size, std::string_view alphabet) {
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string s;
-  for (std::size_t i = 0; i < size; ++i) s += alphabet[pick(rng)];
-  return s;
-}
-
-// The plain loop, every line offered to the selector: what run() must
-// write, however it passes over lines, and how many reads it may make.
+// What run() must match, however it passes over lines: the output the model
+// gives for the lines a plain loop reads, offering every line in turn, and
+// the reads that loop makes.
 struct PlainRun {
   std::string out;
   std::size_t reads;
@@ -138,14 +130,11 @@ PlainRun plain_run(std::string_view name, const std::vector<testing::ReadStep>& 
   in.script(input);
   TextStream text{in};
   LineReader reader(text);
-  HeaderSelector selector(name);
+  model::FieldSelection selection(name);
   std::vector<unsigned char> buffer(kLineBufferSize);
   std::string out;
-  while (const std::optional<Line> line = reader.read_line(buffer)) {
-    if (!selector.feed(line->head)) continue;
-    const std::string s = string_of(line->head);
-    out += s.substr(0, s.find('\0')) + "\r\n";
-  }
+  while (const std::optional<Line> line = reader.read_line(buffer))
+    selection.feed(string_of(line->head), out);
   return {out, in.reads()};
 }
 
@@ -155,8 +144,8 @@ TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
   std::uniform_int_distribution<int> roll(0, 9);
   for (int round = 0; round < 3000; ++round) {
     const std::string input =
-        random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng),
-                     std::string_view("\n\n\r  .sS`@:x\0", 13));
+        testing::random_bytes(rng, std::uniform_int_distribution<std::size_t>(0, 360)(rng),
+                              std::string_view("\n\n\r  .sS`@:x\0", 13));
     std::vector<testing::ReadStep> steps;
     for (std::size_t pos = 0; pos < input.size();) {
       const std::size_t n = std::min(cut(rng), input.size() - pos);
@@ -164,7 +153,10 @@ TEST(SkipTest, PassingOverLinesChangesNeitherOutputNorReads) {
       if (roll(rng) == 0) steps.push_back({"", roll(rng) < 5 ? 0 : 5});  // an end or a failure
       pos += n;
     }
-    const char* name = round % 3 == 0 ? "s:" : round % 3 == 1 ? "`" : "S";
+    // '@' lacks bit 0x20, which the skip's key must set as the selector's
+    // folding does, or it passes over the very lines it waits for.
+    constexpr std::array<const char*, 4> kNames = {"s:", "`", "S", "@:"};
+    const char* name = kNames[static_cast<std::size_t>(round) % kNames.size()];
     const PlainRun plain = plain_run(name, steps);
 
     ScriptedChannel in(StreamKind::Pipe);

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "support/delivered_text.h"
+#include "support/line_model.h"
+#include "support/random_bytes.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
 #include "textio/line_reader.h"
@@ -195,25 +197,6 @@ TEST(TextReadTest, EndOfTextMarkStopsAskingTheSystem) {
   }
 }
 
-// The lines a pipe or file yields, by a direct reading of the rules: the
-// text ends at the first 0x1A, each CR LF is a line end, and so is each LF.
-std::vector<std::string> expected_lines(const std::string& input) {
-  const std::string text = input.substr(0, input.find('\x1a'));
-  std::vector<std::string> lines;
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-      if (text[i] == '\r') ++i;
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += text[i];
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
 // The lines whole, from heads and the rest of each; a small line buffer
 // cuts lines into pieces, so that line ends fall at their edges.
 std::vector<std::string> read_lines(ScriptedChannel& channel,
@@ -232,13 +215,10 @@ std::vector<std::string> read_lines(ScriptedChannel& channel,
 }
 
 std::string random_text(std::mt19937& rng, std::size_t size) {
-  static constexpr char kAlphabet[] = "\r\r\r\n\n\n\x1a  ::aAbS";
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+  std::string text = testing::random_bytes(rng, size, "\r\r\r\n\n\n\x1a  ::aAbS");
   std::uniform_int_distribution<int> rare(0, 40);
-  std::string text;
-  for (std::size_t i = 0; i < size; ++i) {
-    const char c = kAlphabet[pick(rng)];
-    text += (c == '\x1a' && rare(rng) != 0) ? 'b' : c;  // keep the mark rare
+  for (char& c : text) {
+    if (c == '\x1a' && rare(rng) != 0) c = 'b';  // keep the mark rare
   }
   return text;
 }
@@ -257,7 +237,7 @@ TEST(TextReadPropertyTest, LinesDoNotDependOnWhereReadsAreCut) {
   std::uniform_int_distribution<std::size_t> size(0, 300);
   for (int round = 0; round < 3000; ++round) {
     const std::string input = random_text(rng, size(rng));
-    const std::vector<std::string> expected = expected_lines(input);
+    const std::vector<std::string> expected = model::lines_of(model::delivered_text(input));
     for (const StreamKind kind : {StreamKind::Pipe, StreamKind::DiskFile}) {
       ScriptedChannel whole(kind);
       whole.script({{input}});
@@ -287,12 +267,7 @@ TEST(TextReadPropertyTest, CrLfInputSelectsWhatLfInputDoes) {
   std::uniform_int_distribution<std::size_t> size(0, 400);
   for (int round = 0; round < 1000; ++round) {
     const std::string lf = random_text(rng, size(rng));
-    std::string crlf;
-    for (std::size_t i = 0; i < lf.size(); ++i) {
-      if (lf[i] == '\n' && (i == 0 || lf[i - 1] != '\r')) crlf += '\r';
-      crlf += lf[i];
-    }
-    ASSERT_EQ(run_filter(crlf, rng), run_filter(lf, rng)) << "input: " << lf;
+    ASSERT_EQ(run_filter(model::crlf_input(lf), rng), run_filter(lf, rng)) << "input: " << lf;
   }
 }
 
@@ -320,10 +295,7 @@ TEST(TextWriteTest, LineFeedsBecomeCrLfInOneWriteWhereTheyFit) {
     const IoResult r = text_write(stream, bytes_of(c.source));
     EXPECT_EQ(r.error, 0);
     EXPECT_EQ(r.count, c.source.size());
-    std::string expected;
-    for (const char ch : c.source)
-      expected += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    EXPECT_EQ(channel.written(), expected) << c.what;
+    EXPECT_EQ(channel.written(), model::with_crlf_line_ends(c.source)) << c.what;
     std::vector<std::size_t> sizes;
     for (const std::string& piece : channel.pieces()) sizes.push_back(piece.size());
     EXPECT_EQ(sizes, c.pieces) << c.what;
