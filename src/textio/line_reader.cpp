@@ -94,7 +94,7 @@ void LineReader::skip_lines_not_starting_with(ByteMatch first) {
       }
     }
     if (at_line_start && (buffer_.bytes()[pos_] | first.mask) == first.value) return;
-    const LineStart start = text_find_line_start(in_, buffer_.bytes().first(end_), pos_, first);
+    const TextStop start = text_find_line_start(in_, buffer_.bytes().first(end_), pos_, first);
     if (start.found) {
       pos_ = start.at;
       return;

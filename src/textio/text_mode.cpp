@@ -44,11 +44,16 @@ std::size_t before_mark(std::span<const unsigned char> bytes) {
   return static_cast<std::size_t>(static_cast<const unsigned char*>(mark) - bytes.data());
 }
 
-// The text ends at a 0x1A: on a pipe or file that is the end of all input.
-// A device's reads hold none.
-std::size_t end_text_at_mark(TextStream& stream, std::size_t at) {
+// Where a scan of a delivery stopped at hit: found, or at the end of its
+// text, which a 0x1A there makes the end of all input of a pipe or file. A
+// device's reads hold none.
+TextStop stopped_at(TextStream& stream, std::span<const unsigned char> delivery,
+                    const unsigned char* hit) {
+  const auto at = static_cast<std::size_t>(hit - delivery.data());
+  if (at == delivery.size()) return {at, false};
+  if (*hit != kEndOfFileMark) return {at, true};
   stream.eof_mark = true;
-  return at;
+  return {at, false};
 }
 
 // How many source bytes have their whole translation within its first
@@ -94,27 +99,21 @@ IoResult text_read(TextStream& stream, std::span<unsigned char> into) {
 LineEnd text_find_line_end(TextStream& stream, std::span<const unsigned char> delivery,
                            std::size_t from) {
   const unsigned char* const begin = delivery.data();
-  const unsigned char* const end = begin + delivery.size();
-  const unsigned char* const hit =
-      active_kernels().find_either(begin + from, end, kLineFeed, kEndOfFileMark);
-  const auto at = static_cast<std::size_t>(hit - begin);
-  if (hit == end) return {at, at};
-  if (*hit == kEndOfFileMark) return {end_text_at_mark(stream, at), at};
+  const TextStop lf = stopped_at(stream, delivery,
+                                 active_kernels().find_either(begin + from, begin + delivery.size(),
+                                                              kLineFeed, kEndOfFileMark));
+  if (!lf.found) return {lf.at, lf.at};
   // The CR of a pair within one delivery is part of the line end.
-  const bool pair = at > from && delivery[at - 1] == kCarriageReturn;
-  return {pair ? at - 1 : at, at + 1};
+  const bool pair = lf.at > from && delivery[lf.at - 1] == kCarriageReturn;
+  return {pair ? lf.at - 1 : lf.at, lf.at + 1};
 }
 
-LineStart text_find_line_start(TextStream& stream, std::span<const unsigned char> delivery,
-                               std::size_t from, ByteMatch first) {
+TextStop text_find_line_start(TextStream& stream, std::span<const unsigned char> delivery,
+                              std::size_t from, ByteMatch first) {
   const unsigned char* const begin = delivery.data();
-  const unsigned char* const end = begin + delivery.size();
-  const unsigned char* const hit =
-      active_kernels().find_line_start(begin + from, end, first, kEndOfFileMark);
-  const auto at = static_cast<std::size_t>(hit - begin);
-  if (hit == end) return {at, false};
-  if (*hit == kEndOfFileMark) return {end_text_at_mark(stream, at), false};
-  return {at, true};
+  return stopped_at(stream, delivery,
+                    active_kernels().find_line_start(begin + from, begin + delivery.size(), first,
+                                                     kEndOfFileMark));
 }
 
 IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes) {

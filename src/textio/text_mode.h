@@ -59,15 +59,16 @@ struct LineEnd {
 [[nodiscard]] LineEnd text_find_line_end(TextStream& stream,
                                          std::span<const unsigned char> delivery, std::size_t from);
 
-// The first line start in a delivery after `from` whose byte matches first;
-// or where the text of the delivery stops, as above. found tells which.
-struct LineStart {
+// Where a scan of a delivery stopped: at what it looked for (found), or
+// where the text of the delivery stops, as above.
+struct TextStop {
   std::size_t at;
   bool found;
 };
-[[nodiscard]] LineStart text_find_line_start(TextStream& stream,
-                                             std::span<const unsigned char> delivery,
-                                             std::size_t from, ByteMatch first);
+// The first line start in a delivery after `from` whose byte matches first.
+[[nodiscard]] TextStop text_find_line_start(TextStream& stream,
+                                            std::span<const unsigned char> delivery,
+                                            std::size_t from, ByteMatch first);
 
 // Hands bytes of text to the system, each LF as CR LF, in one write where the
 // translation fits kWriteStageSize; count is how many source bytes went out

@@ -27,15 +27,21 @@ bool native_linux() { return !expected::kWindows && !expected::kEmulated; }
 // which limits on memory and files would upset, beside the program.
 bool plain_native_linux() { return native_linux() && FIELDSIFT_INSTRUMENTED == 0; }
 
-// Runs the program on the sample through a shell that first runs setup
-// (a ulimit) or through env with the given variables.
+// Starts the program through wrapper: a shell that first sets a limit, or
+// env with the given variables.
+Child start_wrapped(std::vector<std::string> wrapper, std::vector<std::string> args,
+                    StdDescriptors fds) {
+  wrapper.emplace_back(FIELDSIFT_BINARY);
+  wrapper.insert(wrapper.end(), args.begin(), args.end());
+  return Child::start(wrapper, fds);
+}
+
 Outcome run_sample(const std::vector<std::string>& wrapper, std::vector<std::string> args) {
   const Fd input = open_path(kSample, O_RDONLY);
   Pipe out = make_pipe();
   Pipe err = make_pipe();
-  args.insert(args.begin(), FIELDSIFT_BINARY);
-  args.insert(args.begin(), wrapper.begin(), wrapper.end());
-  Child child = Child::start(args, {input.get(), out.write.get(), err.write.get()});
+  Child child =
+      start_wrapped(wrapper, std::move(args), {input.get(), out.write.get(), err.write.get()});
   return collect(child, out, err);
 }
 
@@ -89,9 +95,8 @@ TEST(FileSizeLimitTest, WritePastTheLimitIsReported) {
   const Fd in = file_holding(input);
   const Fd out = file_holding("");
   Pipe err = make_pipe();
-  std::vector<std::string> args = under_ulimit("-f 20");  // 20 KiB
-  args.insert(args.end(), {FIELDSIFT_BINARY, "Subject:"});
-  Child child = Child::start(args, {in.get(), out.get(), err.write.get()});
+  Child child =
+      start_wrapped(under_ulimit("-f 20"), {"Subject:"}, {in.get(), out.get(), err.write.get()});
   EXPECT_TRUE(finished(collect_errors(child, err), 2, "", report("stdout", "File too large")));
   EXPECT_EQ(file_offset(in.get()), file_size(in.get()));
 }
