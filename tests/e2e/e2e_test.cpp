@@ -393,6 +393,38 @@ INSTANTIATE_TEST_SUITE_P(
                     OutputFailureCase{"Closed", nullptr, "Bad file descriptor"}),
     label_of<OutputFailureCase>);
 
+// How stdout's kind shows in the writes a run makes: a file and the null
+// device, which nobody watches, take blocks; a terminal gets each line.
+struct OutputKindCase {
+  std::string label;
+  const char* device;  // nullptr: a regular file; "pty": a terminal
+  long writes;
+};
+
+void PrintTo(const OutputKindCase& c, std::ostream* os) { *os << c.label; }
+
+class OutputKindTest : public testing::TestWithParam<OutputKindCase> {};
+
+TEST_P(OutputKindTest, WritesAsTheKindWants) {
+  if (expected::kWindows) GTEST_SKIP() << "Wine's own writes would be counted too";
+  const Sample sample = numbered_fields(24);  // 2.4 KB out: one block, or 24 lines
+  const Fd input = file_holding(sample.input);
+  const std::string_view device = GetParam().device != nullptr ? GetParam().device : "";
+  Pty pty = device == "pty" ? make_raw_pty() : Pty{};
+  const Fd out = device == "pty"  ? std::move(pty.slave)
+                 : device.empty() ? file_holding("")
+                                  : open_path(GetParam().device, O_WRONLY);
+  const Outcome got = run_into({"Subject:"}, input.get(), out.get());
+  EXPECT_TRUE(finished(got, 0, "", ""));
+  EXPECT_EQ(got.exit.write_calls, GetParam().writes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stdout, OutputKindTest,
+                         testing::Values(OutputKindCase{"File", nullptr, 1},
+                                         OutputKindCase{"NullDevice", "/dev/null", 1},
+                                         OutputKindCase{"Terminal", "pty", 24}),
+                         label_of<OutputKindCase>);
+
 // A reader that goes away is no failure of ours.
 
 TEST(ReaderGoneTest, BeforeTheStart) {

@@ -249,7 +249,26 @@ Child::~Child() {
   (void)wait();
 }
 
+// The write calls the process made, from Linux's count; -1 where there is none.
+long write_calls(pid_t pid) {
+  std::FILE* io = std::fopen(("/proc/" + std::to_string(pid) + "/io").c_str(), "r");
+  if (io == nullptr) return -1;
+  long calls = -1;
+  std::array<char, 64> line{};
+  while (std::fgets(line.data(), static_cast<int>(line.size()), io) != nullptr) {
+    if (std::sscanf(line.data(), "syscw: %ld", &calls) == 1) break;
+  }
+  (void)std::fclose(io);
+  return calls;
+}
+
 Exit Child::wait() {
+  // Waited for first without reaping, so that the ended process can still be asked.
+  siginfo_t info{};
+  while (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT) != 0) {
+    if (errno != EINTR) die("waitid");
+  }
+  const long writes = write_calls(pid_);
   int status = 0;
   struct rusage usage {};
   pid_t waited = -1;
@@ -260,6 +279,7 @@ Exit Child::wait() {
   pid_ = -1;
   Exit exit;
   exit.peak_rss_kib = usage.ru_maxrss;
+  exit.write_calls = writes;
   if (WIFEXITED(status)) exit.code = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) exit.signal = WTERMSIG(status);
   return exit;

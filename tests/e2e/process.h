@@ -119,6 +119,7 @@ struct Exit {
   int code = -1;  // the exit status, or -1 when a signal ended the child
   int signal = 0;
   long peak_rss_kib = 0;  // as wait4 reports it, which counts the forking parent's too
+  long write_calls = -1;  // as Linux counts them; -1 where it does not
 };
 
 class Child {

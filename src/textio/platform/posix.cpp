@@ -28,11 +28,18 @@ std::array<HandleState, 3> g_handles;
 
 int descriptor(StdHandle handle) { return static_cast<int>(handle); }
 
+// Nobody can watch the null device, so it is no device to be written line
+// by line: it takes blocks, as a file does. Known by its device number.
+bool is_null_device(const struct stat& st) {
+  struct stat null {};
+  return stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode) && st.st_rdev == null.st_rdev;
+}
+
 HandleState classify(int fd) {
   struct stat st {};
   if (fstat(fd, &st) != 0) return {};
   if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return {StreamKind::Pipe, true};
-  if (S_ISCHR(st.st_mode)) return {StreamKind::Device, true};
+  if (S_ISCHR(st.st_mode) && !is_null_device(st)) return {StreamKind::Device, true};
   return {StreamKind::DiskFile, true};
 }
 

@@ -30,11 +30,39 @@ std::array<HandleState, 3> g_handles;
 constexpr std::array<DWORD, 3> kStdHandleIds = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE,
                                                 STD_ERROR_HANDLE};
 
+// The device query of ntdll tells NUL from a console, a serial line or a
+// printer; it is found at run time, so the program imports nothing but
+// KERNEL32 and the C runtime. Nobody can watch NUL: it takes blocks, as a file.
+bool is_null_device(HANDLE handle) {
+  struct IoStatus {
+    LONG_PTR status;
+    ULONG_PTR information;
+  };
+  struct DeviceInfo {
+    ULONG type;
+    ULONG characteristics;
+  };
+  using Query = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+  constexpr int kFileFsDeviceInformation = 4;
+  constexpr ULONG kFileDeviceNull = 0x15;
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (ntdll == nullptr) return false;
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): how a looked-up function is called
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQueryVolumeInformationFile")));
+  IoStatus status{};
+  DeviceInfo info{};
+  return query != nullptr &&
+         query(handle, &status, &info, sizeof info, kFileFsDeviceInformation) >= 0 &&
+         info.type == kFileDeviceNull;
+}
+
 HandleState classify(DWORD id) {
   const HANDLE handle = GetStdHandle(id);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return {};
   switch (GetFileType(handle) & ~static_cast<DWORD>(FILE_TYPE_REMOTE)) {
     case FILE_TYPE_CHAR:
+      if (is_null_device(handle)) return {handle, StreamKind::DiskFile, true};
       return {handle, StreamKind::Device, true};
     case FILE_TYPE_PIPE:
       return {handle, StreamKind::Pipe, true};
