@@ -80,10 +80,10 @@ std::int64_t processed(const benchmark::State& state, std::size_t bytes_per_iter
 void text_read_large(benchmark::State& state) {
   MemoryChannel channel(std::string_view(mailbox(state.range(0) != 0)).substr(0, kLargeReadSize),
                         true);
-  TextStream stream{channel};
-  std::vector<unsigned char> buffer(kLargeReadSize + kSettlingRoom);
+  TextInput in{channel};
+  std::vector<unsigned char> buffer(read_buffer_size(in));
   for (auto _ : state) {
-    const IoResult r = text_read(stream, buffer);
+    const IoResult r = text_read(in, buffer);
     benchmark::DoNotOptimize(r);
     benchmark::ClobberMemory();
   }
@@ -92,16 +92,15 @@ void text_read_large(benchmark::State& state) {
 BENCHMARK(text_read_large)->ArgName("crlf")->Arg(0)->Arg(1);
 
 // The byte scans over 128 KiB of LF mail: every start of a line that begins
-// with s or S (or a 0x1A, of which there is none), and a search for a LF or
-// 0x1A from each line start, as for a line handed out.
+// with s or S, and a search for the line end from each line start, as for a
+// line handed out.
 void scan_line_starts(benchmark::State& state) {
   const auto* begin = reinterpret_cast<const unsigned char*>(mailbox(false).data());
   const unsigned char* const end = begin + kLargeReadSize;
   for (auto _ : state) {
     std::size_t starts = 0;
     for (const unsigned char* p = begin;
-         (p = active_kernels().find_line_start(p, end, ByteMatch{'s', 0x20}, 0x1A)) != end;
-         ++starts) {
+         (p = active_kernels().find_line_start(p, end, ByteMatch{'s', 0x20})) != end; ++starts) {
     }
     benchmark::DoNotOptimize(starts);
   }
@@ -110,13 +109,12 @@ void scan_line_starts(benchmark::State& state) {
 BENCHMARK(scan_line_starts);
 
 void scan_line_ends(benchmark::State& state) {
-  const auto* begin = reinterpret_cast<const unsigned char*>(mailbox(false).data());
-  const unsigned char* const end = begin + kLargeReadSize;
+  const std::span<const unsigned char> bytes(
+      reinterpret_cast<const unsigned char*>(mailbox(false).data()), kLargeReadSize);
   for (auto _ : state) {
     std::size_t lines = 0;
-    for (const unsigned char* p = begin;
-         (p = active_kernels().find_either(p, end, '\n', 0x1A)) != end; ++p)
-      ++lines;
+    std::optional<LineEnd> end = text_find_line_end(bytes, 0);
+    for (; end; end = text_find_line_end(bytes, end->next)) ++lines;
     benchmark::DoNotOptimize(lines);
   }
   state.SetBytesProcessed(processed(state, kLargeReadSize));
@@ -128,8 +126,9 @@ void read_line(benchmark::State& state) {
   std::vector<unsigned char> line_buffer(kLineBufferSize);
   for (auto _ : state) {
     MemoryChannel channel(mail);
-    TextStream stream{channel};
-    LineReader reader(stream);
+    TextInput in{channel};
+    StreamBuffer buffer;
+    LineReader reader(in, buffer);
     while (const std::optional<Line> line = reader.read_line(line_buffer))
       benchmark::DoNotOptimize(line->head.data());
   }
@@ -161,12 +160,15 @@ void run_mailbox(benchmark::State& state) {
   const std::string& mail = mailbox(state.range(0) != 0);
   const std::string expected = model::expected_output("Subject:", mailbox(false));
   const std::array<const char*, 2> args = {"fieldsift", "Subject:"};
+  std::vector<unsigned char> line_area(kLineBufferSize);
   for (auto _ : state) {
     MemoryChannel in(mail), out, err;
-    TextStream in_text{in}, out_text{out}, err_text{err};
-    LineReader reader(in_text);
-    LineWriter writer(out_text);
-    const RunStreams streams{reader, writer, err_text};
+    StreamBuffer in_buffer, out_block, out_stage, err_stage;
+    TextInput in_text{in};
+    TextOutput out_text{out, out_stage}, err_text{err, err_stage};
+    LineReader reader(in_text, in_buffer);
+    LineWriter writer(out_text, out_block);
+    const RunStreams streams{reader, writer, err_text, line_area};
     const int status = finish_output(streams, run(args, streams));
     if (status != kExitSuccess || out.bytes_written() != expected.size()) {
       state.SkipWithError("fieldsift's output differs from the expected lines");

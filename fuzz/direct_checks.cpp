@@ -3,7 +3,8 @@
 #include <optional>
 
 #include "check.h"
-#include "support/delivered_text.h"
+#include "support/line_model.h"
+#include "support/scripted_streams.h"
 #include "textio/line_reader.h"
 #include "textio/text_mode.h"
 
@@ -22,17 +23,18 @@ void script_input(ScriptedChannel& channel, std::string_view input,
 void check_text_read(const LineCase& c, std::string_view text) {
   ScriptedChannel channel(c.in_kind);
   script_input(channel, c.input, c.cuts);
-  TextStream stream{channel};
+  TextInput in{channel};
   std::vector<unsigned char> buffer(c.read_request + kSettlingRoom);
   std::string delivered;
   std::size_t raw = 0;  // bytes delivered, line ends as they came
   for (;;) {
-    const IoResult r = text_read(stream, buffer);
+    const IoResult r = text_read(in, buffer);
     check(r.error == 0, "text_read fails though no read failed");
     check(r.count <= buffer.size(), "text_read delivers more bytes than asked for");
     if (r.count == 0) break;
     raw += r.count;
-    delivered += testing::text_of(stream, std::span(buffer).first(r.count));
+    // Each CR LF pair within a delivery is one line end.
+    delivered += model::without_cr_before_lf(string_of(std::span(buffer).first(r.count)));
     check(raw <= c.input.size(), "text_read delivers more bytes than the input holds");
   }
   check_equal(delivered, text, "text_read does not deliver the input's text");
@@ -41,8 +43,8 @@ void check_text_read(const LineCase& c, std::string_view text) {
 void check_line_reader(const LineCase& c, const std::vector<std::string>& lines) {
   ScriptedChannel channel(c.in_kind);
   script_input(channel, c.input, c.cuts);
-  TextStream stream{channel};
-  LineReader reader(stream);
+  testing::ScriptedInput in(channel);
+  LineReader& reader = in.reader;
   std::vector<unsigned char> buffer(c.line_buffer_size);
   std::size_t n = 0;
   while (const std::optional<Line> line = reader.read_line(buffer)) {

@@ -20,6 +20,7 @@
 #include "check.h"
 #include "support/line_model.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_streams.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift::fuzz {
@@ -63,7 +64,7 @@ WriteCase decode(const std::uint8_t* data, std::size_t size) {
   return c;
 }
 
-void check_empty_request(TextStream& stream, const ScriptedChannel& channel) {
+void check_empty_request(TextOutput& stream, const ScriptedChannel& channel) {
   const std::size_t pieces = channel.pieces().size();
   const IoResult r = text_write(stream, {});
   check(r.count == 0 && channel.pieces().size() == pieces, "an empty request writes something");
@@ -81,7 +82,7 @@ void check_pieces(const std::vector<std::string>& pieces, std::size_t first,
   }
 }
 
-void write_request(TextStream& stream, const ScriptedChannel& channel, std::string_view request) {
+void write_request(TextOutput& stream, const ScriptedChannel& channel, std::string_view request) {
   const std::size_t first_piece = channel.pieces().size();
   const std::size_t before = channel.written().size();
   const IoResult r = text_write(stream, bytes_of(request));
@@ -108,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const WriteCase c = decode(data, size);
   ScriptedChannel channel(fieldsift::StreamKind::Pipe);
   if (c.failing_writes) channel.fail_writes_after(c.write_budget, EIO);
-  fieldsift::TextStream stream{channel};
+  fieldsift::testing::ScriptedOutput output(channel);
+  fieldsift::TextOutput& stream = output.text;
   const std::string_view source = c.source;
   for (std::size_t pos = 0, i = 0; pos < source.size(); ++i) {
     if (c.empty_requests) check_empty_request(stream, channel);

@@ -8,8 +8,10 @@
 int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
-  static StdStreams streams;
-  const RunStreams run_streams{streams.in, streams.out, streams.err_text, input_is_output()};
+  // Static, not on the stack: its line area alone is 64 KiB.
+  static StdStreams streams(StreamMode::Text);
+  const RunStreams run_streams{streams.in, streams.out, streams.err_text, streams.line_area,
+                               input_is_output()};
   const int status =
       run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)), run_streams);
   exit_process(finish_output(run_streams, status));

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "run.h"
 
-#include <array>
 #include <cerrno>
-#include <cstring>
 #include <string_view>
 
 #include "filter/header_selector.h"
@@ -21,23 +19,15 @@ void write_usage(LineWriter& out) {
   (void)out.write_line(bytes_of("usage: fieldsift \"Hoge:\""));
 }
 
-// Writes a selected line whole. A line longer than its head arrives in
-// pieces; its text still ends at the first NUL, wherever that lies.
+// Writes a selected line whole: a line longer than its head arrives in pieces.
 void write_selected(const Line& line, LineReader& in, LineWriter& out) {
   if (!line.has_rest) {
     (void)out.write_line(line.head);
     return;
   }
-  std::span<const unsigned char> piece = line.head;
-  do {
-    const void* const nul = std::memchr(piece.data(), '\0', piece.size());
-    if (nul != nullptr) {
-      (void)out.write_part(piece.first(
-          static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - piece.data())));
-      break;  // the rest of the line is not text
-    }
+  (void)out.write_part(line.head);
+  for (auto piece = in.read_rest(); !piece.empty(); piece = in.read_rest())
     (void)out.write_part(piece);
-  } while (!(piece = in.read_rest()).empty());
   (void)out.end_line();
 }
 
@@ -52,11 +42,10 @@ std::optional<Line> next_line(LineReader& in, const HeaderSelector& selector,
 }
 
 // Room for a line's head that reaches past the name, however long the name
-// is: a fixed area, or for a name as long as that area, one obtained for it.
+// is: the line area, or for a name as long as that area, one obtained for it.
 // Empty if there is no memory for it.
 struct LineBuffer {
-  explicit LineBuffer(std::size_t name_size) {
-    static std::array<unsigned char, kLineBufferSize> area;
+  LineBuffer(std::size_t name_size, std::span<unsigned char> area) {
     if (name_size < area.size()) {
       bytes = area;
       return;
@@ -80,7 +69,7 @@ int run(std::span<const char* const> args, RunStreams streams) {
     return kExitFailure;
   }
   const std::string_view name = args[1];
-  const LineBuffer line_buffer(name.size());
+  const LineBuffer line_buffer(name.size(), streams.line_area);
   if (line_buffer.bytes.empty()) {
     report_error(streams.err, "fieldsift", ENOMEM);
     return kExitFailure;

@@ -15,7 +15,9 @@ inline constexpr int kExitFailure = 2;
 struct RunStreams {
   LineReader& in;
   LineWriter& out;
-  TextStream& err;
+  TextOutput& err;
+  // Where a line too long for the stream buffer is gathered, kLineBufferSize bytes.
+  std::span<unsigned char> line_area;
   // Standard input and output are one file, with input left to read.
   bool input_is_output = false;
 };

@@ -1,24 +1,43 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <array>
+
+#include "textio/error_report.h"
+#include "textio/line.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/platform/byte_channel.h"
+#include "textio/stream_buffer.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
 
-// The three standard streams of the process, set up once and kept until it
-// ends. Only the program's entry creates them.
+// The standard streams of the process and every buffer the program writes
+// into, set up once and kept until it ends; the rest of the program is handed
+// what it needs from here. Only a program's entry creates them. Heap buffers
+// are obtained at their first use; the fixed areas cost nothing untouched.
 struct StdStreams {
+  explicit StdStreams(StreamMode mode)
+      : in_text(in_channel, mode),
+        out_text(out_channel, out_stage, mode),
+        err_text(err_channel, err_stage, mode) {}
+
   HandleChannel in_channel{StdHandle::Input};
   HandleChannel out_channel{StdHandle::Output};
   HandleChannel err_channel{StdHandle::Error};
-  TextStream in_text{in_channel};
-  TextStream out_text{out_channel};
-  TextStream err_text{err_channel};
-  LineReader in{in_text};
-  LineWriter out{out_text};
+  StreamBuffer in_buffer;
+  StreamBuffer out_block;
+  StreamBuffer out_stage;
+  // A report is small, and must go out even when no memory is left.
+  std::array<unsigned char, kReportStageSize> report_area{};
+  StreamBuffer err_stage{report_area};
+  std::array<unsigned char, kLineBufferSize> line_area{};
+  TextInput in_text;
+  TextOutput out_text;
+  TextOutput err_text;
+  LineReader in{in_text, in_buffer};
+  LineWriter out{out_text, out_block};
 };
 
 }  // namespace fieldsift

@@ -14,16 +14,6 @@ namespace fieldsift {
 
 inline constexpr std::size_t kLineBufferSize = 65536;
 inline constexpr std::size_t kStreamBufferSize = 4096;
-// What one read from a pipe or disk file asks for: a system call per 4,096
-// bytes cost more than the scan itself, and 128 KiB still fits the cache.
-inline constexpr std::size_t kLargeReadSize = std::size_t{128} * 1024;
-
-// How many bytes one read of standard input asks for. A device keeps reads of
-// kStreamBufferSize: there a 0x1A drops the rest of its read, so the read
-// size shows in the output. Elsewhere no caller can tell.
-[[nodiscard]] constexpr std::size_t read_size(StreamKind kind) {
-  return kind == StreamKind::Device ? kStreamBufferSize : kLargeReadSize;
-}
 
 // One input line without its line feed. head is the whole line when it fits
 // the caller's line buffer less one byte; a longer line hands out the rest

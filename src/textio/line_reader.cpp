@@ -12,8 +12,7 @@ bool LineReader::refill() {
     end_pending_ = false;
     return false;
   }
-  const std::size_t size = read_size(in_.kind()) + kSettlingRoom;
-  const IoResult r = text_read(in_, buffer_.obtain(size));
+  const IoResult r = text_read(in_, buffer_.obtain(read_buffer_size(in_)));
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;
   if (r.error != 0) {
@@ -24,16 +23,14 @@ bool LineReader::refill() {
 }
 
 LineReader::Run LineReader::take_run(std::size_t limit) {
-  const std::span<const unsigned char> delivery = buffer_.bytes().first(end_);
-  const LineEnd line_end = text_find_line_end(in_, delivery, pos_);
-  const bool found = line_end.next != line_end.text;
-  if (!found) end_ = line_end.text;  // the text may stop before the delivery does
-  const std::size_t len = line_end.text - pos_;
+  const std::span<const unsigned char> bytes = unread();
+  const std::optional<LineEnd> line_end = text_find_line_end(bytes, pos_);
+  const std::size_t len = (line_end ? line_end->text : end_) - pos_;
   // A run cut short by limit leaves its line end, if any, unread.
   const std::size_t take = std::min(len, limit);
-  const bool ends_line = found && take == len;
-  const std::span<const unsigned char> run = delivery.subspan(pos_, take);
-  pos_ = ends_line ? line_end.next : pos_ + take;
+  const bool ends_line = line_end && take == len;
+  const std::span<const unsigned char> run = bytes.subspan(pos_, take);
+  pos_ = ends_line ? line_end->next : pos_ + take;
   return {run, ends_line};
 }
 
@@ -93,16 +90,22 @@ void LineReader::skip_lines_not_starting_with(ByteMatch first) {
         continue;
       }
     }
-    if (at_line_start && (buffer_.bytes()[pos_] | first.mask) == first.value) return;
-    const TextStop start = text_find_line_start(in_, buffer_.bytes().first(end_), pos_, first);
-    if (start.found) {
-      pos_ = start.at;
+    const std::span<const unsigned char> bytes = unread();
+    if (at_line_start && (bytes[pos_] | first.mask) == first.value) return;
+    if (const std::optional<std::size_t> start = text_find_line_start(bytes, pos_, first)) {
+      pos_ = *start;
       return;
     }
-    // The text of this delivery stops at start.at: passed over to there.
-    if (start.at != pos_) at_line_start = buffer_.bytes()[start.at - 1] == '\n';
-    pos_ = end_ = start.at;
+    at_line_start = bytes[end_ - 1] == kLineFeed;
+    pos_ = end_;
   }
+}
+
+std::span<const unsigned char> LineReader::read_bytes() {
+  if (pos_ == end_ && !refill()) return {};
+  const std::span<const unsigned char> bytes = unread().subspan(pos_);
+  pos_ = end_;
+  return bytes;
 }
 
 }  // namespace fieldsift

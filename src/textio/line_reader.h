@@ -11,10 +11,11 @@
 
 namespace fieldsift {
 
-// Cuts standard input into lines at each line feed.
+// Reads an input through a buffer its owner hands it: cut into lines at each
+// line feed (text mode), or as the bytes come (either mode).
 class LineReader {
  public:
-  explicit LineReader(TextStream& in) : in_(in) {}
+  LineReader(TextInput& in, StreamBuffer& buffer) : in_(in), buffer_(buffer) {}
 
   // The next line, or none when no line is left. Each call reads on afresh,
   // even after an end of input or a failure. head points either into the
@@ -29,13 +30,17 @@ class LineReader {
   // read_line calls it stands for would have.
   void skip_lines_not_starting_with(ByteMatch first);
 
+  // Every byte not yet handed out, after a refill if there is none; empty
+  // once no input is left. Valid until the next call.
+  [[nodiscard]] std::span<const unsigned char> read_bytes();
+
   // Whether any read has failed during the run, and the latest failure's number.
   [[nodiscard]] bool failed() const { return failed_; }
   [[nodiscard]] int error() const { return error_; }
 
  private:
-  // The unread bytes up to the next line feed, or all of them if there is
-  // none; pos_ moves past them and past that line feed.
+  // The unread bytes up to the next line end, or all of them if there is
+  // none; pos_ moves past them and past that line end.
   struct Run {
     std::span<const unsigned char> bytes;
     bool ends_line;
@@ -43,10 +48,13 @@ class LineReader {
   [[nodiscard]] Run take_run(std::size_t limit);
   [[nodiscard]] bool refill();
   void skip_rest();
+  [[nodiscard]] std::span<const unsigned char> unread() const {
+    return buffer_.bytes().first(end_);
+  }
 
-  TextStream& in_;
-  StreamBuffer buffer_;  // obtained at the first refill, read_size() bytes
-  std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
+  TextInput& in_;
+  StreamBuffer& buffer_;  // obtained at the first refill, as large as text_read wants
+  std::size_t pos_ = 0;   // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
   std::size_t end_ = 0;
   bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead
   // A skip met the end of input at a line start; the next refill answers it.

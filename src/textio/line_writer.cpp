@@ -5,8 +5,21 @@
 #include <cstring>
 
 namespace fieldsift {
+namespace {
 
-LineWriter::LineWriter(TextStream& out) : out_(out), kind_(out.kind()) {}
+// The bytes before the first NUL, and whether there was one.
+struct Text {
+  std::span<const unsigned char> bytes;
+  bool cut;
+};
+
+Text text_of(std::span<const unsigned char> bytes) {
+  const auto* nul = static_cast<const unsigned char*>(std::memchr(bytes.data(), 0, bytes.size()));
+  if (nul == nullptr) return {bytes, false};
+  return {bytes.first(static_cast<std::size_t>(nul - bytes.data())), true};
+}
+
+}  // namespace
 
 bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
   if (bytes.empty()) return true;
@@ -19,7 +32,7 @@ bool LineWriter::hand_over(std::span<const unsigned char> bytes) {
 
 // Fills the buffer and hands it over whenever it is full; a run of a whole
 // buffer's worth or more that finds the buffer empty goes out directly.
-bool LineWriter::write_part(std::span<const unsigned char> bytes) {
+bool LineWriter::append(std::span<const unsigned char> bytes) {
   bool ok = true;
   const std::span<unsigned char> block = obtain_block();
   while (!bytes.empty()) {
@@ -38,9 +51,15 @@ bool LineWriter::write_part(std::span<const unsigned char> bytes) {
   return ok;
 }
 
-bool LineWriter::write_line(std::span<const unsigned char> text) {
-  const auto* nul = static_cast<const unsigned char*>(std::memchr(text.data(), 0, text.size()));
-  if (nul != nullptr) text = text.first(static_cast<std::size_t>(nul - text.data()));
+bool LineWriter::write_part(std::span<const unsigned char> bytes) {
+  if (past_nul_) return true;
+  const Text text = text_of(bytes);
+  past_nul_ = text.cut;
+  return append(text.bytes);
+}
+
+bool LineWriter::write_line(std::span<const unsigned char> line) {
+  const std::span<const unsigned char> text = text_of(line).bytes;
   const std::span<unsigned char> block = obtain_block();
   if (text.size() < block.size() - used_) {
     // The common case: the line and its end fit in the buffer as it stands.
@@ -50,18 +69,37 @@ bool LineWriter::write_line(std::span<const unsigned char> text) {
     if (used_ == block.size() || line_by_line()) return flush();
     return true;
   }
-  const bool ok = write_part(text);
+  const bool ok = append(text);
   return end_line() && ok;
 }
 
 bool LineWriter::end_line() {
-  const bool ok = write_part({&kLineFeed, 1});
+  past_nul_ = false;
+  const bool ok = append({&kLineFeed, 1});
   if (!line_by_line()) return ok;
   return flush() && ok;
 }
 
+bool LineWriter::write_bytes(std::span<const unsigned char> bytes) {
+  const bool ok = append(bytes);
+  if (!line_by_line()) return ok;
+  return flush_whole_lines() && ok;
+}
+
+// Hands over the buffered bytes up to the last line end among them; the
+// line they end inside waits for its end.
+bool LineWriter::flush_whole_lines() {
+  const std::span<unsigned char> held = block_.bytes().first(used_);
+  const auto last = std::find(held.rbegin(), held.rend(), kLineFeed);
+  const auto whole = static_cast<std::size_t>(held.rend() - last);
+  const bool ok = hand_over(held.first(whole));
+  std::memmove(held.data(), held.data() + whole, used_ - whole);
+  used_ -= whole;
+  return ok;
+}
+
 bool LineWriter::flush() {
-  const bool ok = hand_over(buffer_.bytes().first(used_));
+  const bool ok = hand_over(block_.bytes().first(used_));
   used_ = 0;
   return ok;
 }

@@ -10,19 +10,24 @@
 
 namespace fieldsift {
 
-// Writes lines to standard output: line by line to a device, in blocks of
-// block_size() bytes to a pipe or file.
+// Writes to an output through a buffer its owner hands it: line by line to
+// a device, in blocks of block_size() bytes to a pipe or file.
 class LineWriter {
  public:
-  explicit LineWriter(TextStream& out);
+  LineWriter(TextOutput& out, StreamBuffer& block) : out_(out), block_(block), kind_(out.kind()) {}
 
   // The text up to its first NUL byte, then a line feed. Answers whether all
   // of it was accepted; bytes the system refuses are lost.
   bool write_line(std::span<const unsigned char> text);
 
-  // A line too long to be handed over at once: its bytes in pieces, then its end.
+  // A line in pieces, then its end. A line's text ends at its first NUL: the
+  // rest of that line is dropped, whichever piece it is in.
   bool write_part(std::span<const unsigned char> bytes);
   bool end_line();
+
+  // Bytes as they are, whole lines and parts of lines alike; a device gets
+  // each line once it has ended.
+  bool write_bytes(std::span<const unsigned char> bytes);
 
   // Hands every buffered byte to the system.
   bool flush();
@@ -33,14 +38,17 @@ class LineWriter {
   [[nodiscard]] int error() const { return error_; }
 
  private:
+  bool append(std::span<const unsigned char> bytes);
   bool hand_over(std::span<const unsigned char> bytes);
-  std::span<unsigned char> obtain_block() { return buffer_.obtain(block_size(kind_)); }
+  bool flush_whole_lines();
+  std::span<unsigned char> obtain_block() { return block_.obtain(block_size(kind_)); }
   [[nodiscard]] bool line_by_line() const { return kind_ == StreamKind::Device; }
 
-  TextStream& out_;
-  StreamKind kind_;       // a device sees each line as soon as it ends
-  StreamBuffer buffer_;   // obtained at the first write, block_size() bytes
-  std::size_t used_ = 0;  // used_ < the block's size between calls: a full buffer goes out at once
+  TextOutput& out_;
+  StreamBuffer& block_;    // obtained at the first write, block_size() bytes
+  StreamKind kind_;        // a device sees each line as soon as it ends
+  std::size_t used_ = 0;   // used_ < the block's size between calls: a full buffer goes out at once
+  bool past_nul_ = false;  // the line being written met a NUL: the rest of it is not text
   bool failed_ = false;
   int error_ = 0;
 };

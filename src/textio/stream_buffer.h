@@ -17,6 +17,8 @@ namespace fieldsift {
 class StreamBuffer {
  public:
   StreamBuffer() = default;
+  // A buffer over a fixed area of its owner's, which obtain() then answers.
+  explicit StreamBuffer(std::span<unsigned char> area) : bytes_(area) {}
   StreamBuffer(const StreamBuffer&) = delete;  // bytes() may point into this very object
   StreamBuffer& operator=(const StreamBuffer&) = delete;
   StreamBuffer(StreamBuffer&&) = delete;
@@ -45,7 +47,8 @@ class StreamBuffer {
 
   HeapBytes storage_;
   std::array<unsigned char, 2> fallback_{};
-  std::span<unsigned char> bytes_;  // within storage_, on a kAlignment boundary, or fallback_
+  // Within storage_, on a kAlignment boundary, or fallback_, or the owner's area.
+  std::span<unsigned char> bytes_;
 };
 
 }  // namespace fieldsift

@@ -1,78 +1,100 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 
+#include "textio/line.h"
 #include "textio/platform/byte_channel.h"
 #include "textio/scan/byte_match.h"
 #include "textio/stream_buffer.h"
 
 namespace fieldsift {
 
-// One standard stream in text mode: lines end in CR LF on the system's side
-// and in a bare LF on the program's, and on input from a pipe or disk file
-// the byte 0x1A marks the end of the text.
-struct TextStream {
-  explicit TextStream(ByteChannel& c) : channel(c) {}
+inline constexpr unsigned char kCarriageReturn = '\r';
+inline constexpr unsigned char kLineFeed = '\n';
+inline constexpr unsigned char kEndOfFileMark = 0x1A;
+
+// A standard stream's bytes pass either in text mode, where lines end in CR
+// LF on the system's side and in a bare LF on the program's and a 0x1A marks
+// the end of input, or in binary mode, as they are.
+enum class StreamMode { Text, Binary };
+
+// The input side of a stream.
+struct TextInput {
+  explicit TextInput(ByteChannel& c, StreamMode m = StreamMode::Text) : channel(c), mode(m) {}
 
   [[nodiscard]] StreamKind kind() const { return channel.kind(); }
 
   ByteChannel& channel;
+  StreamMode mode;
   bool eof_mark = false;  // a 0x1A was met on a pipe or file: no more input, ever
   // Read early to settle a CR; goes in front of the next read.
   std::optional<unsigned char> lookahead;
   int pending_error = 0;  // a read failed while settling a CR; the next call answers it
-  StreamBuffer stage;     // where text_write translates, obtained at the first write
 };
 
-inline constexpr unsigned char kCarriageReturn = '\r';
-inline constexpr unsigned char kLineFeed = '\n';
-inline constexpr unsigned char kEndOfFileMark = 0x1A;
+// The output side of a stream. The stage is where text mode puts a CR before
+// each LF; its owner decides its size.
+struct TextOutput {
+  TextOutput(ByteChannel& c, StreamBuffer& s, StreamMode m = StreamMode::Text)
+      : channel(c), stage(s), mode(m) {}
+
+  [[nodiscard]] StreamKind kind() const { return channel.kind(); }
+
+  ByteChannel& channel;
+  StreamBuffer& stage;  // obtained at the first write in text mode
+  StreamMode mode;
+};
+
+// text_read keeps the last byte of a text-mode buffer free: a CR that ends a
+// read and turns out to be half of a CR LF gets its LF there.
+inline constexpr std::size_t kSettlingRoom = 1;
+
+// What one read from a pipe or disk file asks for: a system call per 4,096
+// bytes costs more than the scans, and 128 KiB still fits the cache. A
+// device keeps reads of 4,096 bytes: there a 0x1A drops the rest of its
+// read, so the read size shows in the output.
+inline constexpr std::size_t kLargeReadSize = std::size_t{128} * 1024;
 
 // Most translated bytes text_write hands over in one write: a request of half
 // as many source bytes or fewer goes out whole, even if every byte is a LF.
 inline constexpr std::size_t kWriteStageSize = std::size_t{128} * 1024;
 
-// text_read keeps the last byte of its buffer free: a CR that ends a read
-// and turns out to be half of a CR LF gets its LF there.
-inline constexpr std::size_t kSettlingRoom = 1;
+// The size of the buffer text_read wants for one refill of this input: one
+// read, and in text mode the settling room.
+[[nodiscard]] std::size_t read_buffer_size(const TextInput& in);
 
-// One refill, into.size() - kSettlingRoom bytes at most, of which count are
-// delivered; count 0 without error is end of input. The end of the read is
-// settled (a CR there is joined to the LF after it, or not), and on a device
-// a 0x1A drops itself and the rest of the read. Within the bytes, each CR LF
-// pair stays two bytes and, on a pipe or file, a 0x1A stays where it is:
-// the scans below apply them to the one line end or mark they stop at, so
-// that no byte of a line nobody asks for is looked at twice.
-[[nodiscard]] IoResult text_read(TextStream& stream, std::span<unsigned char> into);
+// One refill into `into`, a buffer of read_buffer_size() bytes, of which
+// count are delivered; count 0 without error is end of input. In text mode
+// the delivery stops before the first 0x1A read, which on a pipe or file
+// ends the input for good and on a device drops only the rest of its read;
+// a CR that ends the read is settled (joined to the LF after it, or not).
+// CR LF pairs within the delivery stay two bytes: text_find_line_end makes
+// each one line end, so that no byte of a line nobody asks for is looked at
+// twice. In binary mode the bytes are delivered as they were read.
+[[nodiscard]] IoResult text_read(TextInput& in, std::span<unsigned char> into);
 
-// Where the next line end lies in a delivery of text_read, searched from
-// `from`: the line's text stops at text and the next line begins at next. A
-// CR LF pair within the delivery is one line end. text == next when there is
-// no line end: the text of the delivery then stops there, at its end or at a
-// 0x1A, after which the stream has no more input.
+// Where a line ends in text mode's delivered bytes: its text stops at text,
+// and the next line starts at next. A CR LF pair within the bytes is one line end.
 struct LineEnd {
   std::size_t text;
   std::size_t next;
 };
-[[nodiscard]] LineEnd text_find_line_end(TextStream& stream,
-                                         std::span<const unsigned char> delivery, std::size_t from);
 
-// Where a scan of a delivery stopped: at what it looked for (found), or
-// where the text of the delivery stops, as above.
-struct TextStop {
-  std::size_t at;
-  bool found;
-};
-// The first line start in a delivery after `from` whose byte matches first.
-[[nodiscard]] TextStop text_find_line_start(TextStream& stream,
-                                            std::span<const unsigned char> delivery,
-                                            std::size_t from, ByteMatch first);
+// The first line end at or after `from`; none when the bytes hold no LF there.
+[[nodiscard]] std::optional<LineEnd> text_find_line_end(std::span<const unsigned char> bytes,
+                                                        std::size_t from);
 
-// Hands bytes of text to the system, each LF as CR LF, in one write where the
-// translation fits kWriteStageSize; count is how many source bytes went out
+// The first line start after `from` whose first byte matches; none when the
+// bytes hold none.
+[[nodiscard]] std::optional<std::size_t> text_find_line_start(std::span<const unsigned char> bytes,
+                                                              std::size_t from, ByteMatch first);
+
+// Hands bytes to the system: in text mode each LF as CR LF, in one write where
+// the translation fits the stage; count is how many source bytes went out
 // whole before any failure.
-[[nodiscard]] IoResult text_write(TextStream& stream, std::span<const unsigned char> bytes);
+[[nodiscard]] IoResult text_write(TextOutput& out, std::span<const unsigned char> bytes);
 
 }  // namespace fieldsift

@@ -3,12 +3,15 @@
 // One run of the whole program, entry to exit status, over scripted
 // standard streams.
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
 
 #include "run.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_streams.h"
+#include "textio/error_report.h"
 
 namespace fieldsift::testing {
 
@@ -22,12 +25,13 @@ struct RunOutcome {
 // The exit status of one run over the caller's channels.
 inline int run_over(std::span<const char* const> args, ScriptedChannel& in, ScriptedChannel& out,
                     ScriptedChannel& err) {
-  TextStream in_text{in};
-  TextStream out_text{out};
-  TextStream err_text{err};
-  LineReader reader(in_text);
-  LineWriter writer(out_text);
-  const RunStreams streams{reader, writer, err_text};
+  ScriptedInput input(in);
+  ScriptedOutput output(out);
+  std::array<unsigned char, kReportStageSize> report_area{};
+  StreamBuffer err_stage(report_area);
+  TextOutput err_text(err, err_stage);
+  std::vector<unsigned char> line_area(kLineBufferSize);
+  const RunStreams streams{input.reader, output.writer, err_text, line_area};
   return finish_output(streams, run(args, streams));
 }
 

@@ -10,6 +10,7 @@
 
 #include "support/platform_expectations.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_streams.h"
 #include "textio/platform/platform.h"
 
 namespace fieldsift {
@@ -19,8 +20,8 @@ using testing::ScriptedChannel;
 
 TEST(ErrorReportTest, FourUnbufferedPieces) {
   ScriptedChannel channel(StreamKind::Pipe);
-  TextStream err{channel};
-  report_error(err, "stdin", EISDIR);
+  testing::ScriptedOutput err(channel);
+  report_error(err.text, "stdin", EISDIR);
   EXPECT_EQ(channel.pieces(), (std::vector<std::string>{"stdin", ": ", "Is a directory", "\r\n"}));
 }
 

@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "support/scripted_channel.h"
+#include "support/scripted_streams.h"
 
 namespace fieldsift {
 namespace {
 
+using testing::all_lines;
 using testing::ReadStep;
 using testing::ScriptedChannel;
+using testing::ScriptedInput;
 using testing::string_of;
 
 // What one request for a line answered: the whole line (head and rest), or
@@ -26,18 +29,6 @@ std::string take_line(LineReader& reader, std::vector<unsigned char>& buffer) {
       text += string_of(piece);
   }
   return text;
-}
-
-std::vector<std::string> all_lines(ScriptedChannel& channel,
-                                   std::size_t buffer_size = kLineBufferSize) {
-  TextStream text{channel};
-  LineReader reader(text);
-  std::vector<unsigned char> buffer(buffer_size);
-  std::vector<std::string> lines;
-  for (std::string line = take_line(reader, buffer); line != "<none>";
-       line = take_line(reader, buffer))
-    lines.push_back(line);
-  return lines;
 }
 
 struct SplitCase {
@@ -85,8 +76,8 @@ TEST(LineReaderTest, LinesOfAnyLengthStayOneLine) {
 TEST(LineReaderTest, HeadFillsTheBufferLessOneByteAndTheRestFollows) {
   ScriptedChannel channel;
   channel.script_chunks(std::string(10, 'a') + "\n" + std::string(9, 'b') + "\nc\n", 2);
-  TextStream text{channel};
-  LineReader reader(text);
+  ScriptedInput in(channel);
+  LineReader& reader = in.reader;
   std::vector<unsigned char> buffer(10);
 
   std::optional<Line> line = reader.read_line(buffer);
@@ -107,8 +98,8 @@ TEST(LineReaderTest, HeadFillsTheBufferLessOneByteAndTheRestFollows) {
 TEST(LineReaderTest, UnreadRestIsSkipped) {
   ScriptedChannel channel;
   channel.script_chunks(std::string(100, 'a') + "\nnext\n", 7);
-  TextStream text{channel};
-  LineReader reader(text);
+  ScriptedInput in(channel);
+  LineReader& reader = in.reader;
   std::vector<unsigned char> buffer(10);
   ASSERT_TRUE(reader.read_line(buffer));
   const std::optional<Line> line = reader.read_line(buffer);
@@ -119,8 +110,8 @@ TEST(LineReaderTest, UnreadRestIsSkipped) {
 TEST(LineReaderTest, FailureEndsPartialLineAndReadingGoesOnAfterwards) {
   ScriptedChannel channel;
   channel.script({{"one\ntw"}, {"", EIO}, {"o\nthree"}, {"", EBADF}, {"four"}});
-  TextStream text{channel};
-  LineReader reader(text);
+  ScriptedInput in(channel);
+  LineReader& reader = in.reader;
   std::vector<unsigned char> buffer(kLineBufferSize);
 
   EXPECT_EQ(take_line(reader, buffer), "one");
@@ -146,8 +137,8 @@ TEST(LineReaderTest, EndOfInputThenMoreInputReadsOn) {
   // A terminal may deliver more after an end of input.
   ScriptedChannel channel;
   channel.script({{"a"}, {""}, {"b\n"}});
-  TextStream text{channel};
-  LineReader reader(text);
+  ScriptedInput in(channel);
+  LineReader& reader = in.reader;
   std::vector<unsigned char> buffer(kLineBufferSize);
   EXPECT_EQ(take_line(reader, buffer), "a");
   EXPECT_EQ(take_line(reader, buffer), "b");

@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "support/scripted_channel.h"
+#include "support/scripted_streams.h"
 
 namespace fieldsift {
 namespace {
 
 using testing::bytes_of;
 using testing::ScriptedChannel;
+using testing::ScriptedOutput;
 
 // How many bytes of the program's own text have reached the system: the
 // channel sees each line feed as CR LF.
@@ -52,8 +54,8 @@ TEST(LineWriterTest, PipesAndFilesGetWholeBlocks) {
   for (const auto& k : kinds) {
     for (const BlockCase& c : block_cases(k.block)) {
       ScriptedChannel channel(k.kind);
-      TextStream text{channel};
-      LineWriter writer(text);
+      ScriptedOutput output(channel);
+      LineWriter& writer = output.writer;
       std::string expected;
       std::vector<std::size_t> seen;
       for (const std::size_t length : c.line_lengths) {
@@ -73,8 +75,8 @@ TEST(LineWriterTest, PipesAndFilesGetWholeBlocks) {
 
 TEST(LineWriterTest, DeviceGetsEachLineAtItsEnd) {
   ScriptedChannel channel(StreamKind::Device);
-  TextStream text{channel};
-  LineWriter writer(text);
+  ScriptedOutput output(channel);
+  LineWriter& writer = output.writer;
   EXPECT_TRUE(writer.write_line(bytes_of("one")));
   EXPECT_EQ(channel.written(), "one\r\n");
   EXPECT_TRUE(writer.write_line(bytes_of(std::string(5000, 'y'))));
@@ -83,16 +85,23 @@ TEST(LineWriterTest, DeviceGetsEachLineAtItsEnd) {
 
 TEST(LineWriterTest, TextEndsAtTheFirstNul) {
   ScriptedChannel channel(StreamKind::Device);
-  TextStream text{channel};
-  LineWriter writer(text);
+  ScriptedOutput output(channel);
+  LineWriter& writer = output.writer;
   EXPECT_TRUE(writer.write_line(bytes_of(std::string("ab\0cd", 5))));
-  EXPECT_EQ(channel.written(), "ab\r\n");
+  // In pieces, a NUL drops the rest of its line, the pieces after it too.
+  for (const char* piece : {"ef", "g", "", "h"}) EXPECT_TRUE(writer.write_part(bytes_of(piece)));
+  EXPECT_TRUE(writer.write_part(bytes_of(std::string("\0i", 2))));
+  EXPECT_TRUE(writer.write_part(bytes_of("jk")));
+  EXPECT_TRUE(writer.end_line());
+  EXPECT_TRUE(writer.write_part(bytes_of("next")));
+  EXPECT_TRUE(writer.end_line());
+  EXPECT_EQ(channel.written(), "ab\r\nefgh\r\nnext\r\n");
 }
 
 TEST(LineWriterTest, LongLineInPiecesIsWrittenWhole) {
   ScriptedChannel channel(StreamKind::Pipe);
-  TextStream text{channel};
-  LineWriter writer(text);
+  ScriptedOutput output(channel);
+  LineWriter& writer = output.writer;
   const std::string part(30000, 'z');
   EXPECT_TRUE(writer.write_part(bytes_of(part)));
   EXPECT_TRUE(writer.write_part(bytes_of(part)));
@@ -104,8 +113,8 @@ TEST(LineWriterTest, LongLineInPiecesIsWrittenWhole) {
 TEST(LineWriterTest, FailedWritesLoseTheirBytesAndKeepTheFirstError) {
   ScriptedChannel channel(StreamKind::Pipe);
   channel.fail_writes_after(4097, ENOSPC);  // one block, its LF as CR LF
-  TextStream text{channel};
-  LineWriter writer(text);
+  ScriptedOutput output(channel);
+  LineWriter& writer = output.writer;
   EXPECT_TRUE(writer.write_line(bytes_of(std::string(4095, 'a'))));
   EXPECT_FALSE(writer.write_line(bytes_of(std::string(4095, 'b'))));
   EXPECT_TRUE(writer.failed());
@@ -118,8 +127,8 @@ TEST(LineWriterTest, FailedWritesLoseTheirBytesAndKeepTheFirstError) {
 TEST(LineWriterTest, BrokenPipeIsAFailureButNoError) {
   ScriptedChannel channel(StreamKind::Pipe);
   channel.fail_writes_after(0, EPIPE);
-  TextStream text{channel};
-  LineWriter writer(text);
+  ScriptedOutput output(channel);
+  LineWriter& writer = output.writer;
   EXPECT_TRUE(writer.write_line(bytes_of("x")));  // still buffered
   EXPECT_FALSE(writer.flush());
   EXPECT_TRUE(writer.failed());

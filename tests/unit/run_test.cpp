@@ -12,6 +12,7 @@
 #include "support/random_bytes.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
+#include "support/scripted_streams.h"
 
 namespace fieldsift {
 namespace {
@@ -128,8 +129,8 @@ struct PlainRun {
 PlainRun plain_run(std::string_view name, const std::vector<testing::ReadStep>& input) {
   ScriptedChannel in(StreamKind::Pipe);
   in.script(input);
-  TextStream text{in};
-  LineReader reader(text);
+  testing::ScriptedInput scripted(in);
+  LineReader& reader = scripted.reader;
   model::FieldSelection selection(name);
   std::vector<unsigned char> buffer(kLineBufferSize);
   std::string out;

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "support/delivered_text.h"
 #include "support/line_model.h"
 #include "support/random_bytes.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
+#include "support/scripted_streams.h"
 #include "textio/line_reader.h"
 
 namespace fieldsift {
@@ -27,16 +27,18 @@ std::vector<std::string> deliveries(StreamKind kind, std::vector<ReadStep> reads
                                     std::size_t* step_backs = nullptr) {
   ScriptedChannel channel(kind);
   channel.script(std::move(reads));
-  TextStream stream{channel};
+  TextInput in{channel};
   std::vector<std::string> out;
   std::array<unsigned char, 64> buffer{};
   for (std::size_t i = 0; i < calls; ++i) {
-    const IoResult r = text_read(stream, buffer);
-    const std::string text = testing::text_of(stream, std::span(buffer).first(r.count));
+    const IoResult r = text_read(in, buffer);
+    // Each CR LF pair within a delivery is one line end.
+    const std::string text =
+        model::without_cr_before_lf(string_of(std::span(buffer).first(r.count)));
     if (r.error != 0) {
       out.push_back("<error " + std::to_string(r.error) + ">");
     } else if (text.empty()) {
-      out.push_back("<end>");  // no bytes, or a text that stops at their start
+      out.push_back("<end>");
     } else {
       out.push_back(text);
     }
@@ -162,13 +164,21 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
        {StreamKind::Device},
        {{"ab\x1a"}, {"cd"}},
        {"ab", "cd", "<end>"}},
-      {"device: mark that settles a CR drops only itself",
+      {"device: CR just before a mark stands alone",
+       {StreamKind::Device},
+       {{"a\r\x1a"
+         "b"},
+        {"\nc"}},
+       {"a\r", "\nc", "<end>"}},
+      // A mark that settles a CR drops the rest of what the terminal had with
+      // it, as a mark that opens a read does.
+      {"device: mark that settles a CR",
        {StreamKind::Device},
        {{"a\r"},
         {"\x1a"
          "b\n"},
         {"c"}},
-       {"a\r", "b\n", "c", "<end>"}},
+       {"a\r", "<end>", "c", "<end>"}},
   };
   // clang-format on
   for (const ReadCase& c : cases) {
@@ -187,31 +197,13 @@ TEST(TextReadTest, EndOfTextMarkStopsAskingTheSystem) {
        {std::vector<ReadStep>{{"a\x1a"}, {"b"}}, std::vector<ReadStep>{{"a\r"}, {"\x1a"}, {"b"}}}) {
     ScriptedChannel channel(StreamKind::Pipe);
     channel.script(reads);
-    TextStream stream{channel};
+    TextInput in{channel};
     std::array<unsigned char, 16> buffer{};
-    const IoResult first = text_read(stream, buffer);
-    (void)testing::text_of(stream, std::span(buffer).first(first.count));  // meets the mark
+    (void)text_read(in, buffer);
     const std::size_t asked = channel.reads();
-    EXPECT_EQ(text_read(stream, buffer).count, 0U);
+    EXPECT_EQ(text_read(in, buffer).count, 0U);
     EXPECT_EQ(channel.reads(), asked);
   }
-}
-
-// The lines whole, from heads and the rest of each; a small line buffer
-// cuts lines into pieces, so that line ends fall at their edges.
-std::vector<std::string> read_lines(ScriptedChannel& channel,
-                                    std::size_t buffer_size = kLineBufferSize) {
-  TextStream stream{channel};
-  LineReader reader(stream);
-  std::vector<unsigned char> buffer(buffer_size);
-  std::vector<std::string> lines;
-  while (const std::optional<Line> line = reader.read_line(buffer)) {
-    lines.push_back(string_of(line->head));
-    if (!line->has_rest) continue;
-    for (auto piece = reader.read_rest(); !piece.empty(); piece = reader.read_rest())
-      lines.back() += string_of(piece);
-  }
-  return lines;
 }
 
 std::string random_text(std::mt19937& rng, std::size_t size) {
@@ -241,13 +233,14 @@ TEST(TextReadPropertyTest, LinesDoNotDependOnWhereReadsAreCut) {
     for (const StreamKind kind : {StreamKind::Pipe, StreamKind::DiskFile}) {
       ScriptedChannel whole(kind);
       whole.script({{input}});
-      ASSERT_EQ(read_lines(whole), expected) << "one read, kind " << static_cast<int>(kind);
+      ASSERT_EQ(testing::all_lines(whole), expected) << "one read, kind " << static_cast<int>(kind);
       ScriptedChannel cut(kind);
       script_random_cuts(cut, rng, input);
-      ASSERT_EQ(read_lines(cut), expected) << "random reads, kind " << static_cast<int>(kind);
+      ASSERT_EQ(testing::all_lines(cut), expected)
+          << "random reads, kind " << static_cast<int>(kind);
       ScriptedChannel pieces(kind);
       script_random_cuts(pieces, rng, input);
-      ASSERT_EQ(read_lines(pieces, static_cast<std::size_t>(2 + round % 5)), expected)
+      ASSERT_EQ(testing::all_lines(pieces, static_cast<std::size_t>(2 + round % 5)), expected)
           << "random reads, lines in pieces, kind " << static_cast<int>(kind);
     }
   }
@@ -291,8 +284,8 @@ TEST(TextWriteTest, LineFeedsBecomeCrLfInOneWriteWhereTheyFit) {
   };
   for (const WriteCase& c : cases) {
     ScriptedChannel channel(StreamKind::Pipe);
-    TextStream stream{channel};
-    const IoResult r = text_write(stream, bytes_of(c.source));
+    testing::ScriptedOutput out(channel);
+    const IoResult r = text_write(out.text, bytes_of(c.source));
     EXPECT_EQ(r.error, 0);
     EXPECT_EQ(r.count, c.source.size());
     EXPECT_EQ(channel.written(), model::with_crlf_line_ends(c.source)) << c.what;
@@ -316,8 +309,8 @@ TEST(TextWriteTest, ShortWriteCountsTheSourceBytesThatWentOutWhole) {
   for (const auto& c : cases) {
     ScriptedChannel channel(StreamKind::Pipe);
     channel.fail_writes_after(c.accepted, ENOSPC);
-    TextStream stream{channel};
-    const IoResult r = text_write(stream, bytes_of(c.source));
+    testing::ScriptedOutput out(channel);
+    const IoResult r = text_write(out.text, bytes_of(c.source));
     EXPECT_EQ(r.error, ENOSPC);
     EXPECT_EQ(r.count, c.count) << c.source.size() << " bytes, " << c.accepted << " accepted";
   }

@@ -39,7 +39,7 @@ template <std::size_t W>
 
 }  // namespace
 
-extern const KernelSet kAvx2Kernels = {"avx2", find_line_start<kRegister>, find_either<kRegister>,
+extern const KernelSet kAvx2Kernels = {"avx2", find_line_start<kRegister>,
                                        add_cr_before_lf<kRegister>};
 
 }  // namespace fieldsift

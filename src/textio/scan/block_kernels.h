@@ -40,59 +40,41 @@ inline std::size_t lowest(std::uint64_t bits) {
   return static_cast<std::size_t>(__builtin_ctzll(bits));
 }
 
-// The scans take two blocks a step: one test of both for a hit, and one
+// A scan takes four blocks a step: one test of them all for a hit, and one
 // branch, is what keeps a step cheap.
 template <std::size_t W>
 const unsigned char* find_line_start(const unsigned char* begin, const unsigned char* end,
-                                     ByteMatch first, unsigned char stop) {
+                                     ByteMatch first) {
   static_assert(2 * W <= kWidestStep);
-  if (begin != end && *begin == stop) return begin;
   using Mask = typename Lanes<W>::Mask;
-  // Byte i of hits, for the block at q: a line start, or a stop, at q + i + 1.
-  const auto hits_after = [first, stop](const unsigned char* q, Mask& hits) {
+  // Byte i of hits, for the block at q: a line start at q + i + 1.
+  const auto hits_after = [first](const unsigned char* q, Mask& hits) {
     typename Lanes<W>::Block here;
     typename Lanes<W>::Block next;
     load<W>(here, q);
     load<W>(next, q + 1);
-    hits = ((here == '\n') & ((next | first.mask) == first.value)) | (next == stop);
+    hits = (here == '\n') & ((next | first.mask) == first.value);
   };
   const unsigned char* p = begin;
-  // Each step looks at the 2W bytes from p and the one after them.
-  const unsigned char* const last = end - p > static_cast<std::ptrdiff_t>(2 * W) ? end - 2 * W : p;
-  for (; p < last; p += 2 * W) {
-    Mask low;
-    Mask high;
-    hits_after(p, low);
-    hits_after(p + W, high);
-    if (any<W>(low | high)) return p + 1 + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
+  // Each step looks at the 4W bytes from p and the one after them.
+  const unsigned char* const last = end - p > static_cast<std::ptrdiff_t>(4 * W) ? end - 4 * W : p;
+  for (; p < last; p += 4 * W) {
+    Mask a;
+    Mask b;
+    Mask c;
+    Mask d;
+    hits_after(p, a);
+    hits_after(p + W, b);
+    hits_after(p + 2 * W, c);
+    hits_after(p + 3 * W, d);
+    if (any<W>((a | b) | (c | d))) {
+      const std::uint64_t low = bits_of<W>(a) | bits_of<W>(b) << W;
+      if (low != 0) return p + 1 + lowest(low);
+      return p + 1 + 2 * W + lowest(bits_of<W>(c) | bits_of<W>(d) << W);
+    }
   }
-  for (; p != end; ++p) {
-    if (*p == stop) return p;
-    if (end - p > 1 && *p == '\n' && (p[1] | first.mask) == first.value) return p + 1;
-  }
-  return end;
-}
-
-template <std::size_t W>
-const unsigned char* find_either(const unsigned char* begin, const unsigned char* end,
-                                 unsigned char a, unsigned char b) {
-  static_assert(2 * W <= kWidestStep);
-  using Mask = typename Lanes<W>::Mask;
-  const auto hits_in = [a, b](const unsigned char* q, Mask& hits) {
-    typename Lanes<W>::Block bytes;
-    load<W>(bytes, q);
-    hits = (bytes == a) | (bytes == b);
-  };
-  const unsigned char* p = begin;
-  for (; end - p >= static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
-    Mask low;
-    Mask high;
-    hits_in(p, low);
-    hits_in(p + W, high);
-    if (any<W>(low | high)) return p + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
-  }
-  for (; p != end; ++p) {
-    if (*p == a || *p == b) return p;
+  for (; end - p > 1; ++p) {
+    if (*p == '\n' && (p[1] | first.mask) == first.value) return p + 1;
   }
   return end;
 }

@@ -13,14 +13,10 @@ namespace fieldsift {
 // never read.
 struct KernelSet {
   const char* name;
-  // The first byte in [begin, end) that equals stop, or that follows a LF
-  // and matches first; end if none. Lines nobody wants are passed over so,
-  // only their starts looked at, and a byte that ends the text met too.
+  // The first byte in (begin, end) that follows a LF and matches first; end
+  // if none. Lines nobody wants are passed over so, only their starts looked at.
   const unsigned char* (*find_line_start)(const unsigned char* begin, const unsigned char* end,
-                                          ByteMatch first, unsigned char stop);
-  // The first byte in [begin, end) that is a or b; end if none.
-  const unsigned char* (*find_either)(const unsigned char* begin, const unsigned char* end,
-                                      unsigned char a, unsigned char b);
+                                          ByteMatch first);
   // Copies n bytes from src to dst, apart, with a CR put in before each LF;
   // answers the bytes written, and writes nothing past dst + 2n.
   std::size_t (*add_cr_before_lf)(const unsigned char* src, std::size_t n, unsigned char* dst);

@@ -46,7 +46,6 @@ bool any(const typename Lanes<W>::Mask& m) {
 
 }  // namespace
 
-extern const KernelSet kPortableKernels = {"portable", find_line_start<16>, find_either<16>,
-                                           add_cr_before_lf<16>};
+extern const KernelSet kPortableKernels = {"portable", find_line_start<16>, add_cr_before_lf<16>};
 
 }  // namespace fieldsift
