@@ -31,10 +31,15 @@ void write_selected(const Line& line, LineReader& in, LineWriter& out) {
   (void)out.end_line();
 }
 
-// The next line the selector needs to see. Lines that cannot change
+// The next line the selector needs to see. The line after a printed one
+// is often known by its first byte alone, and lines that cannot change
 // anything are passed over in bulk instead of one by one.
-std::optional<Line> next_line(LineReader& in, const HeaderSelector& selector,
+std::optional<Line> next_line(LineReader& in, HeaderSelector& selector,
                               std::span<unsigned char> line_buffer) {
+  if (selector.printing()) {
+    if (const std::optional<unsigned char> first = in.peek_line_start())
+      (void)selector.pass_over_line_starting(*first);
+  }
   if (const std::optional<ByteMatch> first = selector.awaited_first_byte()) {
     in.skip_lines_not_starting_with(*first);
   }

@@ -101,6 +101,15 @@ void LineReader::skip_lines_not_starting_with(ByteMatch first) {
   }
 }
 
+std::optional<unsigned char> LineReader::peek_line_start() {
+  skip_rest();
+  if (pos_ == end_ && !refill()) {
+    end_pending_ = true;  // answered by the next refill, as a skip leaves it
+    return std::nullopt;
+  }
+  return unread()[pos_];
+}
+
 std::span<const unsigned char> LineReader::read_bytes() {
   if (pos_ == end_ && !refill()) return {};
   const std::span<const unsigned char> bytes = unread().subspan(pos_);

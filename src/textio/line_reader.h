@@ -30,6 +30,10 @@ class LineReader {
   // read_line calls it stands for would have.
   void skip_lines_not_starting_with(ByteMatch first);
 
+  // The first byte of the next line, read in if need be; none when no line
+  // is left. Reads as the read_line call after it would have.
+  [[nodiscard]] std::optional<unsigned char> peek_line_start();
+
   // Every byte not yet handed out, after a refill if there is none; empty
   // once no input is left. Valid until the next call.
   [[nodiscard]] std::span<const unsigned char> read_bytes();

@@ -110,12 +110,16 @@ TEST(RunTest, LongSelectedLineEndsAtItsFirstNul) {
   EXPECT_EQ(o.out, with_crlf_line_ends(line.substr(0, 70000) + "\n x\n"));
 }
 
-TEST(RunTest, NameLongerThanTheLineBuffer) {
-  const std::string name(70000, 'n');
-  const std::string upper(70000, 'N');
-  const std::string input = upper + " yes\n" + upper.substr(1) + "m no\n";
-  const Outcome o = run_with({"fieldsift", name.c_str()}, {{input}});
-  EXPECT_EQ(o.out, with_crlf_line_ends(upper + " yes\n"));
+TEST(RunTest, NamesAsLongAsTheLineBufferAndLonger) {
+  // A head holds the buffer less one byte: a name that long, or longer, needs
+  // a buffer of its own.
+  for (const std::size_t length : {kLineBufferSize - 1, kLineBufferSize, std::size_t{70000}}) {
+    const std::string name(length, 'n');
+    const std::string upper(length, 'N');
+    const std::string input = upper + " yes\n" + upper.substr(1) + "m no\n";
+    const Outcome o = run_with({"fieldsift", name.c_str()}, {{input}});
+    EXPECT_EQ(o.out, with_crlf_line_ends(upper + " yes\n")) << "a name of " << length << " bytes";
+  }
 }
 
 // What run() must match, however it passes over lines: the output the model
