@@ -41,7 +41,9 @@ END {
   row("grep -i '^subject:', CR LF", "grep_crlf", crlf_bytes)
   row("cat | grep -i '^subject:', LF", "grep_piped", lf_bytes)
   if ("rg" in times) row("rg -i '^subject:', LF", "rg", lf_bytes)
+  if ("rg_null" in times) row("rg -i '^subject:', LF, to /dev/null", "rg_null", lf_bytes)
   row("fieldsift Subject:, LF", "lf", lf_bytes)
+  row("fieldsift Subject:, LF, to /dev/null", "lf_null", lf_bytes)
   row("cat | fieldsift Subject:, LF", "lf_piped", lf_bytes)
   row("fieldsift Subject:, CR LF", "crlf", crlf_bytes)
   printf "\n%-36s %10s %10s%s\n", "throughput ratio", "of medians", "per round", (goals ? "   goal" : "")
@@ -51,6 +53,7 @@ END {
   compare("fieldsift CR LF x fieldsift LF", "crlf", crlf_bytes, "lf", lf_bytes, 0.9)
   compare("fieldsift CR LF x grep, CR LF", "crlf", crlf_bytes, "grep_crlf", crlf_bytes, 1.8)
   compare("fieldsift LF x read floor", "lf", lf_bytes, "floor", lf_bytes, 0)
+  compare("fieldsift LF, /dev/null x a file", "lf_null", lf_bytes, "lf", lf_bytes, 0)
   compare("piped: fieldsift x cat | floor", "lf_piped", lf_bytes, "pipe_floor", lf_bytes, 0)
   compare("grep x read floor", "grep", lf_bytes, "floor", lf_bytes, 0)
 }

@@ -79,20 +79,23 @@ fi
 lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
 
 # The commands compared; stdin and stdout are regular files, or stdin is a
-# pipe from cat. The floor reads as fieldsift does, widening its pipe too:
-# `dd bs=128k` does not, and so falls behind a reader that does.
+# pipe from cat, or stdout is the null device, which fieldsift fills in the
+# same blocks as a file. The floor reads as fieldsift does, widening its
+# pipe too: `dd bs=128k` does not, and so falls behind a reader that does.
 cmd_floor() { "$floor" <"$lf"; }
 cmd_pipe_floor() { cat "$lf" | "$floor"; }
 cmd_grep() { grep -i '^subject:' "$lf" >"$work/out.grep"; }
 cmd_grep_crlf() { grep -i '^subject:' "$crlf" >"$work/out.grep"; }
 cmd_grep_piped() { cat "$lf" | grep -i '^subject:' >"$work/out.grep"; }
 cmd_rg() { rg -i '^subject:' "$lf" >"$work/out.grep"; }
+cmd_rg_null() { rg -i '^subject:' "$lf" >/dev/null; }
 cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
+cmd_lf_null() { "$fieldsift" Subject: <"$lf" >/dev/null; }
 cmd_lf_piped() { cat "$lf" | "$fieldsift" Subject: >"$work/out.lf_piped"; }
 cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
-commands=(floor pipe_floor grep grep_crlf grep_piped lf lf_piped crlf)
+commands=(floor pipe_floor grep grep_crlf grep_piped lf lf_null lf_piped crlf)
 if command -v rg >/dev/null; then
-  commands+=(rg)
+  commands+=(rg rg_null)
 else
   echo "ripgrep: skipped, rg is not installed (Debian package ripgrep)"
 fi

@@ -76,7 +76,9 @@ else()
   install(FILES ${docs}/fieldsift.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${docs}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/examples/sample.mbox DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  # Everything the manual's examples read, so that they run in the installed
+  # doc folder as in the source folder.
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -3,14 +3,16 @@
 # for byte, with what the documentation shows under them. Output read with
 # CR LF line ends is compared as LF; a TAB must be a TAB.
 #
-#   check_examples.sh BINDIR ROOT
+#   check_examples.sh BINDIR ROOT [FILE...]
 #     The `$ ` commands of README.md's console blocks and of the manual's .EX
-#     blocks, each block in one bash from ROOT, with BINDIR first on PATH.
+#     blocks, or of the FILEs given (a manual page if named *.1), each block
+#     in one bash from ROOT, with BINDIR first on PATH.
 #   check_examples.sh --cmd LOADER DIR FILE...
-#     The `C:\Tools\fieldsift> ` commands of each FILE (Markdown or plain
-#     text), each paragraph as one batch file under LOADER's cmd.exe in DIR,
-#     the folder of an unpacked zip. Commands at any other prompt are shown,
-#     not run.
+#     The `C:\Tools\fieldsift> ` commands of each FILE (Markdown, plain text
+#     or a manual page), each paragraph or .EX block as one batch file under
+#     LOADER's cmd.exe in DIR, the folder of an unpacked zip. Commands at any
+#     other prompt are shown, not run, and so is an .EX block whose first
+#     line is at another shell's prompt.
 #
 # A command goes on over the next line when it ends in `|`, `&&` or `\`, or
 # leaves a single quote open; the lines after it, up to the next command or
@@ -24,9 +26,14 @@ trap 'rm -rf "$work"' EXIT
 
 # Writes, for block N of a file, N.where, N.run (the commands) and N.expected.
 # The style variable says how blocks are marked: markdown (```console), roff
-# (.EX and .EE), or cmd (prompted lines in a paragraph).
-extract() {  # STYLE FILE
-  awk -v style="$1" -v dir="$work" -v prompt='C:\\Tools\\fieldsift> ' '
+# (.EX and .EE), or cmd (prompted lines in a paragraph); prompt, what starts
+# a command to run.
+extract() {  # STYLE FILE PROMPT
+  PROMPT=$3 awk -v style="$1" -v dir="$work" '
+    BEGIN {
+      prompt = ENVIRON["PROMPT"]  # as it is: -v would take its backslashes for escapes
+      eol = prompt == "$ " ? "\n" : "\r\n"  # batch files want CR LF
+    }
     function unroff(s) {
       gsub(/\\e/, "\001", s)
       gsub(/\\-/, "-", s); gsub(/\\\(aq/, "\047", s); gsub(/\\\(dq/, "\"", s)
@@ -70,19 +77,23 @@ extract() {  # STYLE FILE
       if (substr($0, 1, 2) == "$ ") take(substr($0, 3), 1, "\n"); else take($0, 0)
       next
     }
-    style == "roff" && /^\.EX/ { open_block(); next }
-    style == "roff" && /^\.EE/ { close_block(); next }
-    style == "roff" && in_block {
+    # An example whose first line is at the prompt of another shell is not run.
+    style == "roff" && /^\.EX/ { in_example = 1; first = 1; next }
+    style == "roff" && /^\.EE/ { close_block(); in_example = 0; next }
+    style == "roff" && in_example {
       if (substr($0, 1, 1) == ".") { bad("a request inside .EX: " $0); next }
       line = unroff($0)
-      if (substr(line, 1, 2) == "$ ") take(substr(line, 3), 1, "\n"); else take(line, 0)
+      at = index(line, prompt) == 1
+      if (first && (at || line !~ /^(\$|(PS )?[A-Z]:\\[^>]*>) /)) open_block()
+      first = 0
+      if (in_block) take(at ? substr(line, length(prompt) + 1) : line, at, eol)
       next
     }
     style == "cmd" {
       at = index($0, prompt)
       if (at > 0 && substr($0, 1, at - 1) ~ /^ *$/) {
         if (!in_block) { open_block(); indent = at - 1 }
-        take(substr($0, at + length(prompt)), 1, "\r\n")
+        take(substr($0, at + length(prompt)), 1, eol)
       } else if (in_block && ($0 ~ /^[ \t]*$/ || $0 ~ /^ *```/)) {
         close_block()
       } else if (in_block) {
@@ -120,10 +131,12 @@ run_cmd() {
 }
 
 blocks=0 failures=0
-check_file() {  # STYLE FILE RUNNER
+check_file() {  # FILE PROMPT RUNNER
+  local style=markdown n count
+  [[ $3 == run_cmd ]] && style=cmd
+  [[ $1 == *.1 ]] && style=roff
   rm -f "$work"/*
-  extract "$1" "$2" || { failures=$((failures + 1)); return; }
-  local n count
+  extract "$style" "$1" "$2" || { failures=$((failures + 1)); return; }
   count=$(find "$work" -name '*.where' | wc -l)
   for ((n = 1; n <= count; n++)); do
     check_block "$n" "$3" || failures=$((failures + 1))
@@ -135,12 +148,13 @@ if [[ ${1-} == --cmd ]]; then
   (($# >= 4)) || { echo "usage: $0 --cmd LOADER DIR FILE..." >&2; exit 2; }
   loader=$2 dir=$3
   shift 3
-  for file; do check_file cmd "$file" run_cmd; done
+  for file; do check_file "$file" 'C:\Tools\fieldsift> ' run_cmd; done
 else
-  (($# == 2)) || { echo "usage: $0 BINDIR ROOT" >&2; exit 2; }
+  (($# >= 2)) || { echo "usage: $0 BINDIR ROOT [FILE...]" >&2; exit 2; }
   bindir=$(cd "$1" && pwd) root=$2
-  check_file markdown "$root/README.md" run_bash
-  check_file roff "$root/man/fieldsift.1" run_bash
+  shift 2
+  (($#)) || set -- "$root/README.md" "$root/man/fieldsift.1"
+  for file; do check_file "$file" '$ ' run_bash; done
 fi
 ((failures == 0)) || { echo "check_examples: $failures failure(s) in $blocks blocks of examples"; exit 1; }
 echo "check_examples: all $blocks blocks of examples print what they show"
