@@ -26,6 +26,7 @@ struct StdStreams {
   HandleChannel in_channel{StdHandle::Input};
   HandleChannel out_channel{StdHandle::Output};
   HandleChannel err_channel{StdHandle::Error};
+  HandleChannel named_channel{StdHandle::Named};
   StreamBuffer in_buffer;
   StreamBuffer out_block;
   StreamBuffer out_stage;

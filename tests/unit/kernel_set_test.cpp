@@ -82,6 +82,29 @@ TEST_P(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
   }
 }
 
+TEST_P(ByteScanTest, FindEmptyLineMatchesTheByteByByteRule) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 20000; ++round) {
+    // Line ends often, empty lines rarely, so the wide steps run too.
+    const std::string text =
+        random_bytes(rng, random_size(rng), round % 2 == 0 ? "\n\r\rab" : "abcdefghijklmnop\n\r");
+    std::size_t expected = text.size();
+    for (std::size_t i = 1; i < text.size(); ++i) {
+      if (text[i - 1] != '\n') continue;
+      const bool cr_lf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+      if (text[i] == '\n' || cr_lf) {
+        expected = i;
+        break;
+      }
+    }
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    ASSERT_EQ(
+        static_cast<std::size_t>(kernels().find_empty_line(begin, begin + text.size()) - begin),
+        expected)
+        << "text: " << text;
+  }
+}
+
 // Two hits in one step of the scan, in the same block or in different ones:
 // the scan answers the one first in memory, which a machine that numbers its
 // bytes the other way round, or a step that tests its blocks out of order,

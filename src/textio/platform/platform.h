@@ -5,7 +5,9 @@
 // source file per platform implements them; nothing else includes a system
 // header.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -13,7 +15,9 @@
 
 namespace fieldsift {
 
-enum class StdHandle { Input, Output, Error };
+// The three standard handles, and a file the program opened by name (a FILE
+// argument), which is read as standard input would be.
+enum class StdHandle { Input, Output, Error, Named };
 
 // The outcome of one read or write. error is the platform's error number of a
 // failure, 0 when there was none; count is the bytes moved before it.
@@ -29,10 +33,56 @@ inline constexpr int kBadDescriptor = 9;
 // write rather than a signal.
 void start_platform();
 
-// Whether standard input and output are one regular file and input is left
-// to read at the input's position: reading on would meet the program's own
-// output.
-[[nodiscard]] bool input_is_output();
+// What tells one open file from another: the device or volume it is on, and
+// its number there.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::array<std::uint64_t, 2> index{};
+};
+
+// Whether reading an input would meet the program's own output: the input
+// and the output are one file, and input is left to read at the input's
+// position. A regular input's size is size; any other has none.
+[[nodiscard]] constexpr bool reads_own_output(FileIdentity input, FileIdentity output,
+                                              std::int64_t position, std::int64_t size) {
+  return input.device == output.device && input.index == output.index && position >= 0 &&
+         position < size;
+}
+
+// The same for an input handle (standard input, or the named file) and
+// standard output as they stand.
+[[nodiscard]] bool input_is_output(StdHandle input = StdHandle::Input);
+
+// Opens a file by name for reading as the Named handle, closing the one
+// opened before; answers 0, or the error number of the failure.
+[[nodiscard]] int open_named(const char* name);
+
+// The files one FILE argument names, in turn. A shell has already expanded
+// any wildcards in it, but for Windows, where the program expands them: each
+// file its last part matches (with * and ?) in the directory's order, or, when
+// none does, the argument itself with the error that says so.
+class ArgumentFiles {
+ public:
+  explicit ArgumentFiles(const char* argument) : argument_(argument) {}
+  ArgumentFiles(const ArgumentFiles&) = delete;
+  ArgumentFiles& operator=(const ArgumentFiles&) = delete;
+  ArgumentFiles(ArgumentFiles&&) = delete;
+  ArgumentFiles& operator=(ArgumentFiles&&) = delete;
+  ~ArgumentFiles();
+
+  struct File {
+    const char* name;  // valid until the next call
+    int error;         // nonzero: the name cannot be read, for this reason
+  };
+  // The next file; a null name when none is left.
+  [[nodiscard]] File next();
+
+ private:
+  const char* argument_;
+  std::intptr_t search_ = 0;  // a directory search under way, if any: the platform's handle
+  bool done_ = false;
+  std::array<char, 4096> name_{};  // a match, its directory in front: no memory grows with it
+};
 
 [[nodiscard]] StreamKind handle_kind(StdHandle handle);
 

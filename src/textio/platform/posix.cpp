@@ -19,14 +19,16 @@ namespace {
 struct HandleState {
   StreamKind kind = StreamKind::Device;
   bool usable = false;  // false: closed or unqueryable, every call fails with kBadDescriptor
+  int fd = -1;
 };
 
-// Indexed by StdHandle; the descriptor number is the index. Set once at
-// start-up and only read afterwards.
+// Indexed by StdHandle. The standard ones are set once at start-up; the
+// named one each time a file is opened by name.
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one per-handle state
-std::array<HandleState, 3> g_handles;
+std::array<HandleState, 4> g_handles;
 
-int descriptor(StdHandle handle) { return static_cast<int>(handle); }
+HandleState& state(StdHandle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
+int descriptor(StdHandle handle) { return state(handle).fd; }
 
 // Nobody can watch the null device, so it is no device to be written line
 // by line: it takes blocks, as a file does. Known by its device number.
@@ -38,9 +40,9 @@ bool is_null_device(const struct stat& st) {
 HandleState classify(int fd) {
   struct stat st {};
   if (fstat(fd, &st) != 0) return {};
-  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return {StreamKind::Pipe, true};
-  if (S_ISCHR(st.st_mode) && !is_null_device(st)) return {StreamKind::Device, true};
-  return {StreamKind::DiskFile, true};
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return {StreamKind::Pipe, true, fd};
+  if (S_ISCHR(st.st_mode) && !is_null_device(st)) return {StreamKind::Device, true, fd};
+  return {StreamKind::DiskFile, true, fd};
 }
 
 #if defined(F_SETPIPE_SZ)
@@ -76,23 +78,52 @@ void start_platform() {
   if (g_handles[0].kind == StreamKind::Pipe) widen_pipe(descriptor(StdHandle::Input));
 }
 
-bool input_is_output() {
+int open_named(const char* name) {
+  HandleState& named = state(StdHandle::Named);
+  if (named.fd >= 0) (void)close(named.fd);  // read to its end: nothing is lost
+  named = {};
+  int fd = -1;
+  do {
+    fd = open(name, O_RDONLY | O_CLOEXEC);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return errno;
+  named = classify(fd);
+  named.fd = fd;
+  if (named.kind == StreamKind::Pipe) widen_pipe(fd);
+  return 0;
+}
+
+namespace {
+
+FileIdentity identity(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), {0, static_cast<std::uint64_t>(st.st_ino)}};
+}
+
+}  // namespace
+
+bool input_is_output(StdHandle input) {
   struct stat in {};
   struct stat out {};
-  if (fstat(descriptor(StdHandle::Input), &in) != 0 ||
-      fstat(descriptor(StdHandle::Output), &out) != 0)
+  if (fstat(descriptor(input), &in) != 0 || fstat(descriptor(StdHandle::Output), &out) != 0 ||
+      !S_ISREG(in.st_mode))
     return false;
-  if (!S_ISREG(in.st_mode) || in.st_dev != out.st_dev || in.st_ino != out.st_ino) return false;
-  const off_t at = lseek(descriptor(StdHandle::Input), 0, SEEK_CUR);
-  return at >= 0 && at < in.st_size;
+  return reads_own_output(identity(in), identity(out), lseek(descriptor(input), 0, SEEK_CUR),
+                          in.st_size);
 }
 
-StreamKind handle_kind(StdHandle handle) {
-  return g_handles[static_cast<std::size_t>(handle)].kind;
+ArgumentFiles::~ArgumentFiles() = default;
+
+// The shell has expanded any wildcards: the argument names one file.
+ArgumentFiles::File ArgumentFiles::next() {
+  if (done_) return {nullptr, 0};
+  done_ = true;
+  return {argument_, 0};
 }
+
+StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
 
 IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
-  if (!g_handles[static_cast<std::size_t>(handle)].usable) return {0, kBadDescriptor};
+  if (!state(handle).usable) return {0, kBadDescriptor};
   const int fd = descriptor(handle);
   for (;;) {
     const ssize_t n = read(fd, into.data(), into.size());
@@ -107,7 +138,7 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
 }
 
 IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
-  if (!g_handles[static_cast<std::size_t>(handle)].usable) return {0, kBadDescriptor};
+  if (!state(handle).usable) return {0, kBadDescriptor};
   const int fd = descriptor(handle);
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -126,9 +157,9 @@ IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
 }
 
 bool step_back_one_byte(StdHandle handle) {
-  const HandleState& h = g_handles[static_cast<std::size_t>(handle)];
+  const HandleState& h = state(handle);
   if (!h.usable || h.kind != StreamKind::DiskFile) return false;
-  return lseek(descriptor(handle), -1, SEEK_CUR) != -1;
+  return lseek(h.fd, -1, SEEK_CUR) != -1;
 }
 
 bool is_broken_pipe(int error) { return error == EPIPE; }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "textio/platform/win32_errors.h"
 
@@ -24,8 +25,9 @@ struct HandleState {
   bool usable = false;  // false: missing or of unknown kind, every call fails with kBadDescriptor
 };
 
-// Indexed by StdHandle.
-std::array<HandleState, 3> g_handles;
+// Indexed by StdHandle. The standard ones are set once at start-up; the
+// named one each time a file is opened by name.
+std::array<HandleState, 4> g_handles;
 
 constexpr std::array<DWORD, 3> kStdHandleIds = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE,
                                                 STD_ERROR_HANDLE};
@@ -57,8 +59,7 @@ bool is_null_device(HANDLE handle) {
          info.type == kFileDeviceNull;
 }
 
-HandleState classify(DWORD id) {
-  const HANDLE handle = GetStdHandle(id);
+HandleState classify(HANDLE handle) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return {};
   switch (GetFileType(handle) & ~static_cast<DWORD>(FILE_TYPE_REMOTE)) {
     case FILE_TYPE_CHAR:
@@ -73,7 +74,7 @@ HandleState classify(DWORD id) {
   }
 }
 
-const HandleState& state(StdHandle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
+HandleState& state(StdHandle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
 
 // ReadFile and WriteFile take a DWORD count; larger spans go in several calls.
 DWORD chunk(std::size_t size) {
@@ -83,7 +84,28 @@ DWORD chunk(std::size_t size) {
 }  // namespace
 
 void start_platform() {
-  for (std::size_t i = 0; i < g_handles.size(); ++i) g_handles[i] = classify(kStdHandleIds[i]);
+  for (std::size_t i = 0; i < kStdHandleIds.size(); ++i)
+    g_handles[i] = classify(GetStdHandle(kStdHandleIds[i]));
+}
+
+int open_named(const char* name) {
+  HandleState& named = state(StdHandle::Named);
+  if (named.usable) (void)CloseHandle(named.handle);  // read to its end: nothing is lost
+  named = {};
+  const HANDLE handle =
+      CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    // A directory cannot be opened as a file; say what it is.
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return EISDIR;
+    return crt_error_number(error);
+  }
+  named = classify(handle);
+  named.handle = handle;
+  return 0;
 }
 
 // Which file a handle leads to: its volume's serial number and its index
@@ -100,20 +122,75 @@ bool identify(HANDLE handle, FILE_ID_INFO& id) {
   return GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
 }
 
-bool input_is_output() {
-  const HandleState& in = state(StdHandle::Input);
+bool identify(HANDLE handle, FileIdentity& identity) {
+  FILE_ID_INFO id{};
+  if (!identify(handle, id)) return false;
+  identity.device = id.VolumeSerialNumber;
+  static_assert(sizeof identity.index == sizeof id.FileId.Identifier);
+  std::memcpy(identity.index.data(), id.FileId.Identifier, sizeof identity.index);
+  return true;
+}
+
+bool input_is_output(StdHandle input) {
+  const HandleState& in = state(input);
   const HandleState& out = state(StdHandle::Output);
   if (in.kind != StreamKind::DiskFile || out.kind != StreamKind::DiskFile) return false;
-  FILE_ID_INFO a{};
-  FILE_ID_INFO b{};
-  if (!identify(in.handle, a) || !identify(out.handle, b) ||
-      a.VolumeSerialNumber != b.VolumeSerialNumber ||
-      std::memcmp(a.FileId.Identifier, b.FileId.Identifier, sizeof a.FileId.Identifier) != 0)
-    return false;
+  FileIdentity a;
+  FileIdentity b;
   LARGE_INTEGER at{};
   LARGE_INTEGER size{};
-  return SetFilePointerEx(in.handle, LARGE_INTEGER{}, &at, FILE_CURRENT) &&
-         GetFileSizeEx(in.handle, &size) && at.QuadPart < size.QuadPart;
+  return identify(in.handle, a) && identify(out.handle, b) &&
+         SetFilePointerEx(in.handle, LARGE_INTEGER{}, &at, FILE_CURRENT) &&
+         GetFileSizeEx(in.handle, &size) && reads_own_output(a, b, at.QuadPart, size.QuadPart);
+}
+
+namespace {
+
+bool has_wildcard(const char* name) { return std::strpbrk(name, "*?") != nullptr; }
+
+// How much of a pattern names its directory: up to its last separator.
+std::size_t directory_part(const char* pattern) {
+  std::size_t part = 0;
+  for (std::size_t i = 0; pattern[i] != '\0'; ++i) {
+    if (pattern[i] == '\\' || pattern[i] == '/' || pattern[i] == ':') part = i + 1;
+  }
+  return part;
+}
+
+}  // namespace
+
+ArgumentFiles::~ArgumentFiles() {
+  if (search_ != 0) (void)FindClose(reinterpret_cast<HANDLE>(search_));
+}
+
+ArgumentFiles::File ArgumentFiles::next() {
+  if (done_) return {nullptr, 0};
+  if (!has_wildcard(argument_)) {
+    done_ = true;
+    return {argument_, 0};
+  }
+  WIN32_FIND_DATAA found{};
+  for (;;) {
+    if (search_ == 0) {
+      const HANDLE search = FindFirstFileA(argument_, &found);
+      if (search == INVALID_HANDLE_VALUE) {
+        done_ = true;
+        return {argument_, crt_error_number(GetLastError())};
+      }
+      search_ = reinterpret_cast<std::intptr_t>(search);
+    } else if (!FindNextFileA(reinterpret_cast<HANDLE>(search_), &found)) {
+      done_ = true;
+      return {nullptr, 0};
+    }
+    const std::string_view file = found.cFileName;
+    if (file == "." || file == "..") continue;
+    const std::size_t directory = directory_part(argument_);
+    if (directory + file.size() >= name_.size()) return {argument_, ENAMETOOLONG};
+    std::memcpy(name_.data(), argument_, directory);
+    std::memcpy(name_.data() + directory, file.data(), file.size());
+    name_[directory + file.size()] = '\0';
+    return {name_.data(), 0};
+  }
 }
 
 StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }

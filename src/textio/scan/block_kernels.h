@@ -79,6 +79,38 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
+template <std::size_t W>
+const unsigned char* find_empty_line(const unsigned char* begin, const unsigned char* end) {
+  static_assert(2 * W <= kWidestStep);
+  using Mask = typename Lanes<W>::Mask;
+  // Byte i of hits, for the block at q: an empty line at q + i + 1.
+  const auto hits_after = [](const unsigned char* q, Mask& hits) {
+    typename Lanes<W>::Block here;
+    typename Lanes<W>::Block next;
+    typename Lanes<W>::Block after;
+    load<W>(here, q);
+    load<W>(next, q + 1);
+    load<W>(after, q + 2);
+    hits = (here == '\n') & ((next == '\n') | ((next == '\r') & (after == '\n')));
+  };
+  const unsigned char* p = begin;
+  // Each step looks at the 2W bytes from p and the two after them.
+  const unsigned char* const last =
+      end - p > static_cast<std::ptrdiff_t>(2 * W + 1) ? end - 2 * W - 1 : p;
+  for (; p < last; p += 2 * W) {
+    Mask low;
+    Mask high;
+    hits_after(p, low);
+    hits_after(p + W, high);
+    if (any<W>(low | high)) return p + 1 + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
+  }
+  for (; end - p > 1; ++p) {
+    if (*p != '\n') continue;
+    if (p[1] == '\n' || (p[1] == '\r' && end - p > 2 && p[2] == '\n')) return p + 1;
+  }
+  return end;
+}
+
 // The block at src + in, with a CR put in before each LF (the bits of lfs,
 // at least one), copied to dst + out piece by piece; answers the new out.
 template <std::size_t W>

@@ -17,6 +17,10 @@ struct KernelSet {
   // if none. Lines nobody wants are passed over so, only their starts looked at.
   const unsigned char* (*find_line_start)(const unsigned char* begin, const unsigned char* end,
                                           ByteMatch first);
+  // The first byte in (begin, end) that starts an empty line: one that
+  // follows a LF and is a LF, or a CR with a LF after it; end if none. A
+  // header's end is found so, its lines looked at once, in whole blocks.
+  const unsigned char* (*find_empty_line)(const unsigned char* begin, const unsigned char* end);
   // Copies n bytes from src to dst, apart, with a CR put in before each LF;
   // answers the bytes written, and writes nothing past dst + 2n.
   std::size_t (*add_cr_before_lf)(const unsigned char* src, std::size_t n, unsigned char* dst);
