@@ -4,22 +4,33 @@
 
 set(CPACK_PACKAGE_NAME fieldsift)
 set(CPACK_PACKAGE_VENDOR "the fieldsift authors")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "copy one header field, folded lines and all, out of mail text")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "copy header fields, folded lines and all, out of mail text")
 set(CPACK_PACKAGE_DESCRIPTION
     "fieldsift reads mail text on standard input and writes every line that
 starts the named header field, together with the field's continuation
 lines. It reads CR LF and LF input alike, writes CR LF line ends, and
-copies bytes exactly, in one pass over a message or a whole mailbox.")
+copies bytes exactly, in one pass over a message or a whole mailbox.
+
+headsift writes the header of each message in an mbox mailbox or in
+files of one message each, such as a Maildir's, and nothing of the
+bodies, byte for byte, so that fieldsift after it finds the fields of
+the headers alone.")
 set(CPACK_PACKAGE_CONTACT
     "fieldsift maintainers <maintainers@users.noreply.c-seed-1020eb68.example>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 set(docs ${CMAKE_BINARY_DIR}/docs)
+# The programs (FIELDSIFT_PROGRAMS, from the top-level list) each have a
+# manual page of the same name in man/.
+set(pages)
+foreach(program ${FIELDSIFT_PROGRAMS})
+  list(APPEND pages ${PROJECT_SOURCE_DIR}/man/${program}.1)
+endforeach()
 if(WIN32)
-  # A folder of its own for a Windows user: the program, its manual as a page
-  # of HTML, a readme for cmd.exe and PowerShell and the licence with CR LF
-  # line ends, and the sample mailbox its examples run on.
+  # A folder of its own for a Windows user: the programs, their manuals as
+  # pages of HTML, a readme for cmd.exe and PowerShell and the licence with
+  # CR LF line ends, and the sample mailbox their examples run on.
   find_program(FIELDSIFT_MANDOC mandoc)
   find_program(FIELDSIFT_GROFF groff)
   if(FIELDSIFT_MANDOC)
@@ -28,12 +39,16 @@ if(WIN32)
     set(render ${FIELDSIFT_GROFF} -man -T html)
   else()
     set(render ${CMAKE_COMMAND} -E false)  # packaging then fails, saying so below
-    message(STATUS "Neither mandoc nor groff: the Windows package cannot hold the manual")
+    message(STATUS "Neither mandoc nor groff: the Windows package cannot hold the manuals")
   endif()
-  add_custom_command(OUTPUT ${docs}/fieldsift.html
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
-    COMMAND ${render} ${PROJECT_SOURCE_DIR}/man/fieldsift.1 > ${docs}/fieldsift.html
-    DEPENDS ${PROJECT_SOURCE_DIR}/man/fieldsift.1 VERBATIM)
+  set(manuals)
+  foreach(program ${FIELDSIFT_PROGRAMS})
+    add_custom_command(OUTPUT ${docs}/${program}.html
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
+      COMMAND ${render} ${PROJECT_SOURCE_DIR}/man/${program}.1 > ${docs}/${program}.html
+      DEPENDS ${PROJECT_SOURCE_DIR}/man/${program}.1 VERBATIM)
+    list(APPEND manuals ${docs}/${program}.html)
+  endforeach()
   foreach(pair "packaging/README-windows.txt=README.txt" "LICENSE=LICENSE.txt")
     string(REPLACE "=" ";" pair ${pair})
     list(GET pair 0 from)
@@ -43,10 +58,9 @@ if(WIN32)
               -P ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake
       DEPENDS ${PROJECT_SOURCE_DIR}/${from} ${PROJECT_SOURCE_DIR}/cmake/crlf.cmake VERBATIM)
   endforeach()
-  add_custom_target(fieldsift_docs
-    DEPENDS ${docs}/fieldsift.html ${docs}/README.txt ${docs}/LICENSE.txt)
-  install(TARGETS fieldsift RUNTIME DESTINATION .)
-  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${docs}/fieldsift.html
+  add_custom_target(fieldsift_docs DEPENDS ${manuals} ${docs}/README.txt ${docs}/LICENSE.txt)
+  install(TARGETS ${FIELDSIFT_PROGRAMS} RUNTIME DESTINATION .)
+  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${manuals}
                 ${PROJECT_SOURCE_DIR}/examples/sample.mbox DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
@@ -57,26 +71,34 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME fieldsift-${PROJECT_VERSION}-win32)
   endif()
 else()
-  # Debian's way: the manual page and the changelog compressed with gzip -9n
+  # Debian's way: the manual pages and the changelog compressed with gzip -9n
   # (no name or time stamp inside, so the bytes are the same every build),
   # and the licence as a machine-readable copyright file.
-  add_custom_command(OUTPUT ${docs}/fieldsift.1.gz ${docs}/changelog.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
-    COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${PROJECT_SOURCE_DIR}/man/fieldsift.1 ${docs}/fieldsift.1.gz
-    COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${PROJECT_SOURCE_DIR}/packaging/changelog ${docs}/changelog.gz
-    DEPENDS ${PROJECT_SOURCE_DIR}/man/fieldsift.1 ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
-  add_custom_target(fieldsift_docs ALL DEPENDS ${docs}/fieldsift.1.gz ${docs}/changelog.gz)
-  install(TARGETS fieldsift RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  set(manuals)
+  foreach(source ${pages} ${PROJECT_SOURCE_DIR}/packaging/changelog)
+    get_filename_component(name ${source} NAME)
+    add_custom_command(OUTPUT ${docs}/${name}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
+      COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${source} ${docs}/${name}.gz
+      DEPENDS ${source} VERBATIM)
+    if(source IN_LIST pages)
+      list(APPEND manuals ${docs}/${name}.gz)
+    endif()
+  endforeach()
+  add_custom_target(fieldsift_docs ALL DEPENDS ${manuals} ${docs}/changelog.gz)
+  install(TARGETS ${FIELDSIFT_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # A stripped install (the package's) also drops the compilers' notes, as
   # Debian's own tools do.
-  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
-      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/fieldsift\" COMMAND_ERROR_IS_FATAL ANY)
-  endif()")
-  install(FILES ${docs}/fieldsift.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  foreach(program ${FIELDSIFT_PROGRAMS})
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\" COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+  endforeach()
+  install(FILES ${manuals} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${docs}/changelog.gz
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
-  # Everything the manual's examples read, so that they run in the installed
+  # Everything the manuals' examples read, so that they run in the installed
   # doc folder as in the source folder.
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
