@@ -1,5 +1,6 @@
 // Writes a generated mailbox of a given size, the same bytes on every run,
-// and optionally the exact output `fieldsift NAME` must give for it.
+// and optionally the exact outputs `fieldsift NAME` and headsift must give
+// for it.
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "mailbox.h"
+#include "support/header_model.h"
 #include "support/line_model.h"
 
 namespace {
@@ -18,10 +20,11 @@ using fieldsift::bench::MailboxGenerator;
 using fieldsift::model::FieldSelection;
 
 constexpr std::string_view kUsage =
-    "usage: make_mailbox [--size MB] [--crlf] [--expected NAME FILE] OUTPUT\n"
+    "usage: make_mailbox [--size MB] [--crlf] [--expected NAME FILE] [--headers FILE] OUTPUT\n"
     "  --size MB               at least MB million bytes of LF text (default 300)\n"
     "  --crlf                  end lines in CR LF (the same messages as without)\n"
-    "  --expected NAME FILE    write to FILE what `fieldsift NAME` must output\n";
+    "  --expected NAME FILE    write to FILE what `fieldsift NAME` must output\n"
+    "  --headers FILE          write to FILE what headsift must output\n";
 
 // Text is produced and written in chunks of about this size.
 constexpr std::size_t kChunkSize = std::size_t{1} << 20;
@@ -31,6 +34,7 @@ struct Options {
   bool crlf = false;
   std::optional<std::string> name;  // set with expected_path
   std::string expected_path;
+  std::string headers_path;  // empty: none wanted
   std::string output_path;
 };
 
@@ -47,6 +51,8 @@ std::optional<Options> parse_options(int argc, char** argv) {
     } else if (arg == "--expected" && i + 2 < argc) {
       options.name = argv[++i];
       options.expected_path = argv[++i];
+    } else if (arg == "--headers" && i + 1 < argc) {
+      options.headers_path = argv[++i];
     } else if (!arg.starts_with("-") && options.output_path.empty()) {
       options.output_path = arg;
     } else {
@@ -83,7 +89,10 @@ struct OutputFile {
 
 // Stops after the first message that brings the LF text to `target` bytes,
 // as make_mailbox() does, so the micro-benchmarks see the same messages.
-bool generate(const Options& options, OutputFile& out, OutputFile* expected_out) {
+// Every chunk is whole messages, so each starts a message as an input does
+// and the header model can take it on its own.
+bool generate(const Options& options, OutputFile& out, OutputFile* expected_out,
+              OutputFile* headers_out) {
   const auto target = static_cast<std::size_t>(options.size_mb * 1e6);
   MailboxGenerator generator;
   std::optional<FieldSelection> expected;
@@ -93,7 +102,9 @@ bool generate(const Options& options, OutputFile& out, OutputFile* expected_out)
     text.clear();
     while (text.size() < kChunkSize && made + text.size() < target) generator.append_message(text);
     made += text.size();
-    out.write(options.crlf ? fieldsift::model::with_crlf_line_ends(text) : text);
+    const std::string mail = options.crlf ? fieldsift::model::with_crlf_line_ends(text) : text;
+    out.write(mail);
+    if (headers_out != nullptr) headers_out->write(fieldsift::model::header_blocks(mail));
     if (expected) {
       expected_text.clear();
       expected->feed_text(text, expected_text);
@@ -102,6 +113,7 @@ bool generate(const Options& options, OutputFile& out, OutputFile* expected_out)
   }
   bool ok = out.close();
   if (expected_out != nullptr) ok = expected_out->close() && ok;
+  if (headers_out != nullptr) ok = headers_out->close() && ok;
   return ok;
 }
 
@@ -115,12 +127,19 @@ int main(int argc, char** argv) {
   }
   OutputFile out;
   OutputFile expected_out;
+  OutputFile headers_out;
+  const bool headers = !options->headers_path.empty();
   if (!out.open(options->output_path) ||
-      (options->name && !expected_out.open(options->expected_path))) {
-    const OutputFile& failed = out.file == nullptr ? out : expected_out;
+      (options->name && !expected_out.open(options->expected_path)) ||
+      (headers && !headers_out.open(options->headers_path))) {
+    const OutputFile& failed =
+        out.file == nullptr ? out : (expected_out.error != 0 ? expected_out : headers_out);
     std::fprintf(stderr, "make_mailbox: %s: %s\n", failed.path.c_str(),
                  std::strerror(failed.error));
     return 1;
   }
-  return generate(*options, out, options->name ? &expected_out : nullptr) ? 0 : 1;
+  return generate(*options, out, options->name ? &expected_out : nullptr,
+                  headers ? &headers_out : nullptr)
+             ? 0
+             : 1;
 }

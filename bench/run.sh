@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Times fieldsift against grep, ripgrep (where installed) and the floor of
-# its input (128 KiB reads, from the file and through a pipe) on a generated
-# mailbox with LF and with CR LF line ends, in interleaved rounds; checks its
-# output byte for byte; counts its instructions a byte under valgrind (where
-# installed), the figure no noise moves; and measures its peak memory.
+# its input (128 KiB reads, from the file and through a pipe), and headsift,
+# alone and in front of fieldsift, against an awk header filter run by mawk
+# (where installed), on a generated mailbox with LF and with CR LF line ends,
+# in interleaved rounds; checks both programs' output byte for byte; counts
+# fieldsift's instructions a byte under valgrind (where installed), the
+# figure no noise moves; and measures both programs' peak memory.
 # Builds nothing: run `cmake --preset bench && cmake --build --preset bench`
 # first. See bench/README.md.
 set -euo pipefail
@@ -12,14 +14,15 @@ export LC_ALL=C  # grep compares bytes; EPOCHREALTIME has a '.' in it
 usage() {
   cat <<'EOF'
 usage: bench/run.sh [--size MB] [--rounds N] [--dir DIR] [--keep] [--quick]
-                    [--build DIR] [--fieldsift PATH] [--generator PATH] [--trivial PATH]
-                    [--floor PATH] [--chart FILE]
+                    [--build DIR] [--fieldsift PATH] [--headsift PATH] [--generator PATH]
+                    [--trivial PATH] [--floor PATH] [--chart FILE]
   --size MB         mailbox size in millions of bytes (default 300; --quick: 5)
   --rounds N        timed rounds (default 7; --quick: 1)
   --dir DIR         where the mailboxes go (default /tmp); removed unless --keep
   --quick           a small, fast run that checks everything works; no goals
-  --build DIR       take fieldsift, bench/make_mailbox, bench/trivial and
-                    bench/read_floor from DIR (default build/bench, else build/release)
+  --build DIR       take fieldsift, headsift, bench/make_mailbox, bench/trivial
+                    and bench/read_floor from DIR (default build/bench, else
+                    build/release)
   --chart FILE      also draw the medians, in MB/s, as an SVG bar chart in FILE
 EOF
 }
@@ -30,7 +33,7 @@ die() {
 }
 
 size="" rounds="" parent=/tmp keep=0 quick=0 build="" fieldsift="" generator="" trivial="" chart=""
-floor=""
+floor="" headsift=""
 while (($#)); do
   case $1 in
     --size) size=${2:?}; shift 2 ;;
@@ -40,6 +43,7 @@ while (($#)); do
     --quick) quick=1; shift ;;
     --build) build=${2:?}; shift 2 ;;
     --fieldsift) fieldsift=${2:?}; shift 2 ;;
+    --headsift) headsift=${2:?}; shift 2 ;;
     --generator) generator=${2:?}; shift 2 ;;
     --trivial) trivial=${2:?}; shift 2 ;;
     --floor) floor=${2:?}; shift 2 ;;
@@ -63,10 +67,11 @@ if [[ -z $build ]]; then
   build=${build:-$root/build/bench}
 fi
 fieldsift=${fieldsift:-$build/fieldsift}
+headsift=${headsift:-$build/headsift}
 generator=${generator:-$build/bench/make_mailbox}
 trivial=${trivial:-$build/bench/trivial}
 floor=${floor:-$build/bench/read_floor}
-for tool in "$fieldsift" "$generator" "$trivial" "$floor"; do
+for tool in "$fieldsift" "$headsift" "$generator" "$trivial" "$floor"; do
   [[ -x $tool ]] || die "$tool is missing: cmake --preset bench && cmake --build --preset bench"
 done
 
@@ -77,6 +82,7 @@ else
   trap 'rm -rf "$work"' EXIT
 fi
 lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
+heads=$work/expected.heads heads_crlf=$work/expected.heads_crlf
 
 # The commands compared; stdin and stdout are regular files, or stdin is a
 # pipe from cat, or stdout is the null device, which fieldsift fills in the
@@ -93,11 +99,27 @@ cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
 cmd_lf_null() { "$fieldsift" Subject: <"$lf" >/dev/null; }
 cmd_lf_piped() { cat "$lf" | "$fieldsift" Subject: >"$work/out.lf_piped"; }
 cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
+# headsift is held to the README's awk header filter, run by mawk, Debian's
+# default awk. The filter leaves out the empty line that ends each header,
+# which headsift writes.
+header_filter='/^From / {h = 1} /^\r?$/ {h = 0} h'
+cmd_heads() { "$headsift" <"$lf" >"$work/out.heads"; }
+cmd_heads_crlf() { "$headsift" <"$crlf" >"$work/out.heads_crlf"; }
+cmd_heads_subject() { "$headsift" <"$lf" | "$fieldsift" Subject: >"$work/out.heads_subject"; }
+cmd_mawk() { mawk "$header_filter" <"$lf" >"$work/out.mawk"; }
+cmd_mawk_crlf() { mawk "$header_filter" <"$crlf" >"$work/out.mawk_crlf"; }
+cmd_mawk_subject() { mawk "$header_filter" <"$lf" | "$fieldsift" Subject: >"$work/out.mawk_subject"; }
 commands=(floor pipe_floor grep grep_crlf grep_piped lf lf_null lf_piped crlf)
+commands+=(heads heads_crlf heads_subject)
 if command -v rg >/dev/null; then
   commands+=(rg rg_null)
 else
   echo "ripgrep: skipped, rg is not installed (Debian package ripgrep)"
+fi
+if command -v mawk >/dev/null; then
+  commands+=(mawk mawk_crlf mawk_subject)
+else
+  echo "mawk: skipped, mawk is not installed (Debian package mawk)"
 fi
 
 # Runs one command; its wall time in microseconds lands in `elapsed`.
@@ -108,56 +130,87 @@ timed() {
   elapsed=$((${end/./} - ${start/./}))
 }
 
-verify() {  # OUTPUT WHAT
-  cmp -s "$expected" "$1" && return
-  echo "FAIL: fieldsift's output for the $2 mailbox differs from the expected lines:" >&2
-  cmp "$expected" "$1" >&2 || true
+verify() {  # OUTPUT WHAT [EXPECTED]
+  cmp -s "${3:-$expected}" "$1" && return
+  echo "FAIL: $2 differs from the expected bytes:" >&2
+  cmp "${3:-$expected}" "$1" >&2 || true
   ((keep)) || echo "(run again with --keep to look at the files)" >&2
   exit 1
 }
 
+# The mailboxes' every message starts with "From " and every header ends in
+# an empty line, so the awk filter writes headsift's lines but for those
+# empty lines, and fieldsift after either writes the same.
+verify_mawk() {
+  grep -Ev $'^\r?$' "$work/out.heads" >"$work/out.heads_lines"
+  verify "$work/out.mawk" "mawk's header filter for the LF mailbox" "$work/out.heads_lines"
+  grep -Ev $'^\r?$' "$work/out.heads_crlf" >"$work/out.heads_lines"
+  verify "$work/out.mawk_crlf" "mawk's header filter for the CR LF mailbox" "$work/out.heads_lines"
+  verify "$work/out.mawk_subject" "mawk | fieldsift Subject:" "$work/out.heads_subject"
+}
+
 verify_all() {
-  verify "$work/out.lf" LF
-  verify "$work/out.lf_piped" "piped LF"
-  verify "$work/out.crlf" "CR LF"
+  verify "$work/out.lf" "fieldsift's output for the LF mailbox"
+  verify "$work/out.lf_piped" "fieldsift's output for the piped LF mailbox"
+  verify "$work/out.crlf" "fieldsift's output for the CR LF mailbox"
+  verify "$work/out.heads" "headsift's output for the LF mailbox" "$heads"
+  verify "$work/out.heads_crlf" "headsift's output for the CR LF mailbox" "$heads_crlf"
+  verify "$work/out.heads_subject" "headsift | fieldsift Subject:" "$work/expected.heads_subject"
+  [[ ! -e $work/out.mawk ]] || verify_mawk
 }
 
 # Peak resident memory, in KiB, of the command last run by under_time.
 under_time() { /usr/bin/time -f %M -o "$work/rss" "$@"; }
 last_rss() { tail -n 1 "$work/rss"; }
 
+# A line of no_lf_bytes x's without a line feed, on standard output.
+endless_line() { head -c "$no_lf_bytes" /dev/zero | tr '\0' x; }
+
 measure_memory() {
   if [[ ! -x /usr/bin/time ]]; then
     echo "peak RSS: skipped, /usr/bin/time is missing (Debian package time)"
     return
   fi
-  local rss=() written
+  local line=$((no_lf_bytes >> 20)) rows=() written trivial_rss
   under_time "$trivial" </dev/null || die "$trivial failed"
-  rss+=("$(last_rss)")
+  trivial_rss=$(last_rss)
   under_time "$fieldsift" Subject: <"$lf" >"$work/out.lf" || die "fieldsift failed on the LF mailbox"
-  verify "$work/out.lf" LF
-  rss+=("$(last_rss)")
-  head -c "$no_lf_bytes" /dev/zero | tr '\0' x | under_time "$fieldsift" Subject: >/dev/null ||
+  verify "$work/out.lf" "fieldsift's output for the LF mailbox"
+  rows+=("fieldsift, LF mailbox" "$(last_rss)")
+  endless_line | under_time "$fieldsift" Subject: >/dev/null ||
     die "fieldsift failed on the line without a line feed"
-  rss+=("$(last_rss)")
-  written=$({ printf 'Subject: '; head -c "$no_lf_bytes" /dev/zero | tr '\0' x; } |
-    under_time "$fieldsift" Subject: | wc -c) || die "fieldsift failed on the selected line without a line feed"
+  rows+=("fieldsift, $line MiB line, not selected" "$(last_rss)")
+  written=$({ printf 'Subject: '; endless_line; } | under_time "$fieldsift" Subject: | wc -c) ||
+    die "fieldsift failed on the selected line without a line feed"
   ((written == no_lf_bytes + 11)) || die "fieldsift wrote $written bytes of the selected line without a line feed"
-  rss+=("$(last_rss)")
-  report_memory "${rss[@]}"
+  rows+=("fieldsift, $line MiB line, selected" "$(last_rss)")
+  under_time "$headsift" <"$lf" >"$work/out.heads" || die "headsift failed on the LF mailbox"
+  verify "$work/out.heads" "headsift's output for the LF mailbox" "$heads"
+  rows+=("headsift, LF mailbox" "$(last_rss)")
+  { printf 'A: b\n\n'; endless_line; } | under_time "$headsift" >/dev/null ||
+    die "headsift failed on the body line without a line feed"
+  rows+=("headsift, $line MiB line, in a body" "$(last_rss)")
+  # A header's last line without its line end gets two line feeds.
+  written=$(endless_line | under_time "$headsift" | wc -c) ||
+    die "headsift failed on the header line without a line feed"
+  ((written == no_lf_bytes + 2)) || die "headsift wrote $written bytes of the header line without a line feed"
+  rows+=("headsift, $line MiB line, in a header" "$(last_rss)")
+  report_memory "$trivial_rss" "${rows[@]}"
 }
 
-report_memory() {  # TRIVIAL MAILBOX SKIPPED SELECTED (KiB)
-  local line=$((no_lf_bytes >> 20)) worst=$2
-  ((worst = $3 > worst ? $3 : worst, worst = $4 > worst ? $4 : worst))
+report_memory() {  # TRIVIAL, then LABEL KIB for each program's run
+  local trivial_rss=$1 worst=0
+  shift
   printf '\npeak RSS                                    KiB   over trivial\n'
-  printf '%-40s %7d\n' "trivial C++ program" "$1"
-  printf '%-40s %7d %+8d\n' "fieldsift, LF mailbox" "$2" $(($2 - $1)) \
-    "fieldsift, $line MiB line, not selected" "$3" $(($3 - $1)) \
-    "fieldsift, $line MiB line, selected" "$4" $(($4 - $1))
+  printf '%-40s %7d\n' "trivial C++ program" "$trivial_rss"
+  while (($#)); do
+    printf '%-40s %7d %+8d\n' "$1" "$2" $(($2 - trivial_rss))
+    ((worst = $2 - trivial_rss > worst ? $2 - trivial_rss : worst))
+    shift 2
+  done
   local verdict=no
-  ((worst - $1 <= 1024)) && verdict=yes
-  echo "within 1 MiB of the trivial program: $verdict ($((worst - $1)) KiB at most)"
+  ((worst <= 1024)) && verdict=yes
+  echo "within 1 MiB of the trivial program: $verdict ($worst KiB at most)"
 }
 
 # Instructions a byte of fieldsift on the first 30 MB of each mailbox (all of
@@ -195,11 +248,15 @@ report_speed() {
 }
 
 echo "fieldsift: $fieldsift"
+echo "headsift: $headsift"
 echo "mailbox: $size MB, $rounds round(s), in $work; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
-"$generator" --size "$size" --expected Subject: "$expected" "$lf"
-"$generator" --size "$size" --crlf "$crlf"
-printf 'LF file %d bytes, CR LF file %d bytes, expected output %d bytes\n' \
-  "$(stat -c %s "$lf")" "$(stat -c %s "$crlf")" "$(stat -c %s "$expected")"
+"$generator" --size "$size" --expected Subject: "$expected" --headers "$heads" "$lf"
+"$generator" --size "$size" --crlf --headers "$heads_crlf" "$crlf"
+# What the pipeline must write: fieldsift, held to its own expected output
+# above, on the expected headers.
+"$fieldsift" Subject: <"$heads" >"$work/expected.heads_subject"
+printf 'LF file %d bytes, CR LF file %d bytes, expected output %d bytes, headers %d bytes\n' \
+  "$(stat -c %s "$lf")" "$(stat -c %s "$crlf")" "$(stat -c %s "$expected")" "$(stat -c %s "$heads")"
 
 # The mailboxes go to disk before the timing starts, so that no round pays
 # for writing them back; a first untimed round warms the page cache and
@@ -216,7 +273,8 @@ for ((round = 1; round <= rounds; round++)); do
   done
 done >"$work/times"
 verify_all
-echo "output: identical to the expected lines, LF from the file and piped, and CR LF"
+echo "output: identical to the expected lines, LF from the file and piped, and CR LF;"
+echo "        headsift's and its pipeline's too$([[ ! -e $work/out.mawk ]] || echo ", and mawk's but for the empty lines")"
 report_speed <"$work/times"
 count_instructions
 [[ -z $chart ]] || awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" \
