@@ -19,7 +19,7 @@ class LineWriter {
 
   // The text up to its first NUL byte, then a line feed. Answers whether all
   // of it was accepted; bytes the system refuses are lost.
-  bool write_line(std::span<const unsigned char> text);
+  bool write_line(std::span<const unsigned char> line);
 
   // A line in pieces, then its end. A line's text ends at its first NUL: the
   // rest of that line is dropped, whichever piece it is in.

@@ -68,7 +68,7 @@ class ArgumentFiles {
   ArgumentFiles& operator=(const ArgumentFiles&) = delete;
   ArgumentFiles(ArgumentFiles&&) = delete;
   ArgumentFiles& operator=(ArgumentFiles&&) = delete;
-  ~ArgumentFiles();
+  ~ArgumentFiles();  // NOLINT(performance-trivially-destructible): Windows ends its search here
 
   struct File {
     const char* name;  // valid until the next call
