@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
 
-Each seed is laid out as the target's input format says (line_case.h and
-text_write_fuzzer.cpp). Run it again after a change to either format.
+Each seed is laid out as the target's input format says (line_case.h,
+text_write_fuzzer.cpp and header_fuzzer.cpp). Run it again after a change to either format.
 """
 import pathlib
 import shutil
@@ -94,9 +94,25 @@ TEXT_WRITE = {
 }
 
 
+def header_case(text, kind=PIPE, cuts=()):
+    return bytes([kind, len(cuts)]) + bytes(c % 256 for c in cuts) + text
+
+
+MAILBOX = (
+    b"From a@example.net Mon Dec  7 09:00:00 2026\nSubject: one\n  folded\n\nbody\n"
+    b">From quoted\nFrom b@example.net Mon Dec  7 10:00:00 2026\nSubject: two\n\nbody\n"
+)
+
+HEADER = {
+    "mailbox": header_case(MAILBOX, cuts=(3, 5, 1, 64)),
+    "crlf_to_terminal": header_case(MAILBOX.replace(b"\n", b"\r\n"), DEVICE, (2, 1, 7)),
+    "cut_off": header_case(b"From a\r\nX: y\r\n\r", FILE),
+}
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent / "corpus"
-    for target, seeds in (("line_path", LINE_PATH), ("text_write", TEXT_WRITE)):
+    for target, seeds in (("line_path", LINE_PATH), ("text_write", TEXT_WRITE), ("header", HEADER)):
         folder = root / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
   // Static, not on the stack: it holds fieldsift's 64 KiB line area too.
-  static StdStreams streams(StreamMode::Binary);
+  static StdStreams streams(StreamMode::Binary, PipeBlocks::Large);
   const HeadsiftStreams run_streams{streams.in_channel, streams.named_channel, streams.in_buffer,
                                     streams.out, streams.err_text};
   const int status =

@@ -70,8 +70,12 @@ bool copy_input(HeadsiftStreams streams, ByteChannel& channel, StdHandle handle,
   TextInput in(channel, StreamMode::Binary);
   LineReader reader(in, streams.in_buffer);
   HeaderCopier copier(streams.out);
+  const std::size_t full_read = read_buffer_size(in);
   for (auto bytes = reader.read_bytes(); !bytes.empty(); bytes = reader.read_bytes()) {
     copier.feed(bytes);
+    // A short read from a pipe or terminal: the input has caught up with its
+    // writer, and what is held goes on down a live pipeline now.
+    if (bytes.size() < full_read && in.kind() != StreamKind::DiskFile) (void)streams.out.flush();
     if (streams.out.failed()) return true;  // the caller stops; the failure is its to report
   }
   copier.finish();

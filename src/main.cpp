@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
   // Static, not on the stack: its line area alone is 64 KiB.
-  static StdStreams streams(StreamMode::Text);
+  static StdStreams streams(StreamMode::Text, PipeBlocks::Small);
   const RunStreams run_streams{streams.in, streams.out, streams.err_text, streams.line_area,
                                input_is_output()};
   const int status =

@@ -18,10 +18,11 @@ namespace fieldsift {
 // what it needs from here. Only a program's entry creates them. Heap buffers
 // are obtained at their first use; the fixed areas cost nothing untouched.
 struct StdStreams {
-  explicit StdStreams(StreamMode mode)
+  StdStreams(StreamMode mode, PipeBlocks pipe)
       : in_text(in_channel, mode),
         out_text(out_channel, out_stage, mode),
-        err_text(err_channel, err_stage, mode) {}
+        err_text(err_channel, err_stage, mode),
+        out(out_text, out_block, pipe) {}
 
   HandleChannel in_channel{StdHandle::Input};
   HandleChannel out_channel{StdHandle::Output};
@@ -38,7 +39,7 @@ struct StdStreams {
   TextOutput out_text;
   TextOutput err_text;
   LineReader in{in_text, in_buffer};
-  LineWriter out{out_text, out_block};
+  LineWriter out;
 };
 
 }  // namespace fieldsift

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "message/header_copier.h"
 
+#include <array>
 #include <string_view>
 
 #include "textio/line.h"
@@ -124,7 +125,7 @@ std::size_t HeaderCopier::in_body(std::span<const unsigned char> bytes) {
 }
 
 void HeaderCopier::finish() {
-  static constexpr unsigned char kTwoLineFeeds[] = {kLf, kLf};  // NOLINT(modernize-avoid-c-arrays)
+  static constexpr std::array<unsigned char, 2> kTwoLineFeeds = {kLf, kLf};
   switch (place_) {
     case Place::HeaderLineStart:
       write(std::span(kTwoLineFeeds).first(1));

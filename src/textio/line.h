@@ -27,11 +27,18 @@ struct Line {
 // large and cost few system calls.
 inline constexpr std::size_t kFileBlockSize = std::size_t{64} * 1024;
 
-// The block in which output of a kind is handed over. A pipe keeps blocks of
-// kStreamBufferSize, so a live pipeline sees output as soon as one fills; a
-// device sees each line at its end, through a buffer of that size.
-[[nodiscard]] constexpr std::size_t block_size(StreamKind kind) {
-  return kind == StreamKind::DiskFile ? kFileBlockSize : kStreamBufferSize;
+// How output to a pipe is handed over: in small blocks, so a live pipeline
+// sees output as soon as one fills; or in a file's large blocks, for a
+// program that hands over what it holds whenever its input pauses, as a
+// pipe of small blocks costs the next program a wake-up every 4 KiB.
+enum class PipeBlocks { Small, Large };
+
+// The block in which output of a kind is handed over; a device sees each
+// line at its end, through a buffer of kStreamBufferSize.
+[[nodiscard]] constexpr std::size_t block_size(StreamKind kind, PipeBlocks pipe) {
+  if (kind == StreamKind::DiskFile || (kind == StreamKind::Pipe && pipe == PipeBlocks::Large))
+    return kFileBlockSize;
+  return kStreamBufferSize;
 }
 
 // Text is bytes, and no other cast says so.

@@ -14,11 +14,12 @@ namespace fieldsift {
 // a device, in blocks of block_size() bytes to a pipe or file.
 class LineWriter {
  public:
-  LineWriter(TextOutput& out, StreamBuffer& block) : out_(out), block_(block), kind_(out.kind()) {}
+  LineWriter(TextOutput& out, StreamBuffer& block, PipeBlocks pipe = PipeBlocks::Small)
+      : out_(out), block_(block), kind_(out.kind()), pipe_(pipe) {}
 
   // The text up to its first NUL byte, then a line feed. Answers whether all
   // of it was accepted; bytes the system refuses are lost.
-  bool write_line(std::span<const unsigned char> text);
+  bool write_line(std::span<const unsigned char> line);
 
   // A line in pieces, then its end. A line's text ends at its first NUL: the
   // rest of that line is dropped, whichever piece it is in.
@@ -41,12 +42,13 @@ class LineWriter {
   bool append(std::span<const unsigned char> bytes);
   bool hand_over(std::span<const unsigned char> bytes);
   bool flush_whole_lines();
-  std::span<unsigned char> obtain_block() { return block_.obtain(block_size(kind_)); }
+  std::span<unsigned char> obtain_block() { return block_.obtain(block_size(kind_, pipe_)); }
   [[nodiscard]] bool line_by_line() const { return kind_ == StreamKind::Device; }
 
   TextOutput& out_;
-  StreamBuffer& block_;    // obtained at the first write, block_size() bytes
-  StreamKind kind_;        // a device sees each line as soon as it ends
+  StreamBuffer& block_;  // obtained at the first write, block_size() bytes
+  StreamKind kind_;      // a device sees each line as soon as it ends
+  PipeBlocks pipe_;
   std::size_t used_ = 0;   // used_ < the block's size between calls: a full buffer goes out at once
   bool past_nul_ = false;  // the line being written met a NUL: the rest of it is not text
   bool failed_ = false;

@@ -416,7 +416,11 @@ TEST_P(OutputKindTest, WritesAsTheKindWants) {
                                   : open_path(GetParam().device, O_WRONLY);
   const Outcome got = run_into({"Subject:"}, input.get(), out.get());
   EXPECT_TRUE(finished(got, 0, "", ""));
-  EXPECT_EQ(got.exit.write_calls, GetParam().writes);
+  // A sanitizer's runtime makes writes of its own: a run with nothing to
+  // write counts them.
+  const Fd nothing = file_holding("");
+  const Outcome idle = run_into({"Subject:"}, nothing.get(), out.get());
+  EXPECT_EQ(got.exit.write_calls - idle.exit.write_calls, GetParam().writes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stdout, OutputKindTest,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "support/header_model.h"
 #include "support/line_model.h"
 
 namespace fieldsift::e2e {
@@ -23,7 +24,8 @@ const std::string kCases = FIELDSIFT_SOURCE_DIR "/tests/e2e/cases/";
 struct GoldenCase {
   std::string label;
   int status = 0;
-  std::string name;  // the one argument
+  bool headsift = false;  // run headsift, with no argument; else fieldsift with name
+  std::string name;       // fieldsift's one argument
   std::string input;
   std::string output;
 };
@@ -33,7 +35,8 @@ void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.label; }
 // A line of the list that does not read as a case stops the suite, so that
 // no case is passed over unseen.
 [[noreturn]] void bad_line(const std::string& line) {
-  std::fprintf(stderr, "%slist: not NAME STATUS 'ARGUMENT': %s\n", kCases.c_str(), line.c_str());
+  std::fprintf(stderr, "%slist: not NAME STATUS 'ARGUMENT' or NAME STATUS headsift: %s\n",
+               kCases.c_str(), line.c_str());
   std::abort();
 }
 
@@ -46,9 +49,15 @@ std::vector<GoldenCase> golden_cases() {
     std::istringstream fields(line);
     const std::size_t open = line.find('\'');
     const std::size_t close = line.rfind('\'');
-    if (!(fields >> c.label >> c.status) || open == std::string::npos || close == open)
+    std::string program;
+    if (!(fields >> c.label >> c.status)) bad_line(line);
+    if (open != std::string::npos && close != open) {
+      c.name = line.substr(open + 1, close - open - 1);
+    } else if (fields >> program && program == "headsift") {
+      c.headsift = true;
+    } else {
       bad_line(line);
-    c.name = line.substr(open + 1, close - open - 1);
+    }
     c.input = contents_of(kCases + c.label + ".in");
     c.output = contents_of(kCases + c.label + ".out");
     cases.push_back(std::move(c));
@@ -60,21 +69,27 @@ class GoldenTest : public testing::TestWithParam<GoldenCase> {};
 
 // The model that the property tests, the fuzzers and the benchmarks trust
 // must give each golden output too, so that it cannot drift from what is
-// written here. CR LF and LF are read alike, so the input's CR LF twin must
-// give the same output, whatever the kind of input.
+// written here. fieldsift reads CR LF and LF alike, so the input's CR LF twin
+// must give it the same output, whatever the kind of input; headsift keeps
+// line ends as they come.
 TEST_P(GoldenTest, FromAFileAndThroughAPipe) {
   const GoldenCase& c = GetParam();
+  const std::string modelled =
+      c.headsift ? model::header_blocks(c.input) : model::expected_output(c.name, c.input);
   if (c.status == 0) {  // the model knows only runs that succeed
-    EXPECT_TRUE(same_bytes("the model", model::expected_output(c.name, c.input), c.output));
+    EXPECT_TRUE(same_bytes("the model", modelled, c.output));
   }
   std::vector<std::pair<const char*, std::string>> inputs = {{"the input", c.input}};
-  if (std::string twin = model::crlf_input(c.input); twin != c.input)
+  if (std::string twin = model::crlf_input(c.input); twin != c.input && !c.headsift)
     inputs.emplace_back("its CR LF twin", std::move(twin));
+  const char* const program = c.headsift ? kHeadsift : kFieldsift;
+  std::vector<std::string> args;
+  if (!c.headsift) args.push_back(c.name);
   for (const auto& [what, input] : inputs) {
     const Fd file = file_holding(input);
-    EXPECT_TRUE(finished(run_from({c.name}, file.get()), c.status, c.output, ""))
+    EXPECT_TRUE(finished(run_from(args, file.get(), program), c.status, c.output, ""))
         << what << ", from a file";
-    EXPECT_TRUE(finished(run_piped({c.name}, input), c.status, c.output, ""))
+    EXPECT_TRUE(finished(run_piped(args, input, {}, program), c.status, c.output, ""))
         << what << ", through a pipe";
   }
 }

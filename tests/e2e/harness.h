@@ -28,19 +28,29 @@ inline constexpr std::chrono::milliseconds kPatience{5000};  // for bytes that m
 inline constexpr std::chrono::milliseconds kPause{20};       // after each piece of paced input
 inline constexpr std::size_t kBlockSize = 4096;  // blocks in which output to a pipe goes out
 
-// The one place that knows how the program is started: directly, through
-// Wine for a Windows build (whose own diagnostics would mix into stderr), or
-// through qemu for a build for another processor.
-inline Child start(std::vector<std::string> args, StdDescriptors fds) {
-  args.insert(args.begin(), FIELDSIFT_BINARY);
+// The programs under test, built side by side.
+inline constexpr const char* kFieldsift = FIELDSIFT_BINARY;
+inline constexpr const char* kHeadsift = FIELDSIFT_HEADSIFT;
+
+// How a program is started: directly, or through Wine for a Windows build
+// (whose own diagnostics would mix into stderr), or through qemu for a build
+// for another processor; command[0] is the program.
+inline std::vector<std::string> launched(std::vector<std::string> command) {
   if (expected::kWindows) {
-    args.insert(args.begin(), FIELDSIFT_WINE);
+    command.insert(command.begin(), FIELDSIFT_WINE);
     static const bool quiet = setenv("WINEDEBUG", "-all", 1) == 0;
     if (!quiet) ADD_FAILURE() << "cannot set WINEDEBUG";
   } else if (expected::kEmulated) {
-    args.insert(args.begin(), FIELDSIFT_EMULATOR);
+    command.insert(command.begin(), FIELDSIFT_EMULATOR);
   }
-  return Child::start(args, fds);
+  return command;
+}
+
+// The one place that knows how a program is started.
+inline Child start(std::vector<std::string> args, StdDescriptors fds,
+                   const char* program = kFieldsift) {
+  args.insert(args.begin(), program);
+  return Child::start(launched(std::move(args)), fds);
 }
 
 // Mail text as the program reads it: each line ends in a line feed.
@@ -137,27 +147,29 @@ inline Outcome collect_errors(Child& child, Pipe& err) {
 }
 
 // stdin is the given descriptor (kClosed: none); stdout and stderr are pipes.
-inline Outcome run_from(std::vector<std::string> args, int in) {
+inline Outcome run_from(std::vector<std::string> args, int in, const char* program = kFieldsift) {
   Pipe out = make_pipe();
   Pipe err = make_pipe();
-  Child child = start(std::move(args), {in, out.write.get(), err.write.get()});
+  Child child = start(std::move(args), {in, out.write.get(), err.write.get()}, program);
   return collect(child, out, err);
 }
 
 // stdout is the given descriptor (kClosed: none); only stderr is read.
-inline Outcome run_into(std::vector<std::string> args, int in, int out) {
+inline Outcome run_into(std::vector<std::string> args, int in, int out,
+                        const char* program = kFieldsift) {
   Pipe err = make_pipe();
-  Child child = start(std::move(args), {in, out, err.write.get()});
+  Child child = start(std::move(args), {in, out, err.write.get()}, program);
   return collect_errors(child, err);
 }
 
 // stdin is a pipe that input is fed into, at the given pace, while the
 // output is read.
-inline Outcome run_piped(std::vector<std::string> args, std::string input, Pace pace = {}) {
+inline Outcome run_piped(std::vector<std::string> args, std::string input, Pace pace = {},
+                         const char* program = kFieldsift) {
   Pipe in = make_pipe();
   Pipe out = make_pipe();
   Pipe err = make_pipe();
-  Child child = start(std::move(args), {in.read.get(), out.write.get(), err.write.get()});
+  Child child = start(std::move(args), {in.read.get(), out.write.get(), err.write.get()}, program);
   in.read.reset();
   const Feeder feeder(std::move(in.write), std::move(input), pace);
   return collect(child, out, err);

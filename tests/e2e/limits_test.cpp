@@ -10,10 +10,12 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "e2e/harness.h"
+#include "support/header_model.h"
 
 namespace fieldsift::e2e {
 namespace {
@@ -30,19 +32,33 @@ bool plain_native_linux() { return native_linux() && FIELDSIFT_INSTRUMENTED == 0
 // Starts the program through wrapper: a shell that first sets a limit, or
 // env with the given variables.
 Child start_wrapped(std::vector<std::string> wrapper, std::vector<std::string> args,
-                    StdDescriptors fds) {
-  wrapper.emplace_back(FIELDSIFT_BINARY);
+                    StdDescriptors fds, const char* program = kFieldsift) {
+  wrapper.emplace_back(program);
   wrapper.insert(wrapper.end(), args.begin(), args.end());
   return Child::start(wrapper, fds);
 }
 
-Outcome run_sample(const std::vector<std::string>& wrapper, std::vector<std::string> args) {
+Outcome run_sample(const std::vector<std::string>& wrapper, std::vector<std::string> args,
+                   const char* program = kFieldsift) {
   const Fd input = open_path(kSample, O_RDONLY);
   Pipe out = make_pipe();
   Pipe err = make_pipe();
-  Child child =
-      start_wrapped(wrapper, std::move(args), {input.get(), out.write.get(), err.write.get()});
+  Child child = start_wrapped(wrapper, std::move(args),
+                              {input.get(), out.write.get(), err.write.get()}, program);
   return collect(child, out, err);
+}
+
+// What each program must write for the sample, and how its reports end.
+struct SampleRun {
+  const char* program;
+  std::vector<std::string> args;
+  std::string output;
+  std::string_view line_end;
+};
+
+std::vector<SampleRun> sample_runs() {
+  return {{kFieldsift, {"Subject:"}, contents_of(kSampleSubjects), "\r\n"},
+          {kHeadsift, {}, model::header_blocks(contents_of(kSample)), "\n"}};
 }
 
 std::vector<std::string> under_ulimit(const std::string& option) {
@@ -54,32 +70,37 @@ std::vector<std::string> under_ulimit(const std::string& option) {
 // gives up before the program starts (status 127). Never a signal.
 TEST(MemoryLimitTest, EveryAddressSpaceLimitEndsCleanly) {
   if (!plain_native_linux()) GTEST_SKIP() << "a plain native Linux build only";
-  const std::string subjects = contents_of(kSampleSubjects);
-  int whole = 0;
-  for (int kib = 1024; kib <= 8192; kib += 16) {
-    const Outcome o = run_sample(under_ulimit("-v " + std::to_string(kib)), {"Subject:"});
-    ASSERT_EQ(o.exit.signal, 0) << kib << " KiB: " << o.err;
-    if (o.exit.code == 127) continue;
-    if (o.exit.code == 0) {
-      ASSERT_TRUE(finished(o, 0, subjects, "")) << kib << " KiB";
-      ++whole;
-      continue;
+  for (const SampleRun& run : sample_runs()) {
+    int whole = 0;
+    for (int kib = 1024; kib <= 8192; kib += 16) {
+      const Outcome o =
+          run_sample(under_ulimit("-v " + std::to_string(kib)), run.args, run.program);
+      ASSERT_EQ(o.exit.signal, 0) << run.program << ", " << kib << " KiB: " << o.err;
+      if (o.exit.code == 127) continue;
+      if (o.exit.code == 0) {
+        ASSERT_TRUE(finished(o, 0, run.output, "")) << run.program << ", " << kib << " KiB";
+        ++whole;
+        continue;
+      }
+      ASSERT_EQ(o.exit.code, 2) << run.program << ", " << kib << " KiB";
+      ASSERT_EQ(o.err.find(run.line_end), o.err.size() - run.line_end.size())
+          << run.program << ", " << kib << " KiB: " << o.err;
     }
-    ASSERT_EQ(o.exit.code, 2) << kib << " KiB";
-    ASSERT_EQ(o.err.find("\r\n"), o.err.size() - 2) << kib << " KiB: " << o.err;
+    EXPECT_GT(whole, 0) << run.program;
   }
-  EXPECT_GT(whole, 0);
 }
 
 // Every buffer the program can do without is replaced by a small one; the
 // line buffer a name longer than it needs cannot be.
 TEST(MemoryLimitTest, RefusedAllocationsGiveTheSameBytesOrOneReport) {
   if (!plain_native_linux()) GTEST_SKIP() << "a plain native Linux build only";
-  const std::string subjects = contents_of(kSampleSubjects);
   for (const char* from : {"4000", "60000", "100000"}) {
     const std::vector<std::string> env = {"env", "LD_PRELOAD=" FIELDSIFT_REFUSE_ALLOC,
                                           std::string("FIELDSIFT_REFUSE_FROM=") + from};
-    EXPECT_TRUE(finished(run_sample(env, {"Subject:"}), 0, subjects, "")) << from;
+    for (const SampleRun& run : sample_runs()) {
+      EXPECT_TRUE(finished(run_sample(env, run.args, run.program), 0, run.output, ""))
+          << run.program << ", " << from;
+    }
     EXPECT_TRUE(finished(run_sample(env, {std::string(120'000, 'x')}), 2, "",
                          report("fieldsift", "Cannot allocate memory")))
         << from;

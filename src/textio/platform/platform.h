@@ -68,7 +68,7 @@ class ArgumentFiles {
   ArgumentFiles& operator=(const ArgumentFiles&) = delete;
   ArgumentFiles(ArgumentFiles&&) = delete;
   ArgumentFiles& operator=(ArgumentFiles&&) = delete;
-  ~ArgumentFiles();
+  ~ArgumentFiles();  // NOLINT(performance-trivially-destructible): Windows ends its search here
 
   struct File {
     const char* name;  // valid until the next call
@@ -79,9 +79,12 @@ class ArgumentFiles {
 
  private:
   const char* argument_;
-  std::intptr_t search_ = 0;  // a directory search under way, if any: the platform's handle
   bool done_ = false;
-  std::array<char, 4096> name_{};  // a match, its directory in front: no memory grows with it
+  // Where the program expands wildcards: a directory search under way, if
+  // any (the platform's handle), and a match with its directory in front,
+  // held so that no memory grows with it.
+  [[maybe_unused]] std::intptr_t search_ = 0;
+  [[maybe_unused]] std::array<char, 4096> name_{};
 };
 
 [[nodiscard]] StreamKind handle_kind(StdHandle handle);

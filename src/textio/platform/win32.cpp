@@ -109,17 +109,18 @@ int open_named(const char* name) {
 }
 
 // Which file a handle leads to: its volume's serial number and its index
-// there. Wine answers the classic query only for files it opened itself, and
-// the newer one (Windows 8 and later) for those a Unix parent handed down too.
+// there. The newer query (Windows 8 and later) comes first: Wine answers the
+// classic one only for files it opened itself, not for those a Unix parent
+// handed down, and the two number a file differently, so two handles are
+// compared by the newer one wherever it answers for both.
 bool identify(HANDLE handle, FILE_ID_INFO& id) {
+  if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0) return true;
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileInformationByHandle(handle, &info)) {
-    id.VolumeSerialNumber = info.dwVolumeSerialNumber;
-    const ULONGLONG index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
-    std::memcpy(id.FileId.Identifier, &index, sizeof index);
-    return true;
-  }
-  return GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  id.VolumeSerialNumber = info.dwVolumeSerialNumber;
+  const ULONGLONG index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+  std::memcpy(id.FileId.Identifier, &index, sizeof index);
+  return true;
 }
 
 bool identify(HANDLE handle, FileIdentity& identity) {
@@ -139,9 +140,15 @@ bool input_is_output(StdHandle input) {
   FileIdentity b;
   LARGE_INTEGER at{};
   LARGE_INTEGER size{};
-  return identify(in.handle, a) && identify(out.handle, b) &&
-         SetFilePointerEx(in.handle, LARGE_INTEGER{}, &at, FILE_CURRENT) &&
-         GetFileSizeEx(in.handle, &size) && reads_own_output(a, b, at.QuadPart, size.QuadPart);
+  if (!identify(in.handle, a) || !identify(out.handle, b) ||
+      !SetFilePointerEx(in.handle, LARGE_INTEGER{}, &at, FILE_CURRENT) ||
+      !GetFileSizeEx(in.handle, &size))
+    return false;
+  // Wine tells no volume (serial 0) for a handle a Unix parent handed down,
+  // and a real one for a file it opened itself: such a pair is told apart by
+  // the file's index alone.
+  if (a.device == 0 || b.device == 0) a.device = b.device;
+  return reads_own_output(a, b, at.QuadPart, size.QuadPart);
 }
 
 namespace {

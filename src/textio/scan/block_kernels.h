@@ -16,8 +16,9 @@ struct Lanes {
   // NOLINTEND(modernize-use-using)
 };
 
-// Blocks travel by reference: a machine without vector registers passes
-// them by value differently from one with them.
+// Blocks travel by reference: passed by value, a vector's calling convention
+// differs between machines with vector registers and those without, and
+// GCC says so for every such function (-Wpsabi).
 template <std::size_t W>
 [[gnu::always_inline]] inline void load(typename Lanes<W>::Block& b, const unsigned char* p) {
   std::memcpy(&b, p, W);

@@ -1,0 +1,177 @@
+// headsift end to end: files named on its command line and standard input
+// in turn, its options, and its failures. The message rule itself is held
+// to the model by the unit tests and the golden cases.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "e2e/harness.h"
+#include "support/header_model.h"
+
+namespace fieldsift::e2e {
+namespace {
+
+// A temporary folder of files, removed with what it holds.
+class Folder {
+ public:
+  Folder() {
+    const char* tmp = std::getenv("TMPDIR");
+    path_ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/headsift-XXXXXX";
+    if (mkdtemp(path_.data()) == nullptr) ADD_FAILURE() << "mkdtemp";
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  ~Folder() {
+    for (const std::string& name : names_) (void)unlink(path(name).c_str());
+    (void)rmdir(path_.c_str());
+  }
+
+  [[nodiscard]] std::string path(const std::string& name) const { return path_ + "/" + name; }
+
+  std::string add(const std::string& name, std::string_view bytes) {
+    names_.push_back(name);
+    const Fd file = open_path(path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+    EXPECT_TRUE(write_all(file.get(), bytes));
+    return path(name);
+  }
+
+ private:
+  std::string path_;
+  std::vector<std::string> names_;
+};
+
+std::string reported(const std::string& name, std::string_view description) {
+  return "headsift: " + name + ": " + std::string(description) + "\n";
+}
+
+const std::string kLf = "From a\nX: 1\n folded\n\nbody\nFrom b\nY: 2\n\n";
+const std::string kCrLf = "From c\r\nZ: 3\r\n\r\nbody\r\n>From not\r\n";
+
+// The files in turn, standard input among them, whatever their line ends; a
+// missing file and a folder are reported and the rest still read; a file
+// that ends inside a header is closed before the next begins.
+TEST(HeadsiftFilesTest, EachInTurnAndEveryFailureReported) {
+  Folder folder;
+  const std::string lf = folder.add("lf.mbox", kLf);
+  const std::string crlf = folder.add("crlf.mbox", kCrLf);
+  const std::string unended = folder.add("unended.eml", "X: no line end");
+  const std::string missing = folder.path("missing");
+  const std::string piped = "From s\nS: 4\n\n";
+  const std::vector<std::string> args = {lf, missing, unended, crlf, folder.path(""), "-", lf};
+  const std::string out = model::header_blocks(kLf) + "X: no line end\n\n" +
+                          model::header_blocks(kCrLf) + model::header_blocks(piped) +
+                          model::header_blocks(kLf);
+  const std::string err =
+      reported(missing, "No such file or directory") + reported(folder.path(""), "Is a directory");
+  EXPECT_TRUE(finished(run_piped(args, piped, {}, kHeadsift), 2, out, err));
+}
+
+TEST(HeadsiftFilesTest, StandardInputWhenNoFileIsNamed) {
+  const Fd file = file_holding(kCrLf);
+  EXPECT_TRUE(finished(run_from({}, file.get(), kHeadsift), 0, model::header_blocks(kCrLf), ""));
+  EXPECT_TRUE(finished(run_piped({"--"}, kLf, {}, kHeadsift), 0, model::header_blocks(kLf), ""));
+}
+
+struct OptionCase {
+  std::string label;
+  std::vector<std::string> args;
+  int status;
+  std::string out;
+  std::string err;
+};
+
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.label; }
+
+class HeadsiftOptionTest : public testing::TestWithParam<OptionCase> {};
+
+// Options are understood before a byte is read.
+TEST_P(HeadsiftOptionTest, StandardInputIsLeftUnread) {
+  const Fd input = file_holding("From x\n\n");
+  EXPECT_TRUE(finished(run_from(GetParam().args, input.get(), kHeadsift), GetParam().status,
+                       GetParam().out, GetParam().err));
+  EXPECT_EQ(file_offset(input.get()), 0);
+}
+
+const std::string kUsage = "usage: headsift [FILE...]\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, HeadsiftOptionTest,
+    testing::Values(
+        OptionCase{"Help",
+                   {"--help"},
+                   0,
+                   kUsage +
+                       "Copies the header of each mail message in the FILEs, or in standard input\n"
+                       "(also named -), to standard output, with the empty line that ends it. A\n"
+                       "message begins each input and each line \"From \" outside a header.\n",
+                   ""},
+        OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
+        OptionCase{"Unknown", {"-x"}, 2, "", "headsift: -x: unknown option\n" + kUsage},
+        OptionCase{"UnknownAfterAFile",
+                   {"a", "--bogus"},
+                   2,
+                   "",
+                   "headsift: --bogus: unknown option\n" + kUsage},
+        OptionCase{"AfterTheEndOfOptionsAFile",
+                   {"--", "-x"},
+                   2,
+                   "",
+                   "headsift: -x: No such file or directory\n"}),
+    label_of<OptionCase>);
+
+TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {
+  const Fd input = file_holding(kLf);
+  const Fd full = open_path("/dev/full", O_WRONLY);
+  EXPECT_TRUE(finished(run_into({}, input.get(), full.get(), kHeadsift), 2, "",
+                       reported("stdout", "No space left on device")));
+  Pipe gone = make_pipe();
+  gone.read.reset();
+  const Fd again = file_holding(kLf);
+  EXPECT_TRUE(finished(run_into({}, again.get(), gone.write.get(), kHeadsift), 0, "", ""));
+}
+
+// `headsift f g >> f`: f is refused, g still read.
+TEST(HeadsiftOutputTest, FileThatIsAlsoTheOutputIsRefused) {
+  Folder folder;
+  const std::string own = folder.add("own.mbox", kLf);
+  const std::string other = folder.add("other.mbox", kCrLf);
+  const Fd out = open_path(own.c_str(), O_WRONLY | O_APPEND);
+  EXPECT_TRUE(finished(run_into({own, other}, kClosed, out.get(), kHeadsift), 2, "",
+                       reported(own, "Input file is also the output")));
+  EXPECT_EQ(contents_of(own), kLf + model::header_blocks(kCrLf));
+}
+
+// cmd.exe leaves wildcards to the program; a shell expands them itself.
+TEST(HeadsiftFilesTest, WildcardsAreTheProgramsOnWindows) {
+  if (!expected::kWindows) GTEST_SKIP() << "a shell expands wildcards for a POSIX program";
+  Folder folder;
+  const std::vector<std::string> messages = {"From a\nA: 1\n\nx\n", "B: 2\r\n\r\ny\r\n",
+                                             "From c\nC: 3"};
+  for (std::size_t i = 0; i < messages.size(); ++i)
+    (void)folder.add(std::to_string(i) + ".eml", messages[i]);
+  (void)folder.add("other.txt", "From z\n\n");
+  const Outcome got = run_from({folder.path("*.eml"), folder.path("*.none")}, kClosed, kHeadsift);
+  EXPECT_TRUE(
+      finished(got, 2, got.out, reported(folder.path("*.none"), "No such file or directory")));
+  // In the directory's order, which is the file system's.
+  std::vector<std::string> expected;
+  for (const std::string& m : messages) expected.push_back(model::header_blocks(m));
+  std::vector<std::string> blocks = expected;
+  std::sort(blocks.begin(), blocks.end());
+  std::string any_order;
+  do {
+    any_order.clear();
+    for (const std::string& b : blocks) any_order += b;
+  } while (any_order != got.out && std::next_permutation(blocks.begin(), blocks.end()));
+  EXPECT_EQ(got.out, any_order);
+}
+
+}  // namespace
+}  // namespace fieldsift::e2e
