@@ -20,9 +20,6 @@ constexpr std::string_view kHelp =
     "(also named -), to standard output, with the empty line that ends it. A\n"
     "message begins each input and each line \"From \" outside a header.\n";
 constexpr std::string_view kVersion = "headsift " FIELDSIFT_VERSION "\n";
-// Reading a file the program is appending to would never end, and writing
-// over it would destroy input not yet read.
-constexpr std::string_view kInputIsOutput = "Input file is also the output";
 
 enum class Request { Copy, Help, Version, Unknown };
 

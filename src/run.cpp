@@ -10,10 +10,6 @@
 namespace fieldsift {
 namespace {
 
-// Reading a file the program is appending to would never end, and writing
-// over it would destroy input not yet read.
-constexpr std::string_view kInputIsOutput = "Input file is also the output";
-
 void write_usage(LineWriter& out) {
   (void)out.write_line(bytes_of("fieldsift: fieldsift, Ver 0.1"));
   (void)out.write_line(bytes_of("usage: fieldsift \"Hoge:\""));
