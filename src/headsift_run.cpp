@@ -54,8 +54,6 @@ Options read_options(std::span<const char* const> args) {
   return o;
 }
 
-void put(TextOutput& to, std::string_view text) { (void)text_write(to, bytes_of(text)); }
-
 // Copies the headers of one input to the end, or until a write fails.
 // Answers false if it cannot be read, after saying why.
 bool copy_input(HeadsiftStreams streams, ByteChannel& channel, StdHandle handle,
@@ -114,7 +112,7 @@ int run_headsift(std::span<const char* const> args, HeadsiftStreams streams) {
       return kSuccess;
     case Request::Unknown:
       report_error(streams.err, kProgram, o.unknown, "unknown option");
-      put(streams.err, kUsage);
+      (void)text_write(streams.err, bytes_of(kUsage));  // nowhere left to tell of a failure
       return kFailure;
     case Request::Copy:
       break;

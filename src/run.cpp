@@ -34,7 +34,7 @@ std::optional<Line> next_line(LineReader& in, HeaderSelector& selector,
                               std::span<unsigned char> line_buffer) {
   if (selector.printing()) {
     if (const std::optional<unsigned char> first = in.peek_line_start())
-      (void)selector.pass_over_line_starting(*first);
+      selector.pass_over_line_starting(*first);
   }
   if (const std::optional<ByteMatch> first = selector.awaited_first_byte()) {
     in.skip_lines_not_starting_with(*first);

@@ -53,17 +53,14 @@ bool HeaderSelector::rest_matches(std::span<const unsigned char> line) const {
   return true;
 }
 
-bool HeaderSelector::pass_over_line_starting(unsigned char first) {
-  if (state_ != State::Printing) return false;
+void HeaderSelector::pass_over_line_starting(unsigned char first) {
   // A LF or NUL here makes the line blank; a continuation begins with other
   // white space, a "." line with a full stop, and only a line that begins
   // like the name can start it again.
   const bool blank = first == '\n' || first == '\0';
-  if (!blank && (is_white_space(first) || first == '.' || name_.empty() ||
+  if (blank || !(is_white_space(first) || first == '.' || name_.empty() ||
                  (first | case_bits_[0]) == folded_[0]))
-    return false;
-  state_ = State::Skipping;
-  return true;
+    state_ = State::Skipping;
 }
 
 bool HeaderSelector::feed(std::span<const unsigned char> line) {

@@ -26,11 +26,10 @@ class HeaderSelector {
   // Whether the lines of a field are being written.
   [[nodiscard]] bool printing() const { return state_ == State::Printing; }
 
-  // A line beginning with `first` is next. Where that line surely ends the
-  // field being printed unwritten (an empty line, or another field's
-  // start), moves on as feed() would and answers true: the line need not
-  // be read at all.
-  bool pass_over_line_starting(unsigned char first);
+  // While printing, a line beginning with `first` is next. Where that line
+  // surely ends the field unwritten (an empty line, or another field's
+  // start), moves on as feed() would, so the line need not be read at all.
+  void pass_over_line_starting(unsigned char first);
 
   // While no field is being printed, only a line whose first byte folds to
   // the name's can change anything: the bytes this matches. None when any

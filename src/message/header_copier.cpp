@@ -42,28 +42,25 @@ void HeaderCopier::feed(std::span<const unsigned char> bytes) {
   }
 }
 
+// The last bytes of a header, its empty line's end among them, go out.
+std::size_t HeaderCopier::end_header(std::span<const unsigned char> bytes) {
+  write(bytes);
+  place_ = Place::BodyLineStart;
+  return bytes.size();
+}
+
 // The empty line that ends the header may start here.
 std::size_t HeaderCopier::at_header_line_start(std::span<const unsigned char> bytes) {
   const bool after_cr = place_ == Place::HeaderAfterCr;
-  if (bytes[0] == kLf) {
-    write(bytes.first(1));
-    place_ = Place::BodyLineStart;
+  place_ = Place::HeaderInLine;
+  if (bytes[0] == kLf) return end_header(bytes.first(1));
+  if (bytes[0] != kCr || after_cr) return 0;
+  if (bytes.size() == 1) {  // the next bytes tell
+    write(bytes);
+    place_ = Place::HeaderAfterCr;
     return 1;
   }
-  if (bytes[0] == kCr && !after_cr) {
-    if (bytes.size() == 1) {  // the next bytes tell
-      write(bytes);
-      place_ = Place::HeaderAfterCr;
-      return 1;
-    }
-    if (bytes[1] == kLf) {
-      write(bytes.first(2));
-      place_ = Place::BodyLineStart;
-      return 2;
-    }
-  }
-  place_ = Place::HeaderInLine;
-  return 0;
+  return bytes[1] == kLf ? end_header(bytes.first(2)) : 0;
 }
 
 // Up to the end of the header, or of the bytes, in one span.
@@ -73,10 +70,7 @@ std::size_t HeaderCopier::in_header(std::span<const unsigned char> bytes) {
   const unsigned char* const empty = active_kernels().find_empty_line(begin, end);
   if (empty != end) {
     const unsigned char* const header_end = empty + (*empty == kLf ? 1 : 2);
-    const auto size = static_cast<std::size_t>(header_end - begin);
-    write(bytes.first(size));
-    place_ = Place::BodyLineStart;
-    return size;
+    return end_header(bytes.first(static_cast<std::size_t>(header_end - begin)));
   }
   write(bytes);
   // The bytes may stop where an empty line is yet to be told.

@@ -37,6 +37,7 @@ class HeaderCopier {
     BodyInLine,
   };
 
+  std::size_t end_header(std::span<const unsigned char> bytes);
   [[nodiscard]] std::size_t at_header_line_start(std::span<const unsigned char> bytes);
   [[nodiscard]] std::size_t in_header(std::span<const unsigned char> bytes);
   [[nodiscard]] std::size_t at_body_line(std::span<const unsigned char> bytes);

@@ -73,16 +73,6 @@ TEST(HeaderCopierTest, HeadersWithTheirEmptyLinesAndNothingElse) {
   }
 }
 
-TEST(HeaderCopierTest, TerminalGetsEachLineOnceItHasEnded) {
-  ScriptedChannel out_channel(StreamKind::Device);
-  ScriptedOutput out(out_channel, StreamMode::Binary);
-  HeaderCopier copier(out.writer);
-  copier.feed(testing::bytes_of("From a\nX: 1\nY: "));
-  EXPECT_EQ(out_channel.written(), "From a\nX: 1\n");
-  copier.feed(testing::bytes_of("2\n\nbody\n"));
-  EXPECT_EQ(out_channel.written(), "From a\nX: 1\nY: 2\n\n");
-}
-
 // Mail-like bytes: line ends of both kinds, empty lines, separators whole and
 // cut, and long runs of plain bytes so that the scans take whole blocks.
 std::string random_mail(std::mt19937& rng) {

@@ -83,6 +83,15 @@ TEST(LineWriterTest, DeviceGetsEachLineAtItsEnd) {
   EXPECT_EQ(visible(channel), 4U + 5001U);
 }
 
+TEST(LineWriterTest, BytesAsTheyAreReachADeviceAsEachLineEnds) {
+  ScriptedChannel channel(StreamKind::Device);
+  ScriptedOutput output(channel, StreamMode::Binary);
+  EXPECT_TRUE(output.writer.write_bytes(bytes_of(std::string("a\r\n\0b\nc", 7))));
+  EXPECT_EQ(channel.written(), std::string("a\r\n\0b\n", 6));
+  EXPECT_TRUE(output.writer.write_bytes(bytes_of("d\n\ne")));
+  EXPECT_EQ(channel.written(), std::string("a\r\n\0b\ncd\n\n", 10));
+}
+
 TEST(LineWriterTest, TextEndsAtTheFirstNul) {
   ScriptedChannel channel(StreamKind::Device);
   ScriptedOutput output(channel);
