@@ -4,10 +4,10 @@
 # CR LF line ends is compared as LF; a TAB must be a TAB.
 #
 #   check_examples.sh BINDIR ROOT [FILE...]
-#     The `$ ` commands of README.md's console blocks and of the manual pages'
-#     .EX blocks, or of the FILEs given (a manual page if named *.1), each
-#     block in one bash from ROOT, with BINDIR, where fieldsift and headsift
-#     are, first on PATH.
+#     The `$ ` commands of the console blocks of README.md and the pages in
+#     doc/, and of the manual pages' .EX blocks, or of the FILEs given (a
+#     manual page if named *.1), each block in one bash from ROOT, with
+#     BINDIR, where fieldsift and headsift are, first on PATH.
 #   check_examples.sh --cmd LOADER DIR FILE...
 #     The `C:\Tools\fieldsift> ` commands of each FILE (Markdown, plain text
 #     or a manual page), each paragraph or .EX block as one batch file under
@@ -154,7 +154,11 @@ else
   (($# >= 2)) || { echo "usage: $0 BINDIR ROOT [FILE...]" >&2; exit 2; }
   bindir=$(cd "$1" && pwd) root=$2
   shift 2
-  (($#)) || set -- "$root/README.md" "$root/man/fieldsift.1" "$root/man/headsift.1"
+  if (($# == 0)); then
+    # Of doc/, the pages that show a console at all: the others hold none.
+    mapfile -t pages < <(grep -l '^```console' "$root"/doc/*.md)
+    set -- "$root/README.md" "${pages[@]}" "$root/man/fieldsift.1" "$root/man/headsift.1"
+  fi
   for file; do check_file "$file" '$ ' run_bash; done
 fi
 ((failures == 0)) || { echo "check_examples: $failures failure(s) in $blocks blocks of examples"; exit 1; }
