@@ -52,6 +52,12 @@ END {
   if ("mawk_crlf" in times) row("mawk header filter, CR LF", "mawk_crlf", crlf_bytes)
   row("headsift | fieldsift Subject:, LF", "heads_subject", lf_bytes)
   if ("mawk_subject" in times) row("mawk filter | fieldsift Subject:, LF", "mawk_subject", lf_bytes)
+  if ("par_subject" in times) {
+    row("parallel: headsift | fieldsift", "par_subject", lf_bytes)
+    row("parallel: mawk filter | fieldsift", "par_mawk_subject", lf_bytes)
+    row("Maildir: headsift FILES | fieldsift", "files", lf_bytes)
+    row("parallel: headsift FILES | fieldsift", "par_files", lf_bytes)
+  }
   printf "\n%-36s %10s %10s%s\n", "throughput ratio", "of medians", "per round", (goals ? "   goal" : "")
   compare("fieldsift LF x grep", "lf", lf_bytes, "grep", lf_bytes, 2.0)
   compare("fieldsift LF x ripgrep", "lf", lf_bytes, "rg", lf_bytes, 1.5)
@@ -62,6 +68,9 @@ END {
   compare("headsift CR LF x mawk filter, CR LF", "heads_crlf", crlf_bytes, "mawk_crlf", crlf_bytes, 5.0)
   compare("headsift pipeline x mawk pipeline", "heads_subject", lf_bytes, "mawk_subject", lf_bytes, 5.0)
   compare("headsift pipeline x fieldsift alone", "heads_subject", lf_bytes, "lf", lf_bytes, 0.4)
+  compare("parallel x one: headsift pipeline", "par_subject", lf_bytes, "heads_subject", lf_bytes, 0)
+  compare("parallel x one: mawk pipeline", "par_mawk_subject", lf_bytes, "mawk_subject", lf_bytes, 0)
+  compare("parallel x one: Maildir files", "par_files", lf_bytes, "files", lf_bytes, 0)
   compare("fieldsift LF x read floor", "lf", lf_bytes, "floor", lf_bytes, 0)
   compare("fieldsift LF, /dev/null x a file", "lf_null", lf_bytes, "lf", lf_bytes, 0)
   compare("piped: fieldsift x cat | floor", "lf_piped", lf_bytes, "pipe_floor", lf_bytes, 0)

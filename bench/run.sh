@@ -121,6 +121,28 @@ if command -v mawk >/dev/null; then
 else
   echo "mawk: skipped, mawk is not installed (Debian package mawk)"
 fi
+# GNU parallel spreads the same pipelines over every core: the mailbox cut
+# into one part a core, each just before a line that begins "From " (without
+# --recend it would cut inside a line), and a Maildir of the same messages
+# in groups of files. Each writes what one process writes, in input order.
+q_headsift=$(printf %q "$headsift") q_fieldsift=$(printf %q "$fieldsift")
+cut_mailbox=(--pipepart -a "$lf" --recend '\n' --recstart 'From ' --block -1 -k)
+cmd_par_subject() {
+  parallel "${cut_mailbox[@]}" "$q_headsift | $q_fieldsift Subject:" >"$work/out.par_subject"
+}
+cmd_par_mawk_subject() {
+  parallel "${cut_mailbox[@]}" "mawk $(printf %q "$header_filter") | $q_fieldsift Subject:" \
+    >"$work/out.par_mawk_subject"
+}
+cmd_files() { xargs -0 "$headsift" <"$work/files" | "$fieldsift" Subject: >"$work/out.files"; }
+cmd_par_files() {
+  parallel -0 -X -k -a "$work/files" "$q_headsift {} | $q_fieldsift Subject:" >"$work/out.par_files"
+}
+if command -v parallel >/dev/null && command -v mawk >/dev/null; then
+  commands+=(par_subject par_mawk_subject files par_files)
+else
+  echo "parallel: skipped, GNU parallel or mawk is not installed (Debian packages parallel, mawk)"
+fi
 
 # Runs one command; its wall time in microseconds lands in `elapsed`.
 timed() {
@@ -157,6 +179,25 @@ verify_all() {
   verify "$work/out.heads_crlf" "headsift's output for the CR LF mailbox" "$heads_crlf"
   verify "$work/out.heads_subject" "headsift | fieldsift Subject:" "$work/expected.heads_subject"
   [[ ! -e $work/out.mawk ]] || verify_mawk
+  [[ ! -e $work/out.par_subject ]] || verify_parallel
+}
+
+# Each part of a mailbox cut before a "From " line starts with a message, as
+# headsift reads the whole, so the parts' output is the whole's; and a
+# Maildir's files in groups give what they give in one list.
+verify_parallel() {
+  verify "$work/out.par_subject" "parallel: headsift | fieldsift Subject:" "$work/out.heads_subject"
+  verify "$work/out.par_mawk_subject" "parallel: mawk | fieldsift Subject:" "$work/out.heads_subject"
+  verify "$work/out.par_files" "parallel: headsift FILES | fieldsift Subject:" "$work/out.files"
+}
+
+# The mailbox's messages as files of one message each, without their "From "
+# lines, as a Maildir holds them, listed in order for xargs -0.
+make_maildir() {
+  mkdir "$work/maildir"
+  mawk -v dir="$work/maildir" '/^From / {close(f); f = sprintf("%s/%07d", dir, ++n); next}
+    {print > f}' "$lf"
+  printf '%s\0' "$work"/maildir/* >"$work/files"
 }
 
 # Peak resident memory, in KiB, of the command last run by under_time.
@@ -257,6 +298,8 @@ echo "mailbox: $size MB, $rounds round(s), in $work; load average: $(cut -d' ' -
 "$fieldsift" Subject: <"$heads" >"$work/expected.heads_subject"
 printf 'LF file %d bytes, CR LF file %d bytes, expected output %d bytes, headers %d bytes\n' \
   "$(stat -c %s "$lf")" "$(stat -c %s "$crlf")" "$(stat -c %s "$expected")" "$(stat -c %s "$heads")"
+
+[[ ! " ${commands[*]} " =~ " files " ]] || make_maildir
 
 # The mailboxes go to disk before the timing starts, so that no round pays
 # for writing them back; a first untimed round warms the page cache and
