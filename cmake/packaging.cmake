@@ -29,8 +29,10 @@ foreach(program ${FIELDSIFT_PROGRAMS})
 endforeach()
 if(WIN32)
   # A folder of its own for a Windows user: the programs, their manuals as
-  # pages of HTML, a readme for cmd.exe and PowerShell and the licence with
-  # CR LF line ends, and the sample mailbox their examples run on.
+  # pages of HTML that lead with the cmd.exe and PowerShell usage, a readme
+  # for cmd.exe and PowerShell and the licence with CR LF line ends, and the
+  # examples folder whose files the manuals and the readme name.
+  find_program(FIELDSIFT_AWK NAMES awk mawk gawk REQUIRED)
   find_program(FIELDSIFT_MANDOC mandoc)
   find_program(FIELDSIFT_GROFF groff)
   if(FIELDSIFT_MANDOC)
@@ -42,11 +44,14 @@ if(WIN32)
     message(STATUS "Neither mandoc nor groff: the Windows package cannot hold the manuals")
   endif()
   set(manuals)
+  set(windows_page ${PROJECT_SOURCE_DIR}/packaging/windows-page.awk)
   foreach(program ${FIELDSIFT_PROGRAMS})
     add_custom_command(OUTPUT ${docs}/${program}.html
       COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
-      COMMAND ${render} ${PROJECT_SOURCE_DIR}/man/${program}.1 > ${docs}/${program}.html
-      DEPENDS ${PROJECT_SOURCE_DIR}/man/${program}.1 VERBATIM)
+      COMMAND ${FIELDSIFT_AWK} -f ${windows_page} ${PROJECT_SOURCE_DIR}/man/${program}.1
+              > ${docs}/${program}.1
+      COMMAND ${render} ${docs}/${program}.1 > ${docs}/${program}.html
+      DEPENDS ${PROJECT_SOURCE_DIR}/man/${program}.1 ${windows_page} VERBATIM)
     list(APPEND manuals ${docs}/${program}.html)
   endforeach()
   foreach(pair "packaging/README-windows.txt=README.txt" "LICENSE=LICENSE.txt")
@@ -60,8 +65,8 @@ if(WIN32)
   endforeach()
   add_custom_target(fieldsift_docs DEPENDS ${manuals} ${docs}/README.txt ${docs}/LICENSE.txt)
   install(TARGETS ${FIELDSIFT_PROGRAMS} RUNTIME DESTINATION .)
-  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${manuals}
-                ${PROJECT_SOURCE_DIR}/examples/sample.mbox DESTINATION .)
+  install(FILES ${docs}/README.txt ${docs}/LICENSE.txt ${manuals} DESTINATION .)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

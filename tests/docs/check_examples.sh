@@ -13,7 +13,10 @@
 #     or a manual page), each paragraph or .EX block as one batch file under
 #     LOADER's cmd.exe in DIR, the folder of an unpacked zip. Commands at any
 #     other prompt are shown, not run, and so is an .EX block whose first
-#     line is at another shell's prompt.
+#     line is at another shell's prompt. Wine 8 has no sort, and its find
+#     takes no switch: a command that pipes into either runs its programs
+#     under Wine, and the rest of the line through grep and sort, which
+#     stand in for them (see wine_lacks); the run ends by listing those.
 #
 # A command goes on over the next line when it ends in `|`, `&&` or `\`, or
 # leaves a single quote open; the lines after it, up to the next command or
@@ -124,11 +127,46 @@ check_block() {  # N RUNNER...
 
 run_bash() { (cd "$root" && PATH="$bindir:$PATH" bash "$1"); }
 
+# What Wine lacks: a pipe into sort or into find with a switch, to the end
+# of the line. The part before it runs under Wine into a file; the rest runs
+# in bash on that file, each Windows command put as grep or sort says it:
+# find /c counts the lines that hold a string (/i: in any case), find /v ""
+# passes every line, sort compares without regard to case.
+wine_lacks='^(.*[^ ]) *\| *((find +/|sort( |$)).*)$'
+stand_in='s#find /c /v ""#grep -c ""#g; s#find /c /i "#grep -ciF -- "#g; s#find /c "#grep -cF -- "#g
+  s#find /v ""#grep ""#g; s#^sort#LC_ALL=C sort -f#; s#> nul#> /dev/null#g'
+
+# Writes the batch file for block file $1: each command as it is, or, where
+# Wine lacks the end of its pipeline, the part before it into a file and a
+# line that names that file, for the output to be put in its place.
+write_batch() {
+  local line tails=0
+  printf '@echo off\r\n'
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    if [[ $line =~ $wine_lacks ]]; then
+      tails=$((tails + 1))
+      sed -E "$stand_in" <<<"${BASH_REMATCH[2]}" >"$dir/fieldsift-tail-$tails.sh"
+      printf '%s > fieldsift-tail-%d.txt\r\necho fieldsift-tail-%d\r\n' "${BASH_REMATCH[1]}" $tails $tails
+      printf '%s\n' "$line" >>"$work/stood-in"
+    else
+      printf '%s\r\n' "$line"
+    fi
+  done <"$1"
+}
+
 run_cmd() {
-  local bat=$dir/fieldsift-example.bat
-  { printf '@echo off\r\n'; cat "$1"; } >"$bat"
-  (cd "$dir" && "$loader" cmd /c fieldsift-example.bat)
-  rm -f "$bat"
+  local line
+  write_batch "$1" >"$dir/fieldsift-example.bat"
+  (cd "$dir" && "$loader" cmd /c fieldsift-example.bat 2>&1) | while IFS= read -r line; do
+    if [[ ${line%$'\r'} =~ ^fieldsift-tail-([0-9]+)$ ]]; then
+      (cd "$dir" && tr -d '\r' <"fieldsift-tail-${BASH_REMATCH[1]}.txt" |
+        bash "fieldsift-tail-${BASH_REMATCH[1]}.sh")
+    else
+      printf '%s\n' "$line"
+    fi
+  done
+  rm -f "$dir"/fieldsift-example.bat "$dir"/fieldsift-tail-*
 }
 
 blocks=0 failures=0
@@ -136,7 +174,7 @@ check_file() {  # FILE PROMPT RUNNER
   local style=markdown n count
   [[ $3 == run_cmd ]] && style=cmd
   [[ $1 == *.1 ]] && style=roff
-  rm -f "$work"/*
+  rm -f "$work"/[0-9]*
   extract "$style" "$1" "$2" || { failures=$((failures + 1)); return; }
   count=$(find "$work" -name '*.where' | wc -l)
   for ((n = 1; n <= count; n++)); do
@@ -150,6 +188,10 @@ if [[ ${1-} == --cmd ]]; then
   loader=$2 dir=$3
   shift 3
   for file; do check_file "$file" 'C:\Tools\fieldsift> ' run_cmd; done
+  if [[ -s $work/stood-in ]]; then
+    echo "check_examples: Wine lacks sort and find's switches; grep and sort stood in for them in:"
+    sed 's/^/  /' "$work/stood-in"
+  fi
 else
   (($# >= 2)) || { echo "usage: $0 BINDIR ROOT [FILE...]" >&2; exit 2; }
   bindir=$(cd "$1" && pwd) root=$2
