@@ -17,6 +17,7 @@
 #include "headsift_run.h"
 #include "support/header_model.h"
 #include "support/scripted_channel.h"
+#include "support/scripted_files.h"
 #include "support/scripted_streams.h"
 #include "textio/error_report.h"
 
@@ -51,7 +52,7 @@ std::string run_program(const HeaderCase& c, const std::vector<std::size_t>& cut
   ScriptedChannel in(StreamKind::Pipe);
   in.script({{c.input}});
   if (!cuts.empty()) in.cut_reads(cuts);
-  ScriptedChannel named(StreamKind::Pipe);
+  testing::ScriptedFiles named;
   ScriptedChannel out(c.out_kind);
   ScriptedChannel err(StreamKind::Device);
   testing::ScriptedOutput output(out, StreamMode::Binary);
@@ -60,7 +61,7 @@ std::string run_program(const HeaderCase& c, const std::vector<std::size_t>& cut
   StreamBuffer in_buffer;
   const HeadsiftStreams streams{in, named, in_buffer, output.writer, err_text};
   const std::array<const char*, 1> args = {"headsift"};
-  const int status = finish_headsift(streams, run_headsift(args, streams));
+  const int status = finish_output(output.writer, err_text, kHeadsift, run_headsift(args, streams));
   check(status == 0 && err.written().empty(), "a clean run fails");
   return out.written();
 }

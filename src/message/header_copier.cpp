@@ -2,10 +2,12 @@
 #include "message/header_copier.h"
 
 #include <array>
+#include <cassert>
 #include <string_view>
 
 #include "textio/line.h"
 #include "textio/scan/kernel_set.h"
+#include "textio/text_mode.h"
 
 namespace fieldsift {
 namespace {
@@ -13,125 +15,142 @@ namespace {
 // What a line begins with to begin a message: the mbox separator. A body
 // line that begins so is written ">From " by whoever wrote the mailbox.
 constexpr std::string_view kSeparator = "From ";
-constexpr unsigned char kCr = '\r';
-constexpr unsigned char kLf = '\n';
+constexpr ByteMatch kSeparatorStart{kSeparator[0], 0};
 
 }  // namespace
 
 void HeaderCopier::feed(std::span<const unsigned char> bytes) {
   while (!bytes.empty()) {
     std::size_t used = 0;
-    switch (place_) {
-      case Place::InputStart:
-      case Place::HeaderLineStart:
-      case Place::HeaderAfterCr:
-        used = at_header_line_start(bytes);
+    switch (part_) {
+      case Part::Opening:
+        used = opening_step(bytes);
         break;
-      case Place::HeaderInLine:
-        used = in_header(bytes);
+      case Part::Header:
+        used = header_step(bytes);
         break;
-      case Place::BodyLineStart:
-      case Place::BodyFrom:
-        used = at_body_line(bytes);
-        break;
-      case Place::BodyInLine:
-        used = in_body(bytes);
+      case Part::Body:
+        used = body_step(bytes);
         break;
     }
+    assert(used > 0 && used <= bytes.size());  // every step takes bytes
+    offset_ += used;
     bytes = bytes.subspan(used);
   }
 }
 
-// The last bytes of a header, its empty line's end among them, go out.
-std::size_t HeaderCopier::end_header(std::span<const unsigned char> bytes) {
-  write(bytes);
-  place_ = Place::BodyLineStart;
-  return bytes.size();
+// More of the separator at the start of the current line; answers the bytes
+// that matched. matched_ then tells whether it is whole.
+std::size_t HeaderCopier::match_separator(std::span<const unsigned char> bytes) {
+  std::size_t n = 0;
+  while (matched_ + n < kSeparator.size() && n < bytes.size() &&
+         bytes[n] == static_cast<unsigned char>(kSeparator[matched_ + n]))
+    ++n;
+  matched_ += n;
+  return n;
 }
 
-// The empty line that ends the header may start here.
-std::size_t HeaderCopier::at_header_line_start(std::span<const unsigned char> bytes) {
-  const bool after_cr = place_ == Place::HeaderAfterCr;
-  place_ = Place::HeaderInLine;
-  if (bytes[0] == kLf) return end_header(bytes.first(1));
-  if (bytes[0] != kCr || after_cr) return 0;
-  if (bytes.size() == 1) {  // the next bytes tell
-    write(bytes);
-    place_ = Place::HeaderAfterCr;
-    return 1;
+// The input's first line is its first message's first header line, whatever
+// it begins with; what it begins with tells what the input is.
+std::size_t HeaderCopier::opening_step(std::span<const unsigned char> bytes) {
+  if (offset_ == 0) sink_.begin_message(0);
+  const std::size_t n = match_separator(bytes);
+  if (matched_ == kSeparator.size() || n == bytes.size()) {
+    mailbox_ = matched_ == kSeparator.size();
+    if (mailbox_) {
+      part_ = Part::Header;
+      matched_ = kInLine;
+    }
+    sink_.header_bytes(bytes.first(n));
+    return n;
   }
-  return bytes[1] == kLf ? end_header(bytes.first(2)) : 0;
+  // One message: its header line goes on from here, and may be empty yet
+  // if nothing of it has come.
+  part_ = Part::Header;
+  if (matched_ != 0) matched_ = kInLine;
+  return header_step(bytes);
 }
 
-// Up to the end of the header, or of the bytes, in one span.
-std::size_t HeaderCopier::in_header(std::span<const unsigned char> bytes) {
+// At a header line's start: a LF, or a CR and a LF, is the empty line.
+std::size_t HeaderCopier::header_step(std::span<const unsigned char> bytes) {
+  if (matched_ != kInLine) {
+    if (bytes[0] == kLineFeed) return end_header(bytes.first(1));
+    if (matched_ == 0 && bytes[0] == kCarriageReturn) {
+      if (bytes.size() == 1) {  // the next bytes tell
+        sink_.header_bytes(bytes);
+        matched_ = 1;
+        return 1;
+      }
+      if (bytes[1] == kLineFeed) return end_header(bytes.first(2));
+    }
+    matched_ = kInLine;
+  }
+  return header_scan(bytes);
+}
+
+// Inside a header line: up to the end of the header, or of the bytes, in one span.
+std::size_t HeaderCopier::header_scan(std::span<const unsigned char> bytes) {
   const unsigned char* const begin = bytes.data();
   const unsigned char* const end = begin + bytes.size();
   const unsigned char* const empty = active_kernels().find_empty_line(begin, end);
   if (empty != end) {
-    const unsigned char* const header_end = empty + (*empty == kLf ? 1 : 2);
+    const unsigned char* const header_end = empty + (*empty == kLineFeed ? 1 : 2);
     return end_header(bytes.first(static_cast<std::size_t>(header_end - begin)));
   }
-  write(bytes);
+  sink_.header_bytes(bytes);
   // The bytes may stop where an empty line is yet to be told.
   const std::size_t n = bytes.size();
-  if (bytes[n - 1] == kLf) {
-    place_ = Place::HeaderLineStart;
-  } else if (n >= 2 && bytes[n - 1] == kCr && bytes[n - 2] == kLf) {
-    place_ = Place::HeaderAfterCr;
+  if (bytes[n - 1] == kLineFeed) {
+    matched_ = 0;
+  } else if (n >= 2 && bytes[n - 1] == kCarriageReturn && bytes[n - 2] == kLineFeed) {
+    matched_ = 1;
   }
   return n;
 }
 
-// A body line starts here, or began with part of the separator: a message
-// begins if the rest of it follows.
-std::size_t HeaderCopier::at_body_line(std::span<const unsigned char> bytes) {
-  if (place_ == Place::BodyLineStart) from_matched_ = 0;
-  std::size_t used = 0;
-  while (from_matched_ < kSeparator.size() && used < bytes.size() &&
-         bytes[used] == static_cast<unsigned char>(kSeparator[from_matched_])) {
-    ++from_matched_;
-    ++used;
-  }
-  if (from_matched_ == kSeparator.size()) {
-    write(bytes_of(kSeparator));  // passed over as body, and now known to be a header's
-    place_ = Place::HeaderInLine;
-  } else if (used == bytes.size()) {
-    place_ = Place::BodyFrom;
-  } else {
-    place_ = Place::BodyInLine;
-  }
-  return used;
-}
-
-// Passed over to the next line that may be a separator.
-std::size_t HeaderCopier::in_body(std::span<const unsigned char> bytes) {
-  const unsigned char* const begin = bytes.data();
-  const unsigned char* const end = begin + bytes.size();
-  const unsigned char* const start =
-      active_kernels().find_line_start(begin, end, ByteMatch{kSeparator[0], 0});
-  if (start != end) {
-    place_ = Place::BodyLineStart;
-    return static_cast<std::size_t>(start - begin);
-  }
-  if (bytes.back() == kLf) place_ = Place::BodyLineStart;
+// The last bytes of a header, its empty line's end among them.
+std::size_t HeaderCopier::end_header(std::span<const unsigned char> bytes) {
+  sink_.header_bytes(bytes);
+  sink_.end_header();
+  part_ = Part::Body;
+  matched_ = 0;
   return bytes.size();
 }
 
-void HeaderCopier::finish() {
-  static constexpr std::array<unsigned char, 2> kTwoLineFeeds = {kLf, kLf};
-  switch (place_) {
-    case Place::HeaderLineStart:
-      write(std::span(kTwoLineFeeds).first(1));
-      break;
-    case Place::HeaderAfterCr:
-    case Place::HeaderInLine:
-      write(kTwoLineFeeds);
-      break;
-    default:
-      break;
+// A body is passed over to the next line that may be a separator; in a
+// single message there is none.
+std::size_t HeaderCopier::body_step(std::span<const unsigned char> bytes) {
+  if (!mailbox_) return bytes.size();
+  if (matched_ != kInLine) {
+    const std::size_t n = match_separator(bytes);
+    if (matched_ == kSeparator.size()) {
+      sink_.begin_message(offset_ + n - kSeparator.size());
+      sink_.header_bytes(bytes_of(kSeparator));  // passed over as body, now known a header's
+      part_ = Part::Header;
+      matched_ = kInLine;
+      return n;
+    }
+    if (n == bytes.size()) return n;  // the next bytes tell
+    matched_ = kInLine;
+    if (n > 0) return n;
   }
-  place_ = Place::InputStart;
+  const PassOver pass = pass_over_lines(bytes, false, kSeparatorStart);
+  matched_ = pass.found || pass.line_start ? 0 : kInLine;
+  return pass.stop;
+}
+
+void HeaderCopier::finish() {
+  static constexpr std::array<unsigned char, 2> kTwoLineFeeds = {kLineFeed, kLineFeed};
+  if (part_ != Part::Body && offset_ > 0) {
+    // A line end for the last line if it has none, then the empty line.
+    const bool at_line_start = part_ == Part::Header && matched_ == 0;
+    sink_.header_bytes(std::span(kTwoLineFeeds).first(at_line_start ? 1 : 2));
+    sink_.end_header();
+  }
+  part_ = Part::Opening;
+  mailbox_ = false;
+  matched_ = 0;
+  offset_ = 0;
 }
 
 }  // namespace fieldsift

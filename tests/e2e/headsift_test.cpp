@@ -109,8 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    kUsage +
                        "Copies the header of each mail message in the FILEs, or in standard input\n"
-                       "(also named -), to standard output, with the empty line that ends it. A\n"
-                       "message begins each input and each line \"From \" outside a header.\n",
+                       "(also named -), to standard output, with the empty line that ends it. An\n"
+                       "input whose first line begins \"From \" is a mailbox, where each line\n"
+                       "\"From \" outside a header begins a message; any other input is one "
+                       "message.\n",
                    ""},
         OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
         OptionCase{"Unknown", {"-x"}, 2, "", "headsift: -x: unknown option\n" + kUsage},

@@ -32,7 +32,7 @@ inline int run_over(std::span<const char* const> args, ScriptedChannel& in, Scri
   TextOutput err_text(err, err_stage);
   std::vector<unsigned char> line_area(kLineBufferSize);
   const RunStreams streams{input.reader, output.writer, err_text, line_area};
-  return finish_output(streams, run(args, streams));
+  return finish_output(output.writer, err_text, "", run(args, streams));
 }
 
 // Standard input is the caller's; standard output a pipe whose writes all
