@@ -150,6 +150,36 @@ TEST(HeadsiftOutputTest, FileThatIsAlsoTheOutputIsRefused) {
   EXPECT_EQ(contents_of(own), kLf + model::header_blocks(kCrLf));
 }
 
+// `headsift f /dev/stdout | cat`: the pipe it writes to would never give it
+// a byte; refused as a file that is the output is, and the rest still read.
+TEST(HeadsiftOutputTest, PipeThatIsAlsoTheOutputIsRefused) {
+  if (expected::kWindows) GTEST_SKIP() << "Windows has no name for a pipe it did not name";
+  Folder folder;
+  const std::string one = folder.add("one.mbox", kLf);
+  const std::string other = folder.add("other.eml", kCrLf);
+  EXPECT_TRUE(finished(run_from({one, "/dev/stdout", other}, kClosed, kHeadsift), 2,
+                       model::header_blocks(kLf) + model::header_blocks(kCrLf),
+                       reported("/dev/stdout", "Input file is also the output")));
+}
+
+// `(sleep 3; ...) | headsift m1 - | cat`: m1's headers come through before a
+// byte of standard input does, however long that takes.
+TEST(HeadsiftOutputTest, WhatIsHeldGoesOnBeforeASilentInput) {
+  Folder folder;
+  const std::string one = folder.add("one.mbox", kLf);
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start({one, "-"}, {in.read.get(), out.write.get(), err.write.get()}, kHeadsift);
+  in.read.reset();
+  EXPECT_TRUE(same_bytes("before standard input speaks",
+                         read_arriving(out.read.get(), kPatience, kQuiet),
+                         model::header_blocks(kLf)));
+  ASSERT_TRUE(write_all(in.write.get(), "From b\nS: 2\n\n"));
+  in.write.reset();
+  EXPECT_TRUE(finished(collect(child, out, err), 0, "From b\nS: 2\n\n", ""));
+}
+
 // cmd.exe leaves wildcards to the program; a shell expands them itself.
 TEST(HeadsiftFilesTest, WildcardsAreTheProgramsOnWindows) {
   if (!expected::kWindows) GTEST_SKIP() << "a shell expands wildcards for a POSIX program";
