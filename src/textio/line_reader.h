@@ -53,8 +53,9 @@ class LineReader {
   }
 
   TextInput& in_;
-  StreamBuffer& buffer_;  // obtained at the first refill; each refill reads as much as text_read wants
-  std::size_t pos_ = 0;   // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
+  StreamBuffer&
+      buffer_;  // obtained at the first refill; each refill reads as much as text_read wants
+  std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
   std::size_t end_ = 0;
   bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead
   // A skip met the end of input at a line start; the next refill answers it.

@@ -4,8 +4,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
@@ -430,8 +430,7 @@ TEST_P(OutputKindTest, WritesAsTheKindWants) {
   const Fd input = file_holding(sample.input);
   Pty pty;
   Fd peer;
-  const Fd out =
-      output_of_kind(GetParam().device != nullptr ? GetParam().device : "", pty, peer);
+  const Fd out = output_of_kind(GetParam().device != nullptr ? GetParam().device : "", pty, peer);
   const Outcome got = run_into({"Subject:"}, input.get(), out.get());
   EXPECT_TRUE(finished(got, 0, "", ""));
   // A sanitizer's runtime makes writes of its own: a run with nothing to

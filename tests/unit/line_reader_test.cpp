@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "support/scripted_channel.h"
-#include "textio/byte_reader.h"
 #include "support/scripted_streams.h"
+#include "textio/byte_reader.h"
 
 namespace fieldsift {
 namespace {

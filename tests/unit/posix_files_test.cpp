@@ -22,9 +22,9 @@ int lowest_free_descriptor() {
 // What a file opened by name is taken for decides how it is read: the null
 // device is no terminal, and no other character device is the null device.
 TEST(NamedFileTest, KindOfWhatIsOpened) {
-  const std::string fifo = std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR")
-                                                                          : "/tmp") +
-                           "/fieldsift-fifo-" + std::to_string(getpid());
+  const std::string fifo =
+      std::string(std::getenv("TMPDIR") != nullptr ? std::getenv("TMPDIR") : "/tmp") +
+      "/fieldsift-fifo-" + std::to_string(getpid());
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const int writer = open(fifo.c_str(), O_RDWR);  // so that opening it to read does not wait
   const struct {
