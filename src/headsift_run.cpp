@@ -64,7 +64,7 @@ bool copy_input(HeadsiftStreams streams, ByteChannel& channel, bool is_output,
   TextInput in(channel, StreamMode::Binary);
   ByteReader reader(in, streams.in_buffer);
   HeaderBlocks blocks(streams.out);
-  HeaderCopier copier(blocks);
+  HeaderCopier<HeaderBlocks> copier(blocks);
   for (;;) {
     // What is held goes on down a live pipeline before a read that would
     // wait for the input's writer.

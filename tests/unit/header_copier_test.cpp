@@ -34,7 +34,7 @@ std::string copied(const std::string& input, std::vector<std::size_t> cuts = {},
   ByteReader reader(in, in_buffer);
   ScriptedOutput out(out_channel, StreamMode::Binary);
   HeaderBlocks blocks(out.writer);
-  HeaderCopier copier(blocks);
+  HeaderCopier<HeaderBlocks> copier(blocks);
   for (auto bytes = reader.read(); !bytes.empty(); bytes = reader.read()) copier.feed(bytes);
   copier.finish();
   EXPECT_TRUE(out.writer.flush());
