@@ -44,6 +44,7 @@ class MemoryChannel final : public ByteChannel {
     read_ += n;
     return {n, 0};
   }
+  bool ready() override { return true; }
   IoResult write(std::span<const unsigned char> bytes) override {
     written_ += bytes.size();
     return {bytes.size(), 0};
@@ -169,7 +170,7 @@ void run_mailbox(benchmark::State& state) {
     LineReader reader(in_text, in_buffer);
     LineWriter writer(out_text, out_block);
     const RunStreams streams{reader, writer, err_text, line_area};
-    const int status = finish_output(streams, run(args, streams));
+    const int status = finish_output(writer, err_text, "", run(args, streams));
     if (status != kExitSuccess || out.bytes_written() != expected.size()) {
       state.SkipWithError("fieldsift's output differs from the expected lines");
       break;

@@ -14,11 +14,9 @@
 #include <vector>
 
 #include "check.h"
-#include "headsift_run.h"
 #include "support/header_model.h"
 #include "support/scripted_channel.h"
-#include "support/scripted_streams.h"
-#include "textio/error_report.h"
+#include "support/scripted_run.h"
 
 namespace fieldsift::fuzz {
 namespace {
@@ -51,16 +49,11 @@ std::string run_program(const HeaderCase& c, const std::vector<std::size_t>& cut
   ScriptedChannel in(StreamKind::Pipe);
   in.script({{c.input}});
   if (!cuts.empty()) in.cut_reads(cuts);
-  ScriptedChannel named(StreamKind::Pipe);
+  testing::ScriptedFiles files;
   ScriptedChannel out(c.out_kind);
   ScriptedChannel err(StreamKind::Device);
-  testing::ScriptedOutput output(out, StreamMode::Binary);
-  StreamBuffer err_stage;
-  TextOutput err_text(err, err_stage, StreamMode::Binary);
-  StreamBuffer in_buffer;
-  const HeadsiftStreams streams{in, named, in_buffer, output.writer, err_text};
   const std::array<const char*, 1> args = {"headsift"};
-  const int status = finish_headsift(streams, run_headsift(args, streams));
+  const int status = testing::run_headsift_over(args, in, files, out, err);
   check(status == 0 && err.written().empty(), "a clean run fails");
   return out.written();
 }

@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "textio/stream_kind.h"
+#include "textio/platform/stream_kind.h"
 
 namespace fieldsift::fuzz {
 

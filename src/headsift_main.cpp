@@ -8,11 +8,12 @@
 int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
-  // Static, not on the stack: it holds fieldsift's 64 KiB line area too.
   static StdStreams streams(StreamMode::Binary, PipeBlocks::Large);
-  const HeadsiftStreams run_streams{streams.in_channel, streams.named_channel, streams.in_buffer,
-                                    streams.out, streams.err_text};
+  static NamedFile named;
+  const HeadsiftStreams run_streams{streams.in_channel, named,
+                                    streams.in_buffer,  streams.out,
+                                    streams.err_text,   input_is_output()};
   const int status =
       run_headsift(std::span<const char* const>(argv, static_cast<std::size_t>(argc)), run_streams);
-  exit_process(finish_headsift(run_streams, status));
+  exit_process(finish_output(streams.out, streams.err_text, kHeadsift, status));
 }

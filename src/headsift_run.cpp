@@ -3,22 +3,21 @@
 
 #include <string_view>
 
+#include "message/header_blocks.h"
 #include "message/header_copier.h"
+#include "textio/byte_reader.h"
 #include "textio/error_report.h"
-#include "textio/line_reader.h"
 #include "textio/platform/platform.h"
 
 namespace fieldsift {
 namespace {
 
-constexpr int kSuccess = 0;
-constexpr int kFailure = 2;
-constexpr std::string_view kProgram = "headsift";
 constexpr std::string_view kUsage = "usage: headsift [FILE...]\n";
 constexpr std::string_view kHelp =
     "Copies the header of each mail message in the FILEs, or in standard input\n"
-    "(also named -), to standard output, with the empty line that ends it. A\n"
-    "message begins each input and each line \"From \" outside a header.\n";
+    "(also named -), to standard output, with the empty line that ends it. An\n"
+    "input whose first line begins \"From \" is a mailbox, where each line\n"
+    "\"From \" outside a header begins a message; any other input is one message.\n";
 constexpr std::string_view kVersion = "headsift " FIELDSIFT_VERSION "\n";
 
 enum class Request { Copy, Help, Version, Unknown };
@@ -56,44 +55,47 @@ Options read_options(std::span<const char* const> args) {
 
 // Copies the headers of one input to the end, or until a write fails.
 // Answers false if it cannot be read, after saying why.
-bool copy_input(HeadsiftStreams streams, ByteChannel& channel, StdHandle handle,
+bool copy_input(HeadsiftStreams streams, ByteChannel& channel, bool is_output,
                 std::string_view name) {
-  if (input_is_output(handle)) {
-    report_error(streams.err, kProgram, name, kInputIsOutput);
+  if (is_output) {
+    report_error(streams.err, kHeadsift, name, kInputIsOutput);
     return false;
   }
   TextInput in(channel, StreamMode::Binary);
-  LineReader reader(in, streams.in_buffer);
-  HeaderCopier copier(streams.out);
-  const std::size_t full_read = read_buffer_size(in);
-  for (auto bytes = reader.read_bytes(); !bytes.empty(); bytes = reader.read_bytes()) {
+  ByteReader reader(in, streams.in_buffer);
+  HeaderBlocks blocks(streams.out);
+  HeaderCopier<HeaderBlocks> copier(blocks);
+  for (;;) {
+    // What is held goes on down a live pipeline before a read that would
+    // wait for the input's writer.
+    if (reader.caught_up()) (void)streams.out.flush();
+    const std::span<const unsigned char> bytes = reader.read();
+    if (bytes.empty()) break;
     copier.feed(bytes);
-    // A short read from a pipe or terminal: the input has caught up with its
-    // writer, and what is held goes on down a live pipeline now.
-    if (bytes.size() < full_read && in.kind() != StreamKind::DiskFile) (void)streams.out.flush();
     if (streams.out.failed()) return true;  // the caller stops; the failure is its to report
   }
   copier.finish();
   if (!reader.failed()) return true;
-  report_error(streams.err, kProgram, name, error_description(reader.error()));
+  report_error(streams.err, kHeadsift, name, error_description(reader.error()));
   return false;
 }
 
 // Each file one argument names, in turn: answers false if any cannot be read.
 bool copy_argument(HeadsiftStreams streams, const char* argument) {
   if (std::string_view(argument) == "-")
-    return copy_input(streams, streams.in, StdHandle::Input, "stdin");
+    return copy_input(streams, streams.in, streams.input_is_output, "stdin");
   bool ok = true;
   ArgumentFiles files(argument);
   for (ArgumentFiles::File f = files.next(); f.name != nullptr && !streams.out.failed();
        f = files.next()) {
-    const int error = f.error != 0 ? f.error : open_named(f.name);
+    const int error = f.error != 0 ? f.error : streams.named.open(f.name);
     if (error != 0) {
-      report_error(streams.err, kProgram, f.name, error_description(error));
+      report_error(streams.err, kHeadsift, f.name, error_description(error));
       ok = false;
       continue;
     }
-    ok = copy_input(streams, streams.named, StdHandle::Named, f.name) && ok;
+    ok = copy_input(streams, streams.named, streams.named.is_output(), f.name) && ok;
+    streams.named.close();
   }
   return ok;
 }
@@ -106,14 +108,14 @@ int run_headsift(std::span<const char* const> args, HeadsiftStreams streams) {
     case Request::Help:
       (void)streams.out.write_bytes(bytes_of(kUsage));  // a failure shows at the flush
       (void)streams.out.write_bytes(bytes_of(kHelp));
-      return kSuccess;
+      return kExitSuccess;
     case Request::Version:
       (void)streams.out.write_bytes(bytes_of(kVersion));
-      return kSuccess;
+      return kExitSuccess;
     case Request::Unknown:
-      report_error(streams.err, kProgram, o.unknown, "unknown option");
+      report_error(streams.err, kHeadsift, o.unknown, "unknown option");
       (void)text_write(streams.err, bytes_of(kUsage));  // nowhere left to tell of a failure
-      return kFailure;
+      return kExitFailure;
     case Request::Copy:
       break;
   }
@@ -124,15 +126,8 @@ int run_headsift(std::span<const char* const> args, HeadsiftStreams streams) {
     any = true;
     ok = copy_argument(streams, o.files[i]) && ok;
   }
-  if (!any) ok = copy_input(streams, streams.in, StdHandle::Input, "stdin");
-  return ok ? kSuccess : kFailure;
-}
-
-int finish_headsift(HeadsiftStreams streams, int status) {
-  (void)streams.out.flush();  // its failure shows in error() below
-  if (streams.out.error() == 0) return status;
-  report_error(streams.err, kProgram, "stdout", error_description(streams.out.error()));
-  return kFailure;
+  if (!any) ok = copy_input(streams, streams.in, streams.input_is_output, "stdin");
+  return ok ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace fieldsift

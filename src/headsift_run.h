@@ -3,6 +3,7 @@
 
 #include <span>
 
+#include "exit_status.h"
 #include "textio/line_writer.h"
 #include "textio/platform/byte_channel.h"
 #include "textio/stream_buffer.h"
@@ -13,20 +14,20 @@ namespace fieldsift {
 // What headsift is handed: the channels it reads from, the buffer it reads
 // through, and where its output and reports go.
 struct HeadsiftStreams {
-  ByteChannel& in;     // standard input
-  ByteChannel& named;  // the file last opened by name
+  ByteChannel& in;    // standard input
+  NamedInput& named;  // each FILE argument in turn
   StreamBuffer& in_buffer;
   LineWriter& out;
   TextOutput& err;
+  // Standard input and output are one file, with input left to read, or one pipe.
+  bool input_is_output = false;
 };
+
+inline constexpr std::string_view kHeadsift = "headsift";
 
 // The program: checks the options (program name first), then copies each
 // message's header from each FILE argument in turn, or from standard input.
 // Answers the exit status; standard output may still hold buffered bytes.
 [[nodiscard]] int run_headsift(std::span<const char* const> args, HeadsiftStreams streams);
-
-// Flushes standard output and reports if any write to it failed for a
-// reason other than a gone reader. Answers the final exit status.
-[[nodiscard]] int finish_headsift(HeadsiftStreams streams, int status);
 
 }  // namespace fieldsift

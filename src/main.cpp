@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: BSD-2-Clause
+#include <array>
 #include <span>
 
 #include "run.h"
@@ -8,11 +9,12 @@
 int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
-  // Static, not on the stack: its line area alone is 64 KiB.
+  // Static, not on the stack: the line area alone is 64 KiB.
   static StdStreams streams(StreamMode::Text, PipeBlocks::Small);
-  const RunStreams run_streams{streams.in, streams.out, streams.err_text, streams.line_area,
-                               input_is_output()};
+  static std::array<unsigned char, kLineBufferSize> line_area{};
+  LineReader in(streams.in_text, streams.in_buffer);
+  const RunStreams run_streams{in, streams.out, streams.err_text, line_area, input_is_output()};
   const int status =
       run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)), run_streams);
-  exit_process(finish_output(run_streams, status));
+  exit_process(finish_output(streams.out, streams.err_text, "", status));
 }

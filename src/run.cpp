@@ -86,11 +86,4 @@ int run(std::span<const char* const> args, RunStreams streams) {
   return kExitSuccess;
 }
 
-int finish_output(RunStreams streams, int status) {
-  (void)streams.out.flush();  // its failure shows in error() below
-  if (streams.out.error() == 0) return status;
-  report_error(streams.err, "stdout", streams.out.error());
-  return kExitFailure;
-}
-
 }  // namespace fieldsift

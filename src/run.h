@@ -3,14 +3,12 @@
 
 #include <span>
 
+#include "exit_status.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 2;
 
 struct RunStreams {
   LineReader& in;

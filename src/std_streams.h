@@ -4,8 +4,6 @@
 #include <array>
 
 #include "textio/error_report.h"
-#include "textio/line.h"
-#include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/platform/byte_channel.h"
 #include "textio/stream_buffer.h"
@@ -13,10 +11,11 @@
 
 namespace fieldsift {
 
-// The standard streams of the process and every buffer the program writes
-// into, set up once and kept until it ends; the rest of the program is handed
-// what it needs from here. Only a program's entry creates them. Heap buffers
-// are obtained at their first use; the fixed areas cost nothing untouched.
+// The standard streams of the process and the buffers both programs read
+// and write through, set up once and kept until it ends; the rest of a
+// program is handed what it needs from here. Only a program's entry creates
+// them. Heap buffers are obtained at their first use; the fixed areas cost
+// nothing untouched.
 struct StdStreams {
   StdStreams(StreamMode mode, PipeBlocks pipe)
       : in_text(in_channel, mode),
@@ -27,18 +26,15 @@ struct StdStreams {
   HandleChannel in_channel{StdHandle::Input};
   HandleChannel out_channel{StdHandle::Output};
   HandleChannel err_channel{StdHandle::Error};
-  HandleChannel named_channel{StdHandle::Named};
   StreamBuffer in_buffer;
   StreamBuffer out_block;
   StreamBuffer out_stage;
   // A report is small, and must go out even when no memory is left.
   std::array<unsigned char, kReportStageSize> report_area{};
   StreamBuffer err_stage{report_area};
-  std::array<unsigned char, kLineBufferSize> line_area{};
   TextInput in_text;
   TextOutput out_text;
   TextOutput err_text;
-  LineReader in{in_text, in_buffer};
   LineWriter out;
 };
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "textio/stream_kind.h"
+#include "textio/platform/stream_kind.h"
 
 namespace fieldsift {
 

@@ -12,7 +12,7 @@ bool LineReader::refill() {
     end_pending_ = false;
     return false;
   }
-  const IoResult r = text_read(in_, buffer_.obtain(read_buffer_size(in_)));
+  const IoResult r = text_read(in_, read_room(buffer_, read_buffer_size(in_)));
   pos_ = 0;
   end_ = r.error == 0 ? r.count : 0;
   if (r.error != 0) {
@@ -36,6 +36,7 @@ LineReader::Run LineReader::take_run(std::size_t limit) {
 
 std::optional<Line> LineReader::read_line(std::span<unsigned char> line_buffer) {
   assert(line_buffer.size() >= 2);
+  assert(in_.mode == StreamMode::Text);  // a line ends where text mode says
   skip_rest();
   const std::size_t capacity = line_buffer.size() - 1;
   std::size_t stored = 0;  // bytes of this line already copied into line_buffer
@@ -90,14 +91,10 @@ void LineReader::skip_lines_not_starting_with(ByteMatch first) {
         continue;
       }
     }
-    const std::span<const unsigned char> bytes = unread();
-    if (at_line_start && (bytes[pos_] | first.mask) == first.value) return;
-    if (const std::optional<std::size_t> start = text_find_line_start(bytes, pos_, first)) {
-      pos_ = *start;
-      return;
-    }
-    at_line_start = bytes[end_ - 1] == kLineFeed;
-    pos_ = end_;
+    const PassOver pass = pass_over_lines(unread().subspan(pos_), at_line_start, first);
+    pos_ += pass.stop;
+    if (pass.found) return;
+    at_line_start = pass.line_start;
   }
 }
 
@@ -108,13 +105,6 @@ std::optional<unsigned char> LineReader::peek_line_start() {
     return std::nullopt;
   }
   return unread()[pos_];
-}
-
-std::span<const unsigned char> LineReader::read_bytes() {
-  if (pos_ == end_ && !refill()) return {};
-  const std::span<const unsigned char> bytes = unread().subspan(pos_);
-  pos_ = end_;
-  return bytes;
 }
 
 }  // namespace fieldsift

@@ -11,8 +11,8 @@
 
 namespace fieldsift {
 
-// Reads an input through a buffer its owner hands it: cut into lines at each
-// line feed (text mode), or as the bytes come (either mode).
+// Reads a text-mode input through a buffer its owner hands it, cut into
+// lines at each line end.
 class LineReader {
  public:
   LineReader(TextInput& in, StreamBuffer& buffer) : in_(in), buffer_(buffer) {}
@@ -34,10 +34,6 @@ class LineReader {
   // is left. Reads as the read_line call after it would have.
   [[nodiscard]] std::optional<unsigned char> peek_line_start();
 
-  // Every byte not yet handed out, after a refill if there is none; empty
-  // once no input is left. Valid until the next call.
-  [[nodiscard]] std::span<const unsigned char> read_bytes();
-
   // Whether any read has failed during the run, and the latest failure's number.
   [[nodiscard]] bool failed() const { return failed_; }
   [[nodiscard]] int error() const { return error_; }
@@ -57,8 +53,9 @@ class LineReader {
   }
 
   TextInput& in_;
-  StreamBuffer& buffer_;  // obtained at the first refill, as large as text_read wants
-  std::size_t pos_ = 0;   // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
+  StreamBuffer&
+      buffer_;  // obtained at the first refill; each refill reads as much as text_read wants
+  std::size_t pos_ = 0;  // pos_ <= end_; bytes in [pos_, end_) are not yet handed out
   std::size_t end_ = 0;
   bool in_line_ = false;  // a head went out with has_rest, and the line's end is still ahead
   // A skip met the end of input at a line start; the next refill answers it.

@@ -2,12 +2,20 @@
 #include "textio/text_mode.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
 namespace {
+
+// A terminal hands over one typed line a read, so what is ready at once is the
+// rest of the line just begun, and a line typed later is left for later.
+void drop_rest_of_typed_line(TextInput& in) {
+  std::array<unsigned char, kStreamBufferSize> rest{};
+  if (in.channel.ready()) (void)in.channel.read(rest);  // dropped, whatever came of it
+}
 
 // The read ended in a CR, at into[size - 1]. One more byte tells whether it
 // was half of a CR LF; a LF is then put after it, where the pair is one line
@@ -32,8 +40,10 @@ std::size_t settle_final_cr(TextInput& in, std::span<unsigned char> into, std::s
     into[size] = kLineFeed;
     return size + 1;
   }
-  // Any other byte opens the next read. On a device a 0x1A held so drops the
-  // rest of the typed line with it, as one that opens a read does.
+  // Any other byte opens the next read. A 0x1A, on a device, is a read of
+  // its own that it ends: it drops the rest of its typed line now, and the
+  // next read answers nothing, as a read that opens with the mark does.
+  if (next == kEndOfFileMark) drop_rest_of_typed_line(in);
   in.lookahead = next;
   return size;
 }
@@ -71,6 +81,10 @@ IoResult text_read(TextInput& in, std::span<unsigned char> into) {
     in.pending_error = 0;
     return {0, error};
   }
+  if (in.lookahead == kEndOfFileMark) {  // held on a device only: a read of its own, ended
+    in.lookahead.reset();
+    return {};
+  }
   const std::size_t held = in.lookahead ? 1 : 0;
   if (held != 0) into[0] = *in.lookahead;
   const std::span<unsigned char> room = into.first(into.size() - kSettlingRoom).subspan(held);
@@ -100,13 +114,15 @@ std::optional<LineEnd> text_find_line_end(std::span<const unsigned char> bytes, 
   return LineEnd{pair ? lf - 1 : lf, lf + 1};
 }
 
-std::optional<std::size_t> text_find_line_start(std::span<const unsigned char> bytes,
-                                                std::size_t from, ByteMatch first) {
+PassOver pass_over_lines(std::span<const unsigned char> bytes, bool at_line_start,
+                         ByteMatch first) {
+  if (bytes.empty()) return {0, false, at_line_start};
+  if (at_line_start && (bytes[0] | first.mask) == first.value) return {0, true, true};
   const unsigned char* const begin = bytes.data();
   const unsigned char* const end = begin + bytes.size();
-  const unsigned char* const start = active_kernels().find_line_start(begin + from, end, first);
-  if (start == end) return std::nullopt;
-  return static_cast<std::size_t>(start - begin);
+  const unsigned char* const start = active_kernels().find_line_start(begin, end, first);
+  if (start != end) return {static_cast<std::size_t>(start - begin), true, true};
+  return {bytes.size(), false, bytes.back() == kLineFeed};
 }
 
 IoResult text_write(TextOutput& out, std::span<const unsigned char> bytes) {

@@ -66,10 +66,22 @@ inline constexpr std::size_t kWriteStageSize = std::size_t{128} * 1024;
 // read, and in text mode the settling room.
 [[nodiscard]] std::size_t read_buffer_size(const TextInput& in);
 
+// The most read_buffer_size() answers for any input: a buffer of this size
+// serves every input in turn, each reading its own size within it.
+inline constexpr std::size_t kLargestReadBuffer = kLargeReadSize + kSettlingRoom;
+
+// The first size bytes of a buffer obtained at kLargestReadBuffer, or all of
+// it where no memory could be had and it is a stream's two bytes of its own.
+[[nodiscard]] inline std::span<unsigned char> read_room(StreamBuffer& buffer, std::size_t size) {
+  const std::span<unsigned char> bytes = buffer.obtain(kLargestReadBuffer);
+  return bytes.first(size < bytes.size() ? size : bytes.size());
+}
+
 // One refill into `into`, a buffer of read_buffer_size() bytes, of which
 // count are delivered; count 0 without error is end of input. In text mode
 // the delivery stops before the first 0x1A read, which on a pipe or file
-// ends the input for good and on a device drops only the rest of its read;
+// ends the input for good and on a device drops only the rest of its read
+// (for a mark that settles a CR, the rest of its typed line);
 // a CR that ends the read is settled (joined to the LF after it, or not).
 // CR LF pairs within the delivery stay two bytes: text_find_line_end makes
 // each one line end, so that no byte of a line nobody asks for is looked at
@@ -87,10 +99,17 @@ struct LineEnd {
 [[nodiscard]] std::optional<LineEnd> text_find_line_end(std::span<const unsigned char> bytes,
                                                         std::size_t from);
 
-// The first line start after `from` whose first byte matches; none when the
-// bytes hold none.
-[[nodiscard]] std::optional<std::size_t> text_find_line_start(std::span<const unsigned char> bytes,
-                                                              std::size_t from, ByteMatch first);
+// Where a pass over whole lines stops within bytes: at the start of the first
+// line whose first byte matches, or at their end. at_line_start says whether
+// the first of the bytes begins a line.
+struct PassOver {
+  std::size_t stop;  // bytes passed over
+  bool found;        // a line that matches begins at stop
+  bool line_start;   // not found: the bytes end with a LF, so a line begins next
+};
+
+[[nodiscard]] PassOver pass_over_lines(std::span<const unsigned char> bytes, bool at_line_start,
+                                       ByteMatch first);
 
 // Hands bytes to the system: in text mode each LF as CR LF, in one write where
 // the translation fits the stage; count is how many source bytes went out

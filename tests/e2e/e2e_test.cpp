@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <array>
@@ -394,39 +395,59 @@ INSTANTIATE_TEST_SUITE_P(
     label_of<OutputFailureCase>);
 
 // How stdout's kind shows in the writes a run makes: a file and the null
-// device, which nobody watches, take blocks; a terminal gets each line.
+// device, which nobody watches, take large blocks; a pipe or socket 4 KiB
+// blocks, so that a live reader sees them fill; a terminal or any other
+// character device gets each line.
 struct OutputKindCase {
   std::string label;
-  const char* device;  // nullptr: a regular file; "pty": a terminal
-  long writes;
+  const char* device;  // nullptr: a regular file; "pty": a terminal; "socket"
+  long writes;         // kPipeBlocks: one a 4 KiB block
 };
+
+constexpr long kPipeBlocks = -1;
 
 void PrintTo(const OutputKindCase& c, std::ostream* os) { *os << c.label; }
 
 class OutputKindTest : public testing::TestWithParam<OutputKindCase> {};
 
+Fd output_of_kind(std::string_view device, Pty& pty, Fd& peer) {
+  if (device == "pty") {
+    pty = make_raw_pty();
+    return std::move(pty.slave);
+  }
+  if (device == "socket") {
+    std::array<int, 2> ends{};
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends.data()), 0);
+    peer = Fd(ends[0]);  // holds the 6 KB unread
+    return Fd(ends[1]);
+  }
+  return device.empty() ? file_holding("") : open_path(std::string(device).c_str(), O_WRONLY);
+}
+
 TEST_P(OutputKindTest, WritesAsTheKindWants) {
   if (expected::kWindows) GTEST_SKIP() << "Wine's own writes would be counted too";
-  const Sample sample = numbered_fields(24);  // 2.4 KB out: one block, or 24 lines
+  const Sample sample = numbered_fields(60);  // 6 KB out: more than one small block
   const Fd input = file_holding(sample.input);
-  const std::string_view device = GetParam().device != nullptr ? GetParam().device : "";
-  Pty pty = device == "pty" ? make_raw_pty() : Pty{};
-  const Fd out = device == "pty"  ? std::move(pty.slave)
-                 : device.empty() ? file_holding("")
-                                  : open_path(GetParam().device, O_WRONLY);
+  Pty pty;
+  Fd peer;
+  const Fd out = output_of_kind(GetParam().device != nullptr ? GetParam().device : "", pty, peer);
   const Outcome got = run_into({"Subject:"}, input.get(), out.get());
   EXPECT_TRUE(finished(got, 0, "", ""));
   // A sanitizer's runtime makes writes of its own: a run with nothing to
   // write counts them.
   const Fd nothing = file_holding("");
   const Outcome idle = run_into({"Subject:"}, nothing.get(), out.get());
-  EXPECT_EQ(got.exit.write_calls - idle.exit.write_calls, GetParam().writes);
+  const long blocks = static_cast<long>((sample.output.size() + kBlockSize - 1) / kBlockSize);
+  EXPECT_EQ(got.exit.write_calls - idle.exit.write_calls,
+            GetParam().writes == kPipeBlocks ? blocks : GetParam().writes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stdout, OutputKindTest,
                          testing::Values(OutputKindCase{"File", nullptr, 1},
                                          OutputKindCase{"NullDevice", "/dev/null", 1},
-                                         OutputKindCase{"Terminal", "pty", 24}),
+                                         OutputKindCase{"Socket", "socket", kPipeBlocks},
+                                         OutputKindCase{"Terminal", "pty", 60},
+                                         OutputKindCase{"OtherDevice", "/dev/zero", 60}),
                          label_of<OutputKindCase>);
 
 // A reader that goes away is no failure of ours.

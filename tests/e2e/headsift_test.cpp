@@ -109,8 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    kUsage +
                        "Copies the header of each mail message in the FILEs, or in standard input\n"
-                       "(also named -), to standard output, with the empty line that ends it. A\n"
-                       "message begins each input and each line \"From \" outside a header.\n",
+                       "(also named -), to standard output, with the empty line that ends it. An\n"
+                       "input whose first line begins \"From \" is a mailbox, where each line\n"
+                       "\"From \" outside a header begins a message; any other input is one "
+                       "message.\n",
                    ""},
         OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
         OptionCase{"Unknown", {"-x"}, 2, "", "headsift: -x: unknown option\n" + kUsage},
@@ -146,6 +148,36 @@ TEST(HeadsiftOutputTest, FileThatIsAlsoTheOutputIsRefused) {
   EXPECT_TRUE(finished(run_into({own, other}, kClosed, out.get(), kHeadsift), 2, "",
                        reported(own, "Input file is also the output")));
   EXPECT_EQ(contents_of(own), kLf + model::header_blocks(kCrLf));
+}
+
+// `headsift f /dev/stdout | cat`: the pipe it writes to would never give it
+// a byte; refused as a file that is the output is, and the rest still read.
+TEST(HeadsiftOutputTest, PipeThatIsAlsoTheOutputIsRefused) {
+  if (expected::kWindows) GTEST_SKIP() << "Windows has no name for a pipe it did not name";
+  Folder folder;
+  const std::string one = folder.add("one.mbox", kLf);
+  const std::string other = folder.add("other.eml", kCrLf);
+  EXPECT_TRUE(finished(run_from({one, "/dev/stdout", other}, kClosed, kHeadsift), 2,
+                       model::header_blocks(kLf) + model::header_blocks(kCrLf),
+                       reported("/dev/stdout", "Input file is also the output")));
+}
+
+// `(sleep 3; ...) | headsift m1 - | cat`: m1's headers come through before a
+// byte of standard input does, however long that takes.
+TEST(HeadsiftOutputTest, WhatIsHeldGoesOnBeforeASilentInput) {
+  Folder folder;
+  const std::string one = folder.add("one.mbox", kLf);
+  Pipe in = make_pipe();
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start({one, "-"}, {in.read.get(), out.write.get(), err.write.get()}, kHeadsift);
+  in.read.reset();
+  EXPECT_TRUE(same_bytes("before standard input speaks",
+                         read_arriving(out.read.get(), kPatience, kQuiet),
+                         model::header_blocks(kLf)));
+  ASSERT_TRUE(write_all(in.write.get(), "From b\nS: 2\n\n"));
+  in.write.reset();
+  EXPECT_TRUE(finished(collect(child, out, err), 0, "From b\nS: 2\n\n", ""));
 }
 
 // cmd.exe leaves wildcards to the program; a shell expands them itself.

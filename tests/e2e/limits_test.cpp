@@ -138,6 +138,16 @@ TEST(SameFileTest, InputThatIsAlsoTheOutputIsRefused) {
   }
 }
 
+// Both ends of one pipe: the program would wait for bytes only it can write.
+TEST(SameFileTest, PipeThatIsAlsoTheOutputIsRefused) {
+  if (expected::kWindows) GTEST_SKIP() << "a Linux pipe's two ends";
+  Pipe both = make_pipe();
+  Pipe err = make_pipe();
+  Child child = start({"Subject:"}, {both.read.get(), both.write.get(), err.write.get()});
+  EXPECT_TRUE(finished(collect_errors(child, err), 2, "",
+                       report("stdin", "Input file is also the output")));
+}
+
 TEST(SameFileTest, TruncatedOutputLeavesNothingToRead) {
   const Fd file = file_holding(mail({"Subject: one"}));
   const std::string again = "/proc/self/fd/" + std::to_string(file.get());

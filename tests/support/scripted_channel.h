@@ -19,6 +19,9 @@ namespace fieldsift::testing {
 struct ReadStep {
   std::string bytes;  // delivered by this read (at most the size asked for; the rest waits)
   int error = 0;      // nonzero: this read fails with it
+  // Nothing of it is ready until a read asks: its writer, or the one who
+  // types it, is slow. The rest of a step part read is always ready.
+  bool waits = false;
 };
 
 class ScriptedChannel final : public ByteChannel {
@@ -52,9 +55,20 @@ class ScriptedChannel final : public ByteChannel {
 
   StreamKind kind() const override { return kind_; }
 
+  bool ready() override {
+    ++ready_asks_;
+    return kind_ == StreamKind::DiskFile || steps_.empty() || taken_ > 0 || !steps_.front().waits;
+  }
+
+  // Records, at each read, how many bytes this other channel has been written:
+  // what a program handed over before it read.
+  void watch(const ScriptedChannel& output) { watched_ = &output; }
+  const std::vector<std::size_t>& written_at_reads() const { return written_at_reads_; }
+
   IoResult read(std::span<unsigned char> into) override {
     ++reads_;
     requests_.push_back(into.size());
+    if (watched_ != nullptr) written_at_reads_.push_back(watched_->written().size());
     if (steps_.empty()) return {};
     ReadStep& step = steps_.front();
     if (step.error != 0) {
@@ -113,6 +127,7 @@ class ScriptedChannel final : public ByteChannel {
   // The bytes asked for, read by read.
   const std::vector<std::size_t>& read_requests() const { return requests_; }
   std::size_t step_backs() const { return step_backs_; }
+  std::size_t ready_asks() const { return ready_asks_; }
 
  private:
   StreamKind kind_;
@@ -127,6 +142,9 @@ class ScriptedChannel final : public ByteChannel {
   std::size_t reads_ = 0;
   std::vector<std::size_t> requests_;
   std::size_t step_backs_ = 0;
+  std::size_t ready_asks_ = 0;
+  const ScriptedChannel* watched_ = nullptr;
+  std::vector<std::size_t> written_at_reads_;
   unsigned char last_ = 0;
 };
 

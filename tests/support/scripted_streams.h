@@ -24,12 +24,13 @@ struct ScriptedInput {
 };
 
 struct ScriptedOutput {
-  explicit ScriptedOutput(ScriptedChannel& channel, StreamMode mode = StreamMode::Text)
-      : text(channel, stage, mode) {}
+  explicit ScriptedOutput(ScriptedChannel& channel, StreamMode mode = StreamMode::Text,
+                          PipeBlocks pipe = PipeBlocks::Small)
+      : text(channel, stage, mode), writer(text, block, pipe) {}
   StreamBuffer stage;
   TextOutput text;
   StreamBuffer block;
-  LineWriter writer{text, block};
+  LineWriter writer;
 };
 
 // Every line of the channel's input, each whole from its head and rest; a

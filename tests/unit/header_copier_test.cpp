@@ -1,5 +1,8 @@
 #include "message/header_copier.h"
 
+#include "message/header_blocks.h"
+#include "textio/byte_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,7 +18,6 @@ namespace fieldsift {
 namespace {
 
 using testing::ScriptedChannel;
-using testing::ScriptedInput;
 using testing::ScriptedOutput;
 using testing::string_of;
 
@@ -27,11 +29,13 @@ std::string copied(const std::string& input, std::vector<std::size_t> cuts = {},
   in_channel.script({{input}});
   if (!cuts.empty()) in_channel.cut_reads(std::move(cuts));
   ScriptedChannel out_channel(out_kind);
-  ScriptedInput in(in_channel, StreamMode::Binary);
+  TextInput in(in_channel, StreamMode::Binary);
+  StreamBuffer in_buffer;
+  ByteReader reader(in, in_buffer);
   ScriptedOutput out(out_channel, StreamMode::Binary);
-  HeaderCopier copier(out.writer);
-  for (auto bytes = in.reader.read_bytes(); !bytes.empty(); bytes = in.reader.read_bytes())
-    copier.feed(bytes);
+  HeaderBlocks blocks(out.writer);
+  HeaderCopier<HeaderBlocks> copier(blocks);
+  for (auto bytes = reader.read(); !bytes.empty(); bytes = reader.read()) copier.feed(bytes);
   copier.finish();
   EXPECT_TRUE(out.writer.flush());
   return out_channel.written();
@@ -50,13 +54,19 @@ TEST(HeaderCopierTest, HeadersWithTheirEmptyLinesAndNothingElse) {
       {"empty input", "", ""},
       {"a message", "From a\nX: 1\n\nbody\n", "From a\nX: 1\n\n"},
       {"CR LF as it came", crlf_message, "From a\r\nX: 1\r\n folded\r\n\r\nFrom b\r\nY: 2\r\n\r\n"},
-      {"the input's start begins a message", "X: 1\n\nbody\nFrom x\n", "X: 1\n\nFrom x\n\n"},
+      {"the input's start begins a message", "From x\nX: 1\n\nbody\n", "From x\nX: 1\n\n"},
+      // An input that opens with anything but "From " is one message, as a
+      // Maildir file or an .eml is: a body line "From " is its body's.
+      {"one message: a body From line is body",
+       "Subject: the only one\n\nFrom what I saw, it works.\nSubject: not a header\n",
+       "Subject: the only one\n\n"},
+      {"one message: From without its space opens it", "From:x\n\nFrom b\nY: 2\n\n", "From:x\n\n"},
       {"a quoted From and a From without its space are body lines",
        "From a\n\n>From b\nFrom\nFrom:x\nfrom c\nFrom d\n\n", "From a\n\nFrom d\n\n"},
       {"a From line inside a header is a header line", "X: 1\nFrom a\n\n", "X: 1\nFrom a\n\n"},
       {"a lone CR before the LF is empty; CR CR LF is not", "A\n\r\r\nB\n\r\nC\n",
        "A\n\r\r\nB\n\r\n"},
-      {"the input begins with its empty line", "\nFrom a\nB\n\n", "\nFrom a\nB\n\n"},
+      {"the input begins with its empty line", "\nFrom a\nB\n\n", "\n"},
       {"NUL and 0x1A are bytes like any other", std::string("From \0\x1a\n\0\n\nx\n", 13),
        std::string("From \0\x1a\n\0\n\n", 11)},
       // The only bytes headsift adds: a header cut off by the end of input is closed.

@@ -8,6 +8,7 @@
 
 #include "support/scripted_channel.h"
 #include "support/scripted_streams.h"
+#include "textio/byte_reader.h"
 
 namespace fieldsift {
 namespace {
@@ -162,6 +163,26 @@ TEST(LineReaderTest, ReadSizeFollowsTheKindOfInput) {
     // Three full blocks, the end that ends the line, the end that answers none.
     EXPECT_EQ(channel.read_requests(), std::vector<std::size_t>(5, c.request))
         << "kind " << static_cast<int>(c.kind);
+  }
+}
+
+// One buffer serves inputs in turn: a terminal first must not shrink the
+// reads of a file after it.
+TEST(ByteReaderTest, EachInputReadsItsOwnSizeWithinOneBuffer) {
+  StreamBuffer buffer;
+  for (const auto& [kind, request] : {std::pair{StreamKind::Device, kStreamBufferSize},
+                                      std::pair{StreamKind::DiskFile, kLargeReadSize},
+                                      std::pair{StreamKind::Device, kStreamBufferSize},
+                                      std::pair{StreamKind::Pipe, kLargeReadSize}}) {
+    ScriptedChannel channel(kind);
+    channel.script({{std::string(request + 1, 'x')}});
+    TextInput in(channel, StreamMode::Binary);
+    ByteReader reader(in, buffer);
+    std::size_t read = 0;
+    for (auto bytes = reader.read(); !bytes.empty(); bytes = reader.read()) read += bytes.size();
+    EXPECT_EQ(read, request + 1);
+    EXPECT_EQ(channel.read_requests(), std::vector<std::size_t>(3, request))
+        << "kind " << static_cast<int>(kind);
   }
 }
 

@@ -179,6 +179,16 @@ TEST(TextReadTest, SettlesLineEndsAndMarksPerKind) {
          "b\n"},
         {"c"}},
        {"a\r", "<end>", "c", "<end>"}},
+      // A mark typed alone after a CR: its typed line is the mark, and the
+      // line typed after it is kept, as it is after a mark with no CR before.
+      {"device: mark alone that settles a CR",
+       {StreamKind::Device},
+       {{"a\r"}, {"\x1a"}, {"c\n", 0, true}},
+       {"a\r", "<end>", "c\n", "<end>"}},
+      {"device: mark alone, no CR before",
+       {StreamKind::Device},
+       {{"a"}, {"\x1a"}, {"c\n", 0, true}},
+       {"a", "<end>", "c\n", "<end>"}},
   };
   // clang-format on
   for (const ReadCase& c : cases) {

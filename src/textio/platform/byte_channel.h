@@ -4,7 +4,7 @@
 #include <span>
 
 #include "textio/platform/platform.h"
-#include "textio/stream_kind.h"
+#include "textio/platform/stream_kind.h"
 
 namespace fieldsift {
 
@@ -21,6 +21,8 @@ class ByteChannel {
 
   [[nodiscard]] virtual StreamKind kind() const = 0;
   [[nodiscard]] virtual IoResult read(std::span<unsigned char> into) = 0;
+  // Whether a read now would return without waiting for a writer or a typist.
+  [[nodiscard]] virtual bool ready() = 0;
   [[nodiscard]] virtual IoResult write(std::span<const unsigned char> bytes) = 0;
   [[nodiscard]] virtual bool step_back() = 0;
 };
@@ -33,6 +35,7 @@ class HandleChannel final : public ByteChannel {
   [[nodiscard]] IoResult read(std::span<unsigned char> into) override {
     return read_handle(handle_, into);
   }
+  [[nodiscard]] bool ready() override { return input_ready(handle_); }
   [[nodiscard]] IoResult write(std::span<const unsigned char> bytes) override {
     return write_handle(handle_, bytes);
   }
@@ -40,6 +43,37 @@ class HandleChannel final : public ByteChannel {
 
  private:
   StdHandle handle_;
+};
+
+// An input opened by name, a FILE argument: one at a time, each closed before
+// the next is opened. Tests script one.
+class NamedInput : public ByteChannel {
+ public:
+  // Opens the file, closing the one opened before; 0 or the error number.
+  [[nodiscard]] virtual int open(const char* name) = 0;
+  virtual void close() = 0;
+  // Whether reading it would meet the program's own output.
+  [[nodiscard]] virtual bool is_output() = 0;
+};
+
+// The files of the file system, through the Named handle.
+class NamedFile final : public NamedInput {
+ public:
+  [[nodiscard]] StreamKind kind() const override { return channel_.kind(); }
+  [[nodiscard]] IoResult read(std::span<unsigned char> into) override {
+    return channel_.read(into);
+  }
+  [[nodiscard]] bool ready() override { return channel_.ready(); }
+  [[nodiscard]] IoResult write(std::span<const unsigned char> bytes) override {
+    return channel_.write(bytes);
+  }
+  [[nodiscard]] bool step_back() override { return channel_.step_back(); }
+  [[nodiscard]] int open(const char* name) override { return open_named(name); }
+  void close() override { close_named(); }
+  [[nodiscard]] bool is_output() override { return input_is_output(StdHandle::Named); }
+
+ private:
+  HandleChannel channel_{StdHandle::Named};
 };
 
 }  // namespace fieldsift

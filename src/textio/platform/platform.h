@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-#include "textio/stream_kind.h"
+#include "textio/platform/stream_kind.h"
 
 namespace fieldsift {
 
@@ -50,12 +50,16 @@ struct FileIdentity {
 }
 
 // The same for an input handle (standard input, or the named file) and
-// standard output as they stand.
+// standard output as they stand; also when both are the one pipe, whose
+// reader would wait for its own output.
 [[nodiscard]] bool input_is_output(StdHandle input = StdHandle::Input);
 
 // Opens a file by name for reading as the Named handle, closing the one
 // opened before; answers 0, or the error number of the failure.
 [[nodiscard]] int open_named(const char* name);
+
+// Closes the file opened by name, if one is open.
+void close_named();
 
 // The files one FILE argument names, in turn. A shell has already expanded
 // any wildcards in it, but for Windows, where the program expands them: each
@@ -91,6 +95,11 @@ class ArgumentFiles {
 
 // One read of at most into.size() bytes; count 0 without error is end of input.
 [[nodiscard]] IoResult read_handle(StdHandle handle, std::span<unsigned char> into);
+
+// Whether a read of the handle would return at once: bytes, an end or a
+// failure are waiting, or it is a file. A pipe or terminal with nothing
+// ready answers false.
+[[nodiscard]] bool input_ready(StdHandle handle);
 
 // Writes all of bytes, or fails part-way with count telling how many went out.
 [[nodiscard]] IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes);

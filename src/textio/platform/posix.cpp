@@ -78,10 +78,15 @@ void start_platform() {
   if (g_handles[0].kind == StreamKind::Pipe) widen_pipe(descriptor(StdHandle::Input));
 }
 
-int open_named(const char* name) {
+void close_named() {
   HandleState& named = state(StdHandle::Named);
-  if (named.fd >= 0) (void)close(named.fd);  // read to its end: nothing is lost
+  if (named.fd >= 0) (void)close(named.fd);  // opened for reading only: nothing to lose
   named = {};
+}
+
+int open_named(const char* name) {
+  close_named();
+  HandleState& named = state(StdHandle::Named);
   int fd = -1;
   do {
     fd = open(name, O_RDONLY | O_CLOEXEC);  // NOLINT(cppcoreguidelines-pro-type-vararg)
@@ -104,9 +109,13 @@ FileIdentity identity(const struct stat& st) {
 bool input_is_output(StdHandle input) {
   struct stat in {};
   struct stat out {};
-  if (fstat(descriptor(input), &in) != 0 || fstat(descriptor(StdHandle::Output), &out) != 0 ||
-      !S_ISREG(in.st_mode))
+  if (fstat(descriptor(input), &in) != 0 || fstat(descriptor(StdHandle::Output), &out) != 0)
     return false;
+  // Both ends of one pipe (/dev/stdout opened by name): the reader would wait
+  // for bytes only it can write. A socket's two directions are apart.
+  if (S_ISFIFO(in.st_mode) && S_ISFIFO(out.st_mode))
+    return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+  if (!S_ISREG(in.st_mode)) return false;
   return reads_own_output(identity(in), identity(out), lseek(descriptor(input), 0, SEEK_CUR),
                           in.st_size);
 }
@@ -135,6 +144,14 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
     }
     return {0, read_failure(errno)};
   }
+}
+
+bool input_ready(StdHandle handle) {
+  const HandleState& h = state(handle);
+  if (!h.usable || h.kind == StreamKind::DiskFile) return true;
+  pollfd p{h.fd, POLLIN, 0};
+  // A failed poll tells nothing: the read itself will.
+  return poll(&p, 1, 0) != 0;
 }
 
 IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {

@@ -88,10 +88,15 @@ void start_platform() {
     g_handles[i] = classify(GetStdHandle(kStdHandleIds[i]));
 }
 
-int open_named(const char* name) {
+void close_named() {
   HandleState& named = state(StdHandle::Named);
-  if (named.usable) (void)CloseHandle(named.handle);  // read to its end: nothing is lost
+  if (named.usable) (void)CloseHandle(named.handle);  // opened for reading only: nothing to lose
   named = {};
+}
+
+int open_named(const char* name) {
+  close_named();
+  HandleState& named = state(StdHandle::Named);
   const HANDLE handle =
       CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -132,6 +137,8 @@ bool identify(HANDLE handle, FileIdentity& identity) {
   return true;
 }
 
+// Only files are compared: an anonymous pipe has no name to be opened by,
+// so no input is ever the pipe standard output writes to.
 bool input_is_output(StdHandle input) {
   const HandleState& in = state(input);
   const HandleState& out = state(StdHandle::Output);
@@ -208,6 +215,15 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
   DWORD got = 0;
   if (ReadFile(h.handle, into.data(), chunk(into.size()), &got, nullptr)) return {got, 0};
   return {0, read_failure(GetLastError())};  // 0: a closed pipe, end of input
+}
+
+bool input_ready(StdHandle handle) {
+  const HandleState& h = state(handle);
+  if (!h.usable || h.kind == StreamKind::DiskFile) return true;
+  if (h.kind == StreamKind::Device) return WaitForSingleObject(h.handle, 0) == WAIT_OBJECT_0;
+  DWORD waiting = 0;
+  // A pipe whose writer has gone fails the peek; its read answers at once.
+  return !PeekNamedPipe(h.handle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
 }
 
 IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {

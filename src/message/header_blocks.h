@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "message/header_sink.h"
+#include "textio/line_writer.h"
+
+namespace fieldsift {
+
+// Each header as it came, its empty line included: headsift's plain output.
+class HeaderBlocks final : public HeaderSink {
+ public:
+  explicit HeaderBlocks(LineWriter& out) : out_(out) {}
+
+  void begin_message(std::uint64_t /*offset*/) override {}
+  void header_bytes(std::span<const unsigned char> bytes) override {
+    (void)out_.write_bytes(bytes);  // a failure is the writer's to keep and the run's to read
+  }
+  void end_header() override {}
+
+ private:
+  LineWriter& out_;
+};
+
+}  // namespace fieldsift

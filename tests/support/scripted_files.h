@@ -1,0 +1,71 @@
+#pragma once
+
+// Files a test makes up for a program to open by name: each name's reads
+// scripted as a ScriptedChannel's, or an error to fail its opening with, or
+// a mark that it is the program's own output.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/scripted_channel.h"
+#include "textio/platform/byte_channel.h"
+
+namespace fieldsift::testing {
+
+struct ScriptedFile {
+  std::vector<ReadStep> reads;
+  int open_error = 0;      // nonzero: opening fails with it
+  bool is_output = false;  // the program's standard output
+  StreamKind kind = StreamKind::DiskFile;
+};
+
+class ScriptedFiles final : public NamedInput {
+ public:
+  // Every name not added fails to open with ENOENT.
+  void add(const std::string& name, ScriptedFile file) { files_[name] = std::move(file); }
+
+  int open(const char* name) override {
+    close();
+    opened_.emplace_back(name);
+    const auto found = files_.find(name);
+    if (found == files_.end()) return kNoSuchFile;
+    if (found->second.open_error != 0) return found->second.open_error;
+    current_ = &found->second;
+    channel_ = std::make_unique<ScriptedChannel>(current_->kind);
+    channel_->script(current_->reads);
+    return 0;
+  }
+  void close() override {
+    if (channel_) ++closed_;
+    channel_.reset();
+    current_ = nullptr;
+  }
+  bool is_output() override { return current_ != nullptr && current_->is_output; }
+
+  StreamKind kind() const override { return channel_ ? channel_->kind() : StreamKind::Device; }
+  IoResult read(std::span<unsigned char> into) override {
+    return channel_ ? channel_->read(into) : IoResult{0, kBadDescriptor};
+  }
+  bool ready() override { return !channel_ || channel_->ready(); }
+  IoResult write(std::span<const unsigned char>) override { return {0, kBadDescriptor}; }
+  bool step_back() override { return channel_ && channel_->step_back(); }
+
+  // Every name the program asked to open, in turn, and how many it closed.
+  const std::vector<std::string>& opened() const { return opened_; }
+  std::size_t closed() const { return closed_; }
+  [[nodiscard]] bool holds_one_open() const { return channel_ != nullptr; }
+
+  static constexpr int kNoSuchFile = 2;  // ENOENT on every system the program runs on
+
+ private:
+  std::map<std::string, ScriptedFile> files_;
+  ScriptedFile* current_ = nullptr;
+  std::unique_ptr<ScriptedChannel> channel_;
+  std::vector<std::string> opened_;
+  std::size_t closed_ = 0;
+};
+
+}  // namespace fieldsift::testing

@@ -1,0 +1,130 @@
+#include "headsift_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "support/header_model.h"
+#include "support/scripted_channel.h"
+#include "support/scripted_files.h"
+#include "support/scripted_run.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::ReadStep;
+using testing::ScriptedChannel;
+using testing::ScriptedFile;
+using testing::ScriptedFiles;
+
+const std::string kFirst = "From a\nA: 1\n\nbody\n";
+const std::string kSecond = "B: 2\r\n\r\nFrom not a separator\r\n";
+const std::string kPiped = "From s\nS: 3\n\n";
+
+std::string report(const std::string& name, const std::string& description) {
+  return "headsift: " + name + ": " + description + "\n";
+}
+
+struct FilesCase {
+  const char* what;
+  std::vector<const char*> args;
+  bool input_is_output;
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// The FILEs in turn, standard input among them, each closed before the next
+// is opened; a failure between two good files is reported and the rest read.
+TEST(HeadsiftRunTest, FilesInTurn) {
+  const std::string first = model::header_blocks(kFirst);
+  const std::string second = model::header_blocks(kSecond);
+  const std::string piped = model::header_blocks(kPiped);
+  const std::vector<FilesCase> cases = {
+      {"in the order named", {"one", "two", "one"}, false, 0, first + second + first, ""},
+      {"a missing file between two good ones",
+       {"one", "missing", "two"},
+       false,
+       2,
+       first + second,
+       report("missing", "No such file or directory")},
+      {"a file that cannot be opened",
+       {"locked", "two"},
+       false,
+       2,
+       second,
+       report("locked", "Permission denied")},
+      {"a file that is the output",
+       {"one", "own", "two"},
+       false,
+       2,
+       first + second,
+       report("own", "Input file is also the output")},
+      {"a read that fails: the rest still read",
+       {"failing", "two"},
+       false,
+       2,
+       "A: x\n\n" + second,
+       report("failing", "Input/output error")},
+      {"- twice: standard input read to its end once",
+       {"-", "two", "-"},
+       false,
+       0,
+       piped + second,
+       ""},
+      {"no FILE: standard input", {}, false, 0, piped, ""},
+      {"standard input that is the output",
+       {"one", "-"},
+       true,
+       2,
+       first,
+       report("stdin", "Input file is also the output")},
+  };
+  for (const FilesCase& c : cases) {
+    ScriptedFiles files;
+    files.add("one", {{{kFirst}}});
+    files.add("two", {{{kSecond.substr(0, 5)}, {kSecond.substr(5)}}});
+    files.add("locked", {{}, EACCES});
+    files.add("own", {{{kFirst}}, 0, true});
+    files.add("failing", {{{"A: x\n"}, {"", EIO}}});
+    ScriptedChannel in(StreamKind::Pipe);
+    in.script({{kPiped}});
+    ScriptedChannel out(StreamKind::Pipe);
+    ScriptedChannel err(StreamKind::Device);
+    std::vector<const char*> args = {"headsift"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(testing::run_headsift_over(args, in, files, out, err, c.input_is_output), c.status)
+        << c.what;
+    EXPECT_EQ(out.written(), c.out) << c.what;
+    EXPECT_EQ(err.written(), c.err) << c.what;
+    EXPECT_FALSE(files.holds_one_open()) << c.what << ": the last file is closed";
+  }
+}
+
+// What is held goes on before a read that would wait for the input's
+// writer, the first read of an input included; a read that would not wait
+// leaves it held, to go out in a large block.
+TEST(HeadsiftRunTest, HandsOverWhatItHoldsBeforeAReadThatWouldWait) {
+  const std::string first = model::header_blocks(kFirst);
+  for (const bool waits : {true, false}) {
+    ScriptedFiles files;
+    files.add("one", {{{kFirst}}});
+    ScriptedChannel in(StreamKind::Pipe);
+    in.script({{"From s\nS: 3\n", 0, waits}, {"\nFrom t\n", 0, waits}});
+    ScriptedChannel out(StreamKind::Pipe);
+    ScriptedChannel err(StreamKind::Device);
+    in.watch(out);
+    const std::vector<const char*> args = {"headsift", "one", "-"};
+    EXPECT_EQ(testing::run_headsift_over(args, in, files, out, err), 0);
+    const std::vector<std::size_t> held_back = {0, 0, 0};
+    // The last read finds the end, which is ready at once.
+    const std::vector<std::size_t> handed_over = {first.size(), first.size() + 12,
+                                                  first.size() + 12};
+    EXPECT_EQ(in.written_at_reads(), waits ? handed_over : held_back) << waits;
+  }
+}
+
+}  // namespace
+}  // namespace fieldsift
