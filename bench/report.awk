@@ -1,5 +1,6 @@
 # Medians and ratios of bench/run.sh's timed rounds. Input lines are
-# "round command microseconds"; lf_bytes, crlf_bytes and goals come from -v.
+# "round command microseconds"; lf_bytes, crlf_bytes, files_bytes (the
+# Maildir's) and goals come from -v.
 # Throughput is each file's own size over its time; bytes per microsecond are MB/s.
 # median() comes from median.awk, given first with -f.
 
@@ -55,8 +56,8 @@ END {
   if ("par_subject" in times) {
     row("parallel: headsift | fieldsift", "par_subject", lf_bytes)
     row("parallel: mawk filter | fieldsift", "par_mawk_subject", lf_bytes)
-    row("Maildir: headsift FILES | fieldsift", "files", lf_bytes)
-    row("parallel: headsift FILES | fieldsift", "par_files", lf_bytes)
+    row("Maildir: headsift FILES | fieldsift", "files", files_bytes)
+    row("parallel: headsift FILES | fieldsift", "par_files", files_bytes)
   }
   printf "\n%-36s %10s %10s%s\n", "throughput ratio", "of medians", "per round", (goals ? "   goal" : "")
   compare("fieldsift LF x grep", "lf", lf_bytes, "grep", lf_bytes, 2.0)
@@ -70,7 +71,7 @@ END {
   compare("headsift pipeline x fieldsift alone", "heads_subject", lf_bytes, "lf", lf_bytes, 0.4)
   compare("parallel x one: headsift pipeline", "par_subject", lf_bytes, "heads_subject", lf_bytes, 0)
   compare("parallel x one: mawk pipeline", "par_mawk_subject", lf_bytes, "mawk_subject", lf_bytes, 0)
-  compare("parallel x one: Maildir files", "par_files", lf_bytes, "files", lf_bytes, 0)
+  compare("parallel x one: Maildir files", "par_files", files_bytes, "files", files_bytes, 0)
   compare("fieldsift LF x read floor", "lf", lf_bytes, "floor", lf_bytes, 0)
   compare("fieldsift LF, /dev/null x a file", "lf_null", lf_bytes, "lf", lf_bytes, 0)
   compare("piped: fieldsift x cat | floor", "lf_piped", lf_bytes, "pipe_floor", lf_bytes, 0)

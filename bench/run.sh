@@ -136,7 +136,8 @@ cmd_par_mawk_subject() {
 }
 cmd_files() { xargs -0 "$headsift" <"$work/files" | "$fieldsift" Subject: >"$work/out.files"; }
 cmd_par_files() {
-  parallel -0 -X -k -a "$work/files" "$q_headsift {} | $q_fieldsift Subject:" >"$work/out.par_files"
+  parallel --pipe --recend '\0' -k "xargs -0 $q_headsift | $q_fieldsift Subject:" <"$work/files" \
+    >"$work/out.par_files"
 }
 if command -v parallel >/dev/null && command -v mawk >/dev/null; then
   commands+=(par_subject par_mawk_subject files par_files)
@@ -191,14 +192,18 @@ verify_parallel() {
   verify "$work/out.par_files" "parallel: headsift FILES | fieldsift Subject:" "$work/out.files"
 }
 
-# The mailbox's messages as files of one message each, without their "From "
-# lines, as a Maildir holds them, listed in order for xargs -0.
+# The messages of the mailbox's first 300 MB at most as files of one
+# message each, without their "From " lines, as a Maildir holds them, listed
+# in order for xargs -0.
 make_maildir() {
   mkdir "$work/maildir"
-  mawk -v dir="$work/maildir" '/^From / {close(f); f = sprintf("%s/%07d", dir, ++n); next}
-    {print > f}' "$lf"
+  head -c 300000000 "$lf" | mawk -v dir="$work/maildir" '
+    /^From / {close(f); f = sprintf("%s/%07d", dir, ++n); next} {print > f}'
   printf '%s\0' "$work"/maildir/* >"$work/files"
+  files_bytes=$(find "$work/maildir" -type f -printf '%s\n' | awk '{n += $1} END {print n}')
+  printf 'Maildir: %d files, %d bytes\n' "$(find "$work/maildir" -type f | wc -l)" "$files_bytes"
 }
+files_bytes=0
 
 # Peak resident memory, in KiB, of the command last run by under_time.
 under_time() { /usr/bin/time -f %M -o "$work/rss" "$@"; }
@@ -285,7 +290,7 @@ count_instructions() {
 # Medians and ratios from lines "round command microseconds".
 report_speed() {
   awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" -v goals=$((!quick)) \
-    -f "$root/bench/median.awk" -f "$root/bench/report.awk"
+    -v files_bytes="$files_bytes" -f "$root/bench/median.awk" -f "$root/bench/report.awk"
 }
 
 echo "fieldsift: $fieldsift"
@@ -318,6 +323,7 @@ done >"$work/times"
 verify_all
 echo "output: identical to the expected lines, LF from the file and piped, and CR LF;"
 echo "        headsift's and its pipeline's too$([[ ! -e $work/out.mawk ]] || echo ", and mawk's but for the empty lines")"
+[[ ! -e $work/out.par_subject ]] || echo "        and each parallel run's, the same as one process's"
 report_speed <"$work/times"
 count_instructions
 [[ -z $chart ]] || awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" \

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Holds the recipes of doc/parallel.md to what one process writes, byte for
 # byte: a mailbox of LF and CR LF mail cut into parts of many sizes by GNU
-# parallel, its messages as files in groups (parallel -X, and xargs -P with a
-# file a job), and the --sshlogin form, through a stand-in for ssh that runs
+# parallel, its messages as files in groups (parallel --pipe on the list of
+# names, and xargs -P with a file a job), and the --sshlogin form, through a stand-in for ssh that runs
 # each job on this machine.
 #
 #   parallel_check.sh BINDIR ROOT
@@ -69,8 +69,9 @@ awk -v dir="$work/maildir" '/^From / {close(f); f = sprintf("%s/%05d", dir, ++n)
   {print > f}' "$mbox"
 find "$work/maildir" -type f -print0 | sort -z >"$work/files"
 xargs -0 headsift <"$work/files" | fieldsift From: >"$work/from"
-parallel -0 -X -k -a "$work/files" 'headsift {} | fieldsift From:' >"$work/out"
-same "parallel -X: headsift FILES | fieldsift From:" "$work/from" "$work/out"
+parallel --pipe --recend '\0' --block 2k -k 'xargs -0 headsift | fieldsift From:' \
+  <"$work/files" >"$work/out"
+same "parallel --pipe: headsift FILES | fieldsift From:" "$work/from" "$work/out"
 mkdir "$work/jobs"
 xargs -0 -P 2 -n 100 sh -c 'headsift "$@" | fieldsift From: > "$(mktemp "$0/XXXXXX")"' \
   "$work/jobs" <"$work/files"
