@@ -99,7 +99,7 @@ cmd_lf() { "$fieldsift" Subject: <"$lf" >"$work/out.lf"; }
 cmd_lf_null() { "$fieldsift" Subject: <"$lf" >/dev/null; }
 cmd_lf_piped() { cat "$lf" | "$fieldsift" Subject: >"$work/out.lf_piped"; }
 cmd_crlf() { "$fieldsift" Subject: <"$crlf" >"$work/out.crlf"; }
-# headsift is held to the README's awk header filter, run by mawk, Debian's
+# headsift is held to the cookbook's awk header filter, run by mawk, Debian's
 # default awk. The filter leaves out the empty line that ends each header,
 # which headsift writes.
 header_filter='/^From / {h = 1} /^\r?$/ {h = 0} h'
