@@ -222,8 +222,10 @@ bool input_ready(StdHandle handle) {
   if (!h.usable || h.kind == StreamKind::DiskFile) return true;
   if (h.kind == StreamKind::Device) return WaitForSingleObject(h.handle, 0) == WAIT_OBJECT_0;
   DWORD waiting = 0;
-  // A pipe whose writer has gone fails the peek; its read answers at once.
-  return !PeekNamedPipe(h.handle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
+  if (PeekNamedPipe(h.handle, nullptr, 0, nullptr, &waiting, nullptr)) return waiting > 0;
+  // A pipe whose writer has gone answers its read at once. One that cannot
+  // be peeked (Wine's, for a Unix pipe) may wait.
+  return GetLastError() == ERROR_BROKEN_PIPE;
 }
 
 IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
