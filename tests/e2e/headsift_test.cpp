@@ -137,6 +137,26 @@ TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {
   EXPECT_TRUE(finished(run_into({}, again.get(), gone.write.get(), kHeadsift), 0, "", ""));
 }
 
+// Each report is one write, so that runs sharing standard error (xargs -P)
+// never cut into each other's; a line feed in a name shows as '?', so the
+// report stays one line.
+TEST(HeadsiftOutputTest, EachReportIsOneWriteOfOneLine) {
+  if (expected::kWindows) GTEST_SKIP() << "Wine's own writes would be counted too";
+  Folder folder;
+  const std::vector<std::string> missing = {folder.path("a"), folder.path("line\nfeed"),
+                                            folder.path("c")};
+  const Fd out = file_holding("");
+  const Outcome got = run_into(missing, kClosed, out.get(), kHeadsift);
+  const std::string err = reported(missing[0], "No such file or directory") +
+                          reported(folder.path("line?feed"), "No such file or directory") +
+                          reported(missing[2], "No such file or directory");
+  EXPECT_TRUE(finished(got, 2, "", err));
+  // A sanitizer's runtime makes writes of its own: a run with nothing to
+  // write counts them.
+  const Outcome idle = run_into({folder.add("empty", "")}, kClosed, out.get(), kHeadsift);
+  EXPECT_EQ(got.exit.write_calls - idle.exit.write_calls, 3);
+}
+
 // `headsift f g >> f`: f is refused, g still read.
 TEST(HeadsiftOutputTest, FileThatIsAlsoTheOutputIsRefused) {
   Folder folder;
