@@ -19,7 +19,9 @@ inline constexpr std::size_t kReportStageSize = 2 * kReportLineSize;
 // that does nothing to a terminal; any other byte, those of a UTF-8 name
 // among them, as it is.
 [[nodiscard]] constexpr unsigned char shown_in_name(unsigned char byte) {
-  return byte < 0x20 || byte == 0x7F ? static_cast<unsigned char>('?') : byte;
+  constexpr unsigned char kFirstPrintable = 0x20;
+  constexpr unsigned char kDelete = 0x7F;
+  return byte < kFirstPrintable || byte == kDelete ? static_cast<unsigned char>('?') : byte;
 }
 
 // Why an input that is also the output is refused: reading a file the
