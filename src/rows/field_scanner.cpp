@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "rows/field_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "textio/ascii.h"
+#include "textio/line.h"
+
+namespace fieldsift {
+namespace {
+
+// What a mailbox's separator line begins with.
+constexpr std::string_view kSeparator = "From ";
+constexpr unsigned char kCr = '\r';
+constexpr unsigned char kLf = '\n';
+constexpr unsigned char kColon = ':';
+
+bool is_blank(unsigned char c) { return c == ' ' || c == '\t'; }
+
+// The first byte in [p, end) that is byte; null if none.
+const unsigned char* find(const unsigned char* p, const unsigned char* end, unsigned char byte) {
+  return static_cast<const unsigned char*>(std::memchr(p, byte, static_cast<std::size_t>(end - p)));
+}
+
+}  // namespace
+
+FieldScanner::FieldScanner(const FieldList& fields)
+    : slots_(allocate_array<Slot>(fields.size())),
+      size_(fields.size()),
+      name_limit_(std::max(fields.longest(), kSeparator.size())) {
+  if (!slots_) return;  // failed() says so for every header
+  std::size_t i = 0;
+  for (const std::string_view name : fields) {
+    const std::span<const unsigned char> bytes = bytes_of(name);
+    slots_[i++] = Slot{bytes.data(), bytes.size(), 0, 0, false};
+    first_bytes_[fold_case(bytes[0])] = true;  // names are never empty
+  }
+}
+
+void FieldScanner::begin() {
+  values_.clear();
+  name_.clear();
+  for (Slot& s : std::span(slots_.get(), slots_ ? size_ : 0)) {
+    s.value_start = s.value_size = 0;
+    s.present = false;
+  }
+  place_ = Place::LineStart;
+  open_ = nullptr;
+  first_line_ = true;
+  held_cr_ = false;
+}
+
+void FieldScanner::feed(std::span<const unsigned char> bytes) {
+  if (!slots_) return;
+  const unsigned char* p = bytes.data();
+  const unsigned char* const end = p + bytes.size();
+  while (p != end) {
+    switch (place_) {
+      case Place::LineStart:
+        p = at_line_start(p);
+        break;
+      case Place::InName:
+        p = in_name(p, end);
+        break;
+      case Place::InValue:
+        p = in_value(p, end);
+        break;
+      case Place::PassingOver:
+        p = pass_over(p, end);
+        break;
+    }
+  }
+}
+
+void FieldScanner::finish() {
+  if (held_cr_ && open_ != nullptr) append_value(&kCr, &kCr + 1);  // no LF came after it
+  held_cr_ = false;
+  close_value();
+}
+
+FieldValue FieldScanner::field(std::size_t i) const {
+  const Slot& s = slots_[i];
+  return {{s.name, s.name_size}, values_.bytes().subspan(s.value_start, s.value_size), s.present};
+}
+
+// A line's first byte tells whether it goes on the value before it, may name
+// a wanted field, or is passed over. The empty line that ends the header is
+// one of the last.
+const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
+  in_first_line_ = first_line_;
+  first_line_ = false;
+  if (is_blank(*p)) {
+    place_ = open_ != nullptr ? Place::InValue : Place::PassingOver;
+    return p;
+  }
+  close_value();
+  if (first_bytes_[fold_case(*p)]) {
+    name_.shrink_to(0);  // a refusal stays set for the header
+    place_ = Place::InName;
+  } else {
+    place_ = Place::PassingOver;
+  }
+  return p;
+}
+
+// The name runs to its line's first colon; a line with none names no field.
+const unsigned char* FieldScanner::in_name(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* const colon = find(p, end, kColon);
+  const unsigned char* const lf = find(p, colon != nullptr ? colon : end, kLf);
+  if (lf != nullptr) {
+    place_ = Place::LineStart;
+    return lf + 1;
+  }
+  if (colon == nullptr) {
+    if (!carry_name(p, end)) place_ = Place::PassingOver;
+    return end;
+  }
+  std::span<const unsigned char> name(p, colon);
+  bool possible = true;
+  if (name_.size() > 0) {  // the name began in earlier bytes
+    possible = carry_name(p, colon);
+    name = name_.bytes();
+  }
+  open_ = possible ? wanted(name) : nullptr;
+  if (open_ == nullptr) {
+    place_ = Place::PassingOver;
+  } else {
+    open_->present = true;
+    open_->value_start = values_.size();
+    place_ = Place::InValue;
+  }
+  return colon + 1;
+}
+
+// Keeps a name's bytes up to name_limit_; beyond that, only SP and TAB may
+// follow for it to be one of the names. Answers whether it still may be.
+bool FieldScanner::carry_name(const unsigned char* p, const unsigned char* end) {
+  const std::size_t room = name_limit_ - std::min(name_limit_, name_.size());
+  const std::size_t take = std::min(room, static_cast<std::size_t>(end - p));
+  (void)name_.append({p, take});  // a refusal shows in failed()
+  return std::all_of(p + take, end, is_blank);
+}
+
+// The slot of the field that a line's name (what stands before its colon)
+// names, if that field is wanted and not found yet in this header.
+FieldScanner::Slot* FieldScanner::wanted(std::span<const unsigned char> name) {
+  if (in_first_line_ && name.size() >= kSeparator.size() &&
+      std::ranges::equal(name.first(kSeparator.size()), bytes_of(kSeparator)))
+    return nullptr;
+  while (!name.empty() && is_blank(name.back())) name = name.first(name.size() - 1);
+  for (Slot& s : std::span(slots_.get(), size_)) {
+    if (!s.present && equal_folded(name, {s.name, s.name_size})) return &s;
+  }
+  return nullptr;
+}
+
+// Up to the line's end, or to the end of the bytes, into the value; a CR
+// right before the LF belongs to the line end.
+const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsigned char* end) {
+  if (held_cr_) {
+    held_cr_ = false;
+    if (*p != kLf) append_value(&kCr, &kCr + 1);
+  }
+  const unsigned char* const lf = find(p, end, kLf);
+  if (lf == nullptr) {
+    held_cr_ = end[-1] == kCr;  // the next bytes tell
+    append_value(p, held_cr_ ? end - 1 : end);
+    return end;
+  }
+  append_value(p, lf > p && lf[-1] == kCr ? lf - 1 : lf);
+  place_ = Place::LineStart;
+  return lf + 1;
+}
+
+const unsigned char* FieldScanner::pass_over(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* const lf = find(p, end, kLf);
+  if (lf == nullptr) return end;
+  place_ = Place::LineStart;
+  return lf + 1;
+}
+
+// A value's SP and TAB at its start are dropped as they come, those at its
+// end when it closes.
+void FieldScanner::append_value(const unsigned char* p, const unsigned char* end) {
+  if (values_.size() == open_->value_start) p = std::find_if_not(p, end, is_blank);
+  (void)values_.append({p, end});  // a refusal shows in failed()
+}
+
+void FieldScanner::close_value() {
+  if (open_ == nullptr) return;
+  const std::span<const unsigned char> bytes = values_.bytes();
+  std::size_t size = bytes.size();
+  while (size > open_->value_start && is_blank(bytes[size - 1])) --size;
+  values_.shrink_to(size);
+  open_->value_size = size - open_->value_start;
+  open_ = nullptr;
+}
+
+}  // namespace fieldsift
