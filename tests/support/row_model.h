@@ -194,14 +194,15 @@ struct FieldNames {
   std::string out;
   if (format == Rows::Tsv) {
     out = tsv_column(input_name) + "\t" + std::to_string(offset);
-    for (const std::optional<std::string>& v : values) out += "\t" + tsv_column(v.value_or(""));
+    for (const std::optional<std::string>& v : values)
+      out.append("\t").append(tsv_column(v.value_or("")));
     return out + "\n";
   }
   out = "{\"input\":" + json_string(input_name) + ",\"offset\":" + std::to_string(offset) +
         ",\"fields\":{";
   for (std::size_t i = 0; i < names.size(); ++i) {
-    out += (i > 0 ? "," : "") + json_string(names[i]) + ":";
-    out += values[i] ? json_string(*values[i]) : "null";
+    out.append(i > 0 ? "," : "").append(json_string(names[i])).append(":");
+    out.append(values[i] ? json_string(*values[i]) : "null");
   }
   return out + "}}\n";
 }
