@@ -7,17 +7,14 @@
 
 #include "textio/ascii.h"
 #include "textio/line.h"
+#include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
 namespace {
 
-// What a mailbox's separator line begins with.
-constexpr std::string_view kSeparator = "From ";
 constexpr unsigned char kCr = '\r';
 constexpr unsigned char kLf = '\n';
 constexpr unsigned char kColon = ':';
-
-bool is_blank(unsigned char c) { return c == ' ' || c == '\t'; }
 
 // The first byte in [p, end) that is byte; null if none.
 const unsigned char* find(const unsigned char* p, const unsigned char* end, unsigned char byte) {
@@ -26,23 +23,10 @@ const unsigned char* find(const unsigned char* p, const unsigned char* end, unsi
 
 }  // namespace
 
-FieldScanner::FieldScanner(const FieldList& fields)
-    : slots_(allocate_array<Slot>(fields.size())),
-      size_(fields.size()),
-      name_limit_(std::max(fields.longest(), kSeparator.size())) {
-  if (!slots_) return;  // failed() says so for every header
-  std::size_t i = 0;
-  for (const std::string_view name : fields) {
-    const std::span<const unsigned char> bytes = bytes_of(name);
-    slots_[i++] = Slot{bytes.data(), bytes.size(), 0, 0, false};
-    first_bytes_[fold_case(bytes[0])] = true;  // names are never empty
-  }
-}
-
 void FieldScanner::begin() {
   values_.clear();
   name_.clear();
-  for (Slot& s : std::span(slots_.get(), slots_ ? size_ : 0)) {
+  for (FieldSlot& s : names_.slots()) {
     s.value_start = s.value_size = 0;
     s.present = false;
   }
@@ -53,7 +37,7 @@ void FieldScanner::begin() {
 }
 
 void FieldScanner::feed(std::span<const unsigned char> bytes) {
-  if (!slots_) return;
+  if (!names_.valid()) return;
   const unsigned char* p = bytes.data();
   const unsigned char* const end = p + bytes.size();
   while (p != end) {
@@ -81,7 +65,7 @@ void FieldScanner::finish() {
 }
 
 FieldValue FieldScanner::field(std::size_t i) const {
-  const Slot& s = slots_[i];
+  const FieldSlot& s = names_.slots()[i];
   return {{s.name, s.name_size}, values_.bytes().subspan(s.value_start, s.value_size), s.present};
 }
 
@@ -96,7 +80,7 @@ const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
     return p;
   }
   close_value();
-  if (first_bytes_[fold_case(*p)]) {
+  if (names_.first_bytes().members[*p]) {
     name_.shrink_to(0);  // a refusal stays set for the header
     place_ = Place::InName;
   } else {
@@ -105,8 +89,19 @@ const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
   return p;
 }
 
-// The name runs to its line's first colon; a line with none names no field.
+// The names are tried where they stand, unless the bytes end too soon.
 const unsigned char* FieldScanner::in_name(const unsigned char* p, const unsigned char* end) {
+  if (name_.size() > 0) return in_cut_name(p, end);  // the line began in earlier bytes
+  const FieldNames::Found found = names_.named_at(p, end, in_first_line_);
+  if (!found.known) return in_cut_name(p, end);
+  if (found.slot != nullptr) return open_value(found.slot, found.colon);
+  place_ = Place::PassingOver;
+  return p;
+}
+
+// A line cut before its colon: its first bytes are kept until the colon
+// comes. The name runs to the first colon; a line with none names no field.
+const unsigned char* FieldScanner::in_cut_name(const unsigned char* p, const unsigned char* end) {
   const unsigned char* const colon = find(p, end, kColon);
   const unsigned char* const lf = find(p, colon != nullptr ? colon : end, kLf);
   if (lf != nullptr) {
@@ -117,43 +112,32 @@ const unsigned char* FieldScanner::in_name(const unsigned char* p, const unsigne
     if (!carry_name(p, end)) place_ = Place::PassingOver;
     return end;
   }
-  std::span<const unsigned char> name(p, colon);
-  bool possible = true;
-  if (name_.size() > 0) {  // the name began in earlier bytes
-    possible = carry_name(p, colon);
-    name = name_.bytes();
-  }
-  open_ = possible ? wanted(name) : nullptr;
-  if (open_ == nullptr) {
+  if (!carry_name(p, colon)) {
     place_ = Place::PassingOver;
-  } else {
-    open_->present = true;
-    open_->value_start = values_.size();
-    place_ = Place::InValue;
+    return colon + 1;
   }
+  FieldSlot* const slot = names_.named_by(name_.bytes(), in_first_line_);
+  if (slot != nullptr) return open_value(slot, colon);
+  place_ = Place::PassingOver;
+  return colon + 1;
+}
+
+const unsigned char* FieldScanner::open_value(FieldSlot* slot, const unsigned char* colon) {
+  slot->present = true;
+  slot->value_start = values_.size();
+  open_ = slot;
+  place_ = Place::InValue;
   return colon + 1;
 }
 
 // Keeps a name's bytes up to name_limit_; beyond that, only SP and TAB may
 // follow for it to be one of the names. Answers whether it still may be.
 bool FieldScanner::carry_name(const unsigned char* p, const unsigned char* end) {
-  const std::size_t room = name_limit_ - std::min(name_limit_, name_.size());
+  const std::size_t limit = names_.name_limit();
+  const std::size_t room = limit - std::min(limit, name_.size());
   const std::size_t take = std::min(room, static_cast<std::size_t>(end - p));
   (void)name_.append({p, take});  // a refusal shows in failed()
   return std::all_of(p + take, end, is_blank);
-}
-
-// The slot of the field that a line's name (what stands before its colon)
-// names, if that field is wanted and not found yet in this header.
-FieldScanner::Slot* FieldScanner::wanted(std::span<const unsigned char> name) {
-  if (in_first_line_ && name.size() >= kSeparator.size() &&
-      std::ranges::equal(name.first(kSeparator.size()), bytes_of(kSeparator)))
-    return nullptr;
-  while (!name.empty() && is_blank(name.back())) name = name.first(name.size() - 1);
-  for (Slot& s : std::span(slots_.get(), size_)) {
-    if (!s.present && equal_folded(name, {s.name, s.name_size})) return &s;
-  }
-  return nullptr;
 }
 
 // Up to the line's end, or to the end of the bytes, into the value; a CR
@@ -174,11 +158,12 @@ const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsign
   return lf + 1;
 }
 
+// No value is open: the lines up to the next that may name a wanted field
+// need not be looked at.
 const unsigned char* FieldScanner::pass_over(const unsigned char* p, const unsigned char* end) {
-  const unsigned char* const lf = find(p, end, kLf);
-  if (lf == nullptr) return end;
-  place_ = Place::LineStart;
-  return lf + 1;
+  const unsigned char* const start = kernels_.find_line_start_among(p, end, names_.first_bytes());
+  if (start != end || end[-1] == kLf) place_ = Place::LineStart;
+  return start;
 }
 
 // A value's SP and TAB at its start are dropped as they come, those at its

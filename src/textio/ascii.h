@@ -17,6 +17,10 @@ namespace fieldsift {
   return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
+// SP and TAB: what folds a header line and pads a value. An object, not a
+// function, so that the algorithms it is handed to inline it.
+inline constexpr auto is_blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
+
 [[nodiscard]] constexpr bool equal_folded(std::span<const unsigned char> a,
                                           std::span<const unsigned char> b) {
   if (a.size() != b.size()) return false;
