@@ -1,83 +1,31 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "rows/row_writer.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
+#include "rows/row_escapes.h"
 #include "rows/utf8.h"
 #include "textio/line.h"
 
 namespace fieldsift {
-namespace {
-
-// The bytes a TSV column holds as they are: all but the four it escapes.
-constexpr std::array<bool, 256> kTsvPlain = [] {
-  std::array<bool, 256> plain{};
-  for (std::size_t c = 0; c < plain.size(); ++c)
-    plain[c] = c != '\\' && c != '\t' && c != '\r' && c != '\n';
-  return plain;
-}();
-
-std::string_view tsv_escape(unsigned char c) {
-  switch (c) {
-    case '\t':
-      return "\\t";
-    case '\r':
-      return "\\r";
-    case '\n':
-      return "\\n";
-    default:
-      return "\\\\";
-  }
-}
-
-// How a byte stands in a JSON string: as it is, escaped, or as the first of
-// bytes that must be checked for well-formed UTF-8.
-enum class JsonByte : unsigned char { Plain, Escaped, Eight };
-
-constexpr std::array<JsonByte, 256> kJsonBytes = [] {
-  std::array<JsonByte, 256> kinds{};
-  for (std::size_t c = 0; c < kinds.size(); ++c) {
-    kinds[c] = c >= 0x80                           ? JsonByte::Eight
-               : c < 0x20 || c == '"' || c == '\\' ? JsonByte::Escaped
-                                                   : JsonByte::Plain;
-  }
-  return kinds;
-}();
-
-// "\u00XX": a control byte without an escape of its own.
-using UnicodeEscape = std::array<char, sizeof "\\u00XX" - 1>;
-
-// The escape of a byte whose kind is Escaped; escape holds it if need be.
-std::string_view json_escape(unsigned char c, UnicodeEscape& escape) {
-  switch (c) {
-    case '"':
-      return "\\\"";
-    case '\\':
-      return "\\\\";
-    case '\b':
-      return "\\b";
-    case '\f':
-      return "\\f";
-    case '\n':
-      return "\\n";
-    case '\r':
-      return "\\r";
-    case '\t':
-      return "\\t";
-    default:
-      break;
-  }
-  static constexpr std::string_view kHex = "0123456789abcdef";
-  escape = {'\\', 'u', '0', '0', kHex[c / 16], kHex[c % 16]};
-  return {escape.data(), escape.size()};
-}
-
-}  // namespace
 
 void RowWriter::write(std::string_view text) { write(bytes_of(text)); }
+
+// What is staged goes first; bytes that would fill the stage go on at once.
+void RowWriter::write_past_stage(std::span<const unsigned char> bytes) {
+  hand_over();
+  if (bytes.size() < kStageSize) return stage(bytes);
+  (void)out_.write_bytes(bytes);  // failures are the LineWriter's to tell
+}
+
+void RowWriter::hand_over() {
+  (void)out_.write_bytes(std::span(stage_).first(staged_));
+  staged_ = 0;
+}
 
 void RowWriter::write_row(std::span<const unsigned char> input, std::uint64_t offset,
                           const FieldScanner& fields) {
@@ -86,6 +34,7 @@ void RowWriter::write_row(std::span<const unsigned char> input, std::uint64_t of
   } else {
     write_json_row(input, offset, fields);
   }
+  hand_over();
 }
 
 void RowWriter::write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
@@ -123,34 +72,30 @@ void RowWriter::write_json_row(std::span<const unsigned char> input, std::uint64
 
 // Runs of bytes that need no escape go out whole.
 void RowWriter::write_tsv_column(std::span<const unsigned char> bytes) {
-  const auto escaped = [](unsigned char c) { return !kTsvPlain[c]; };
-  for (auto it = std::ranges::find_if(bytes, escaped); it != bytes.end();
-       it = std::ranges::find_if(bytes, escaped)) {
-    const auto run = static_cast<std::size_t>(it - bytes.begin());
-    write(bytes.first(run));
-    write(tsv_escape(*it));
-    bytes = bytes.subspan(run + 1);
+  std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
+  for (std::size_t i = next_tsv_escape(bytes, 0); i < bytes.size();
+       i = next_tsv_escape(bytes, run)) {
+    write(bytes.subspan(run, i - run));
+    write(tsv_escape(bytes[i]));
+    run = i + 1;
   }
-  write(bytes);
+  write(bytes.subspan(run));
 }
 
 // A quoted string; runs of bytes that need no escape go out whole.
 void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
   write("\"");
   std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const JsonByte kind = kJsonBytes[bytes[i]];
-    const std::size_t kept = kind == JsonByte::Plain   ? 1
-                             : kind == JsonByte::Eight ? well_formed_length(bytes.subspan(i))
-                                                       : 0;
+  for (std::size_t i = next_json_check(bytes, 0); i < bytes.size(); i = next_json_check(bytes, i)) {
+    const bool eight = bytes[i] >= 0x80;
+    const std::size_t kept = eight ? well_formed_length(bytes.subspan(i)) : 0;
     if (kept > 0) {
       i += kept;
       continue;
     }
     write(bytes.subspan(run, i - run));
     UnicodeEscape escape{};
-    if (kind == JsonByte::Eight) {
+    if (eight) {
       write(kReplacementCharacter);
     } else {
       write(json_escape(bytes[i], escape));

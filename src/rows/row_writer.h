@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -35,6 +38,10 @@ class RowWriter {
                  const FieldScanner& fields);
 
  private:
+  // A row is put together here and handed to the LineWriter whole: one call
+  // a row, not one a column and separator. A longer row goes in pieces.
+  static constexpr std::size_t kStageSize = 1024;
+
   void write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
                      const FieldScanner& fields);
   void write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
@@ -42,11 +49,22 @@ class RowWriter {
   void write_tsv_column(std::span<const unsigned char> bytes);
   void write_json_string(std::span<const unsigned char> bytes);
   void write_offset(std::uint64_t offset);
-  void write(std::span<const unsigned char> bytes) { (void)out_.write_bytes(bytes); }
   void write(std::string_view text);
+  void write(std::span<const unsigned char> bytes) {
+    if (bytes.size() <= kStageSize - staged_) return stage(bytes);
+    write_past_stage(bytes);
+  }
+  void stage(std::span<const unsigned char> bytes) {
+    if (!bytes.empty()) std::memcpy(stage_.data() + staged_, bytes.data(), bytes.size());
+    staged_ += bytes.size();
+  }
+  void write_past_stage(std::span<const unsigned char> bytes);
+  void hand_over();
 
   LineWriter& out_;
   RowFormat format_;
+  std::array<unsigned char, kStageSize> stage_{};
+  std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
 };
 
 }  // namespace fieldsift

@@ -58,7 +58,7 @@ struct RowCase {
 TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
   using model::Rows;
   const std::string mailbox = "From a\nSubject: s\n\nbody\nFrom b\nDate: d\n\n";
-  const std::vector<RowCase> cases = {
+  std::vector<RowCase> cases = {
       {"a TSV row a message, offsets in the input", Rows::Tsv, "subject,date", mailbox, "stdin",
        "stdin\t0\ts\t\nstdin\t24\t\td\n"},
       {"TSV escapes, the input's name too", Rows::Tsv, "subject",
@@ -88,6 +88,14 @@ TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
       {"names and the input's name alike", Rows::Json, "\xe9", "\xe9: v\n\n", "caf\xe9",
        "{\"input\":\"caf\xef\xbf\xbd\",\"offset\":0,\"fields\":{\"\xef\xbf\xbd\":\"v\"}}\n"},
   };
+  // A row is handed over whole up to a size, and longer ones in pieces.
+  const std::string long_value = std::string(1500, 'x') + "\t\xff" + std::string(1500, 'y');
+  cases.push_back(
+      {"a long row", Rows::Tsv, "x,y", "X: " + long_value + "\nY: y\n\n", "in",
+       "in\t0\t" + std::string(1500, 'x') + "\\t\xff" + std::string(1500, 'y') + "\ty\n"});
+  cases.push_back({"a long row", Rows::Json, "x", "X: " + long_value + "\n\n", "in",
+                   "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\"" + std::string(1500, 'x') +
+                       "\\t\xef\xbf\xbd" + std::string(1500, 'y') + "\"}}\n"});
   for (const RowCase& c : cases) {
     EXPECT_EQ(model::rows(c.format, c.input, c.input_name, model::field_names(c.names).names),
               c.rows)
