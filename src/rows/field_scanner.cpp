@@ -3,11 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
 
 #include "textio/ascii.h"
-#include "textio/line.h"
-#include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
 namespace {
@@ -130,8 +127,9 @@ const unsigned char* FieldScanner::open_value(FieldSlot* slot, const unsigned ch
   return colon + 1;
 }
 
-// Keeps a name's bytes up to name_limit_; beyond that, only SP and TAB may
-// follow for it to be one of the names. Answers whether it still may be.
+// Keeps a cut line's first bytes up to the names' limit; beyond that, only
+// SP and TAB may follow for the line to name a field. Answers whether it
+// still may.
 bool FieldScanner::carry_name(const unsigned char* p, const unsigned char* end) {
   const std::size_t limit = names_.name_limit();
   const std::size_t room = limit - std::min(limit, name_.size());
