@@ -102,7 +102,9 @@ int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                const HeadsiftOptions& o) {
   const FieldListResult list = parse_field_list(o.fields);
   if (list.error != FieldListError::None) {
-    const std::string_view culprit = list.error == FieldListError::NamedTwice ? list.name : o.fields;
+    const std::string_view culprit = list.error == FieldListError::NamedTwice ? list.name
+                                     : o.fields.empty()                       ? "-f"
+                                                                              : o.fields;
     return misused(streams, culprit, describe(list.error));
   }
   RowSink sink(list.fields, streams.out, o.json ? RowFormat::JsonLines : RowFormat::Tsv);

@@ -109,33 +109,43 @@ TEST_P(HeadsiftOptionTest, StandardInputIsLeftUnread) {
   EXPECT_EQ(file_offset(input.get()), 0);
 }
 
-const std::string kUsage = "usage: headsift [FILE...]\n";
+const std::string kUsage = "usage: headsift [-f NAME[,NAME...] [--json]] [FILE...]\n";
+
+OptionCase misuse(std::string label, std::vector<std::string> args, const std::string& report) {
+  return {std::move(label), std::move(args), 2, "", "headsift: " + report + "\n" + kUsage};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Options, HeadsiftOptionTest,
     testing::Values(
-        OptionCase{"Help",
-                   {"--help"},
-                   0,
-                   kUsage +
-                       "Copies the header of each mail message in the FILEs, or in standard input\n"
-                       "(also named -), to standard output, with the empty line that ends it. An\n"
-                       "input whose first line begins \"From \" is a mailbox, where each line\n"
-                       "\"From \" outside a header begins a message; any other input is one "
-                       "message.\n",
-                   ""},
+        OptionCase{
+            "Help",
+            {"--help"},
+            0,
+            kUsage + "Copies the header of each mail message in the FILEs, or in standard input\n"
+                     "(also named -), to standard output, with the empty line that ends it. An\n"
+                     "input whose first line begins \"From \" is a mailbox, where each line\n"
+                     "\"From \" outside a header begins a message; any other input is one "
+                     "message.\n"
+                     "With -f, one line a message instead: the input's name, the message's "
+                     "offset\n"
+                     "and each named field's first value, unfolded, TAB-separated; --json writes\n"
+                     "them as JSON Lines.\n",
+            ""},
         OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
-        OptionCase{"Unknown", {"-x"}, 2, "", "headsift: -x: unknown option\n" + kUsage},
-        OptionCase{"UnknownAfterAFile",
-                   {"a", "--bogus"},
-                   2,
-                   "",
-                   "headsift: --bogus: unknown option\n" + kUsage},
+        misuse("Unknown", {"-x"}, "-x: unknown option"),
+        misuse("UnknownAfterAFile", {"a", "--bogus"}, "--bogus: unknown option"),
         OptionCase{"AfterTheEndOfOptionsAFile",
                    {"--", "-x"},
                    2,
                    "",
-                   "headsift: -x: No such file or directory\n"}),
+                   "headsift: -x: No such file or directory\n"},
+        misuse("FieldsWithoutAList", {"-f"}, "-f: missing field list"),
+        misuse("AnEmptyList", {"--fields="}, "-f: no field name given"),
+        misuse("AnEmptyName", {"-f", "subject,,from"}, "subject,,from: empty field name"),
+        misuse("ANameTwice", {"-fsubject,from,Subject:"}, "Subject: field named twice"),
+        misuse("TwoLists", {"-f", "a", "--fields=b"}, "--fields=b: field list given twice"),
+        misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f")),
     label_of<OptionCase>);
 
 TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {
