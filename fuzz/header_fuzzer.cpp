@@ -1,9 +1,11 @@
-// Fuzz target: headsift's message rule, through the whole program. The
-// fuzzer's input picks the output's kind and where the system cuts the
-// reads; what headsift writes is held against the plain model of the rule
-// (support/header_model.h), which does not depend on the cuts.
+// Fuzz target: headsift's message rule and its rows, through the whole
+// program. The fuzzer's input picks the output's kind, what is written, and
+// where the system cuts the reads; what headsift writes is held against the
+// plain models of the rules (support/header_model.h, support/row_model.h),
+// which do not depend on the cuts.
 //
-//   byte     bits 0-1: the output's kind (Pipe, DiskFile, Device, modulo 3)
+//   byte     bits 0-1: the output's kind (Pipe, DiskFile, Device, modulo 3);
+//            bits 2-3: header blocks, -f rows as TSV, or as JSON (modulo 3)
 //   byte     number of read cuts C (modulo 8), then C bytes, each a cut of
 //            that many bytes (0: 256)
 //   rest     the input
@@ -15,6 +17,7 @@
 
 #include "check.h"
 #include "support/header_model.h"
+#include "support/row_model.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_run.h"
 
@@ -23,8 +26,15 @@ namespace {
 
 using testing::ScriptedChannel;
 
+// Names short and long, with and without a colon, that random bytes and the
+// seeds' headers hold.
+constexpr const char* kFields = "s,From,subject:,x-y";
+
+enum class Output { Blocks, Tsv, Json };
+
 struct HeaderCase {
   StreamKind out_kind = StreamKind::Pipe;
+  Output output = Output::Blocks;
   std::vector<std::size_t> cuts;
   std::string input;
 };
@@ -35,7 +45,9 @@ HeaderCase decode(const std::uint8_t* data, std::size_t size) {
   const auto byte = [&]() -> unsigned { return pos < size ? data[pos++] : 0U; };
   constexpr std::array<StreamKind, 3> kKinds = {StreamKind::Pipe, StreamKind::DiskFile,
                                                 StreamKind::Device};
-  c.out_kind = kKinds[(byte() & 3U) % 3];
+  const unsigned first = byte();
+  c.out_kind = kKinds[(first & 3U) % 3];
+  c.output = static_cast<Output>((first >> 2U & 3U) % 3);
   for (unsigned n = byte() % 8; n > 0; --n) {
     const unsigned cut = byte();
     c.cuts.push_back(cut == 0 ? 256 : cut);
@@ -52,7 +64,9 @@ std::string run_program(const HeaderCase& c, const std::vector<std::size_t>& cut
   testing::ScriptedFiles files;
   ScriptedChannel out(c.out_kind);
   ScriptedChannel err(StreamKind::Device);
-  const std::array<const char*, 1> args = {"headsift"};
+  std::vector<const char*> args = {"headsift"};
+  if (c.output != Output::Blocks) args.insert(args.end(), {"-f", kFields});
+  if (c.output == Output::Json) args.push_back("--json");
   const int status = testing::run_headsift_over(args, in, files, out, err);
   check(status == 0 && err.written().empty(), "a clean run fails");
   return out.written();
@@ -64,8 +78,13 @@ std::string run_program(const HeaderCase& c, const std::vector<std::size_t>& cut
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace fieldsift::fuzz;
   const HeaderCase c = decode(data, size);
-  const std::string expected = fieldsift::model::header_blocks(c.input);
-  check_equal(run_program(c, {}), expected, "headsift does not write each header whole");
+  namespace model = fieldsift::model;
+  const std::string expected =
+      c.output == Output::Blocks
+          ? model::header_blocks(c.input)
+          : model::rows(c.output == Output::Tsv ? model::Rows::Tsv : model::Rows::Json, c.input,
+                        "stdin", model::field_names(kFields).names);
+  check_equal(run_program(c, {}), expected, "headsift does not write what the models say");
   check_equal(run_program(c, c.cuts), expected, "headsift's output depends on the cuts");
   return 0;
 }

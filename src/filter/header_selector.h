@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "filter/line_kind.h"
+#include "textio/ascii.h"
 #include "textio/scan/byte_match.h"
 
 namespace fieldsift {
@@ -57,13 +58,5 @@ class HeaderSelector {
   std::array<unsigned char, kFoldedSize> case_bits_{};
   State state_ = State::Skipping;
 };
-
-[[nodiscard]] constexpr bool is_letter(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-[[nodiscard]] constexpr unsigned char fold_case(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
 
 }  // namespace fieldsift

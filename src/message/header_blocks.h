@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "message/header_sink.h"
 #include "textio/line_writer.h"
@@ -13,6 +14,11 @@ namespace fieldsift {
 class HeaderBlocks final : public HeaderSink {
  public:
   explicit HeaderBlocks(LineWriter& out) : out_(out) {}
+
+  // Inputs follow one another with nothing between them, and nothing of
+  // theirs is held that could fail.
+  void begin_input(std::string_view /*name*/) {}
+  [[nodiscard]] static int error() { return 0; }
 
   void begin_message(std::uint64_t /*offset*/) override {}
   void header_bytes(std::span<const unsigned char> bytes) override {

@@ -15,6 +15,7 @@
 #include "e2e/harness.h"
 #include "support/header_model.h"
 #include "support/line_model.h"
+#include "support/row_model.h"
 
 namespace fieldsift::e2e {
 namespace {
@@ -24,8 +25,9 @@ const std::string kCases = FIELDSIFT_SOURCE_DIR "/tests/e2e/cases/";
 struct GoldenCase {
   std::string label;
   int status = 0;
-  bool headsift = false;  // run headsift, with no argument; else fieldsift with name
-  std::string name;       // fieldsift's one argument
+  bool headsift = false;          // run headsift with args; else fieldsift with name
+  std::string name;               // fieldsift's one argument
+  std::vector<std::string> args;  // headsift's
   std::string input;
   std::string output;
 };
@@ -35,7 +37,7 @@ void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.label; }
 // A line of the list that does not read as a case stops the suite, so that
 // no case is passed over unseen.
 [[noreturn]] void bad_line(const std::string& line) {
-  std::fprintf(stderr, "%slist: not NAME STATUS 'ARGUMENT' or NAME STATUS headsift: %s\n",
+  std::fprintf(stderr, "%slist: not NAME STATUS 'ARGUMENT' or NAME STATUS headsift [ARG...]: %s\n",
                kCases.c_str(), line.c_str());
   std::abort();
 }
@@ -55,6 +57,7 @@ std::vector<GoldenCase> golden_cases() {
       c.name = line.substr(open + 1, close - open - 1);
     } else if (fields >> program && program == "headsift") {
       c.headsift = true;
+      for (std::string arg; fields >> arg;) c.args.push_back(arg);
     } else {
       bad_line(line);
     }
@@ -63,6 +66,16 @@ std::vector<GoldenCase> golden_cases() {
     cases.push_back(std::move(c));
   }
   return cases;
+}
+
+// What the models say headsift writes from standard input: header blocks,
+// or with -f LIST [--json] its rows.
+std::string headsift_model(const std::vector<std::string>& args, const std::string& input) {
+  if (args.empty()) return model::header_blocks(input);
+  const bool json = args.size() == 3 && args[2] == "--json";
+  if (args[0] != "-f" || args.size() != (json ? 3U : 2U)) bad_line("headsift " + args[0]);
+  return model::rows(json ? model::Rows::Json : model::Rows::Tsv, input, "stdin",
+                     model::field_names(args[1]).names);
 }
 
 class GoldenTest : public testing::TestWithParam<GoldenCase> {};
@@ -75,7 +88,7 @@ class GoldenTest : public testing::TestWithParam<GoldenCase> {};
 TEST_P(GoldenTest, FromAFileAndThroughAPipe) {
   const GoldenCase& c = GetParam();
   const std::string modelled =
-      c.headsift ? model::header_blocks(c.input) : model::expected_output(c.name, c.input);
+      c.headsift ? headsift_model(c.args, c.input) : model::expected_output(c.name, c.input);
   if (c.status == 0) {  // the model knows only runs that succeed
     EXPECT_TRUE(same_bytes("the model", modelled, c.output));
   }
@@ -83,7 +96,7 @@ TEST_P(GoldenTest, FromAFileAndThroughAPipe) {
   if (std::string twin = model::crlf_input(c.input); twin != c.input && !c.headsift)
     inputs.emplace_back("its CR LF twin", std::move(twin));
   const char* const program = c.headsift ? kHeadsift : kFieldsift;
-  std::vector<std::string> args;
+  std::vector<std::string> args = c.args;
   if (!c.headsift) args.push_back(c.name);
   for (const auto& [what, input] : inputs) {
     const Fd file = file_holding(input);

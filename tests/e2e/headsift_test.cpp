@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,7 +30,9 @@ class Folder {
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
   ~Folder() {
-    for (const std::string& name : names_) (void)unlink(path(name).c_str());
+    for (const std::string& name : names_) {
+      if (unlink(path(name).c_str()) != 0) (void)rmdir(path(name).c_str());  // a folder
+    }
     (void)rmdir(path_.c_str());
   }
 
@@ -39,6 +42,13 @@ class Folder {
     names_.push_back(name);
     const Fd file = open_path(path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC);
     EXPECT_TRUE(write_all(file.get(), bytes));
+    return path(name);
+  }
+
+  // An empty folder within.
+  std::string add_folder(const std::string& name) {
+    names_.push_back(name);
+    EXPECT_EQ(mkdir(path(name).c_str(), 0700), 0) << name;
     return path(name);
   }
 
@@ -99,33 +109,43 @@ TEST_P(HeadsiftOptionTest, StandardInputIsLeftUnread) {
   EXPECT_EQ(file_offset(input.get()), 0);
 }
 
-const std::string kUsage = "usage: headsift [FILE...]\n";
+const std::string kUsage = "usage: headsift [-f NAME[,NAME...] [--json]] [FILE...]\n";
+
+OptionCase misuse(std::string label, std::vector<std::string> args, const std::string& report) {
+  return {std::move(label), std::move(args), 2, "", "headsift: " + report + "\n" + kUsage};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Options, HeadsiftOptionTest,
     testing::Values(
-        OptionCase{"Help",
-                   {"--help"},
-                   0,
-                   kUsage +
-                       "Copies the header of each mail message in the FILEs, or in standard input\n"
-                       "(also named -), to standard output, with the empty line that ends it. An\n"
-                       "input whose first line begins \"From \" is a mailbox, where each line\n"
-                       "\"From \" outside a header begins a message; any other input is one "
-                       "message.\n",
-                   ""},
+        OptionCase{
+            "Help",
+            {"--help"},
+            0,
+            kUsage + "Copies the header of each mail message in the FILEs, or in standard input\n"
+                     "(also named -), to standard output, with the empty line that ends it. An\n"
+                     "input whose first line begins \"From \" is a mailbox, where each line\n"
+                     "\"From \" outside a header begins a message; any other input is one "
+                     "message.\n"
+                     "With -f, one line a message instead: the input's name, the message's "
+                     "offset\n"
+                     "and each named field's first value, unfolded, TAB-separated; --json writes\n"
+                     "them as JSON Lines.\n",
+            ""},
         OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
-        OptionCase{"Unknown", {"-x"}, 2, "", "headsift: -x: unknown option\n" + kUsage},
-        OptionCase{"UnknownAfterAFile",
-                   {"a", "--bogus"},
-                   2,
-                   "",
-                   "headsift: --bogus: unknown option\n" + kUsage},
+        misuse("Unknown", {"-x"}, "-x: unknown option"),
+        misuse("UnknownAfterAFile", {"a", "--bogus"}, "--bogus: unknown option"),
         OptionCase{"AfterTheEndOfOptionsAFile",
                    {"--", "-x"},
                    2,
                    "",
-                   "headsift: -x: No such file or directory\n"}),
+                   "headsift: -x: No such file or directory\n"},
+        misuse("FieldsWithoutAList", {"-f"}, "-f: missing field list"),
+        misuse("AnEmptyList", {"--fields="}, "-f: no field name given"),
+        misuse("AnEmptyName", {"-f", "subject,,from"}, "subject,,from: empty field name"),
+        misuse("ANameTwice", {"-fsubject,from,Subject:"}, "Subject: field named twice"),
+        misuse("TwoLists", {"-f", "a", "--fields=b"}, "--fields=b: field list given twice"),
+        misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f")),
     label_of<OptionCase>);
 
 TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {
@@ -137,6 +157,26 @@ TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {
   gone.read.reset();
   const Fd again = file_holding(kLf);
   EXPECT_TRUE(finished(run_into({}, again.get(), gone.write.get(), kHeadsift), 0, "", ""));
+}
+
+// Each report is one write, so that runs sharing standard error (xargs -P)
+// never cut into each other's; a line feed in a name shows as '?', so the
+// report stays one line.
+TEST(HeadsiftOutputTest, EachReportIsOneWriteOfOneLine) {
+  if (expected::kWindows) GTEST_SKIP() << "Wine's own writes would be counted too";
+  Folder folder;
+  const std::vector<std::string> missing = {folder.path("a"), folder.path("line\nfeed"),
+                                            folder.path("c")};
+  const Fd out = file_holding("");
+  const Outcome got = run_into(missing, kClosed, out.get(), kHeadsift);
+  const std::string err = reported(missing[0], "No such file or directory") +
+                          reported(folder.path("line?feed"), "No such file or directory") +
+                          reported(missing[2], "No such file or directory");
+  EXPECT_TRUE(finished(got, 2, "", err));
+  // A sanitizer's runtime makes writes of its own: a run with nothing to
+  // write counts them.
+  const Outcome idle = run_into({folder.add("empty", "")}, kClosed, out.get(), kHeadsift);
+  EXPECT_EQ(got.exit.write_calls - idle.exit.write_calls, 3);
 }
 
 // `headsift f g >> f`: f is refused, g still read.
@@ -189,9 +229,18 @@ TEST(HeadsiftFilesTest, WildcardsAreTheProgramsOnWindows) {
   for (std::size_t i = 0; i < messages.size(); ++i)
     (void)folder.add(std::to_string(i) + ".eml", messages[i]);
   (void)folder.add("other.txt", "From z\n\n");
-  const Outcome got = run_from({folder.path("*.eml"), folder.path("*.none")}, kClosed, kHeadsift);
-  EXPECT_TRUE(
-      finished(got, 2, got.out, reported(folder.path("*.none"), "No such file or directory")));
+  // A longer extension, which the short 8.3 name cuts to ".EML", and a
+  // folder: neither is a match. A wildcard in a folder part is no pattern:
+  // the system refuses the name.
+  (void)folder.add("d.emlx", "From d\nD: 4\n\n");
+  (void)folder.add_folder("x.eml");
+  const std::vector<std::string> args = {folder.path("*.eml"), folder.path("*.none"),
+                                         folder.path("x.e?l"), folder.path("*/0.eml")};
+  const Outcome got = run_from(args, kClosed, kHeadsift);
+  EXPECT_TRUE(finished(got, 2, got.out,
+                       reported(args[1], "No such file or directory") +
+                           reported(args[2], "No such file or directory") +
+                           reported(args[3], "Invalid argument")));
   // In the directory's order, which is the file system's.
   std::vector<std::string> expected;
   for (const std::string& m : messages) expected.push_back(model::header_blocks(m));

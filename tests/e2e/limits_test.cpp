@@ -16,6 +16,7 @@
 
 #include "e2e/harness.h"
 #include "support/header_model.h"
+#include "support/row_model.h"
 
 namespace fieldsift::e2e {
 namespace {
@@ -57,8 +58,13 @@ struct SampleRun {
 };
 
 std::vector<SampleRun> sample_runs() {
-  return {{kFieldsift, {"Subject:"}, contents_of(kSampleSubjects), "\r\n"},
-          {kHeadsift, {}, model::header_blocks(contents_of(kSample)), "\n"}};
+  return {
+      {kFieldsift, {"Subject:"}, contents_of(kSampleSubjects), "\r\n"},
+      {kHeadsift, {}, model::header_blocks(contents_of(kSample)), "\n"},
+      {kHeadsift,
+       {"-f", "subject,from,date", "--json"},
+       model::rows(model::Rows::Json, contents_of(kSample), "stdin", {"subject", "from", "date"}),
+       "\n"}};
 }
 
 std::vector<std::string> under_ulimit(const std::string& option) {
@@ -105,6 +111,25 @@ TEST(MemoryLimitTest, RefusedAllocationsGiveTheSameBytesOrOneReport) {
                          report("fieldsift", "Cannot allocate memory")))
         << from;
   }
+}
+
+// A value too long to hold leaves its row out, with one report for its
+// input; the rows of the messages around it are written whole.
+TEST(MemoryLimitTest, ValueThatCannotBeHeldLeavesItsRowOut) {
+  if (!plain_native_linux()) GTEST_SKIP() << "a plain native Linux build only";
+  const std::string around = "From a\nSubject: short\n\n";
+  const std::string input =
+      around + "From b\nSubject: " + std::string(300'000, 'x') + "\n\n" + around;
+  const Fd file = file_holding(input);
+  Pipe out = make_pipe();
+  Pipe err = make_pipe();
+  Child child =
+      start_wrapped({"env", "LD_PRELOAD=" FIELDSIFT_REFUSE_ALLOC, "FIELDSIFT_REFUSE_FROM=200000"},
+                    {"-f", "subject"}, {file.get(), out.write.get(), err.write.get()}, kHeadsift);
+  const std::string row = "stdin\t0\tshort\n";
+  EXPECT_TRUE(finished(collect(child, out, err), 2,
+                       row + "stdin\t" + std::to_string(input.size() - around.size()) + "\tshort\n",
+                       "headsift: stdin: Cannot allocate memory\n"));
 }
 
 // A file size limit makes a write fail like any other, after the input has

@@ -1,5 +1,7 @@
 #include "headsift_run.h"
 
+#include "headsift_options.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -124,6 +126,16 @@ TEST(HeadsiftRunTest, HandsOverWhatItHoldsBeforeAReadThatWouldWait) {
                                                   first.size() + 12};
     EXPECT_EQ(in.written_at_reads(), waits ? handed_over : held_back) << waits;
   }
+}
+
+// An option's value is never a FILE, and after "--" everything is one.
+TEST(HeadsiftRunTest, FilesAmongOptions) {
+  const std::vector<const char*> args = {"headsift", "a",  "-f", "x,y", "b", "--json",
+                                         "-fz",      "--", "-f", "c",   "--"};
+  FileArguments files(args);
+  std::vector<std::string> named;
+  for (const char* f = files.next(); f != nullptr; f = files.next()) named.emplace_back(f);
+  EXPECT_EQ(named, (std::vector<std::string>{"a", "b", "-f", "c", "--"}));
 }
 
 }  // namespace

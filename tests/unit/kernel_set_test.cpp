@@ -82,6 +82,28 @@ TEST_P(ByteScanTest, FindLineStartMatchesTheByteByByteRule) {
   }
 }
 
+TEST_P(ByteScanTest, FindLineStartAmongMatchesTheByteByByteRule) {
+  std::mt19937 rng(7);
+  ByteSet first;
+  first.members['s'] = first.members['D'] = first.members[0xE9] = true;
+  for (int round = 0; round < 20000; ++round) {
+    // Long lines, as a header's, so the wide steps run, and short ones.
+    const std::string text = random_bytes(
+        rng, random_size(rng), round % 2 == 0 ? "\n\nsSdD\xe9 " : "abcdefghijklmnopqrstuvw\nsD");
+    std::size_t expected = text.size();
+    for (std::size_t i = 1; i < text.size(); ++i) {
+      if (text[i - 1] == '\n' && first.members[static_cast<unsigned char>(text[i])]) {
+        expected = i;
+        break;
+      }
+    }
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const found =
+        kernels().find_line_start_among(begin, begin + text.size(), first);
+    ASSERT_EQ(static_cast<std::size_t>(found - begin), expected) << "text: " << text;
+  }
+}
+
 TEST_P(ByteScanTest, FindEmptyLineMatchesTheByteByByteRule) {
   std::mt19937 rng(5);
   for (int round = 0; round < 20000; ++round) {

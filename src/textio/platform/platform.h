@@ -63,8 +63,9 @@ void close_named();
 
 // The files one FILE argument names, in turn. A shell has already expanded
 // any wildcards in it, but for Windows, where the program expands them: each
-// file its last part matches (with * and ?) in the directory's order, or, when
-// none does, the argument itself with the error that says so.
+// file (not folder) whose long name its last part matches, by name_matches,
+// in the directory's order, or, when none does, the argument itself with the
+// error that says so.
 class ArgumentFiles {
  public:
   explicit ArgumentFiles(const char* argument) : argument_(argument) {}

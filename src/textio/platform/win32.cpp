@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "textio/platform/name_pattern.h"
 #include "textio/platform/win32_errors.h"
 
 // The argument vector is the C runtime's own split of GetCommandLineA, which
@@ -171,6 +172,24 @@ std::size_t directory_part(const char* pattern) {
   return part;
 }
 
+// The system's search answers every entry whose long or short name its own
+// rule matches, folders among them; a file is what the last part matches by
+// its long name alone.
+bool is_match(const WIN32_FIND_DATAA& found, std::string_view last_part) {
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         name_matches(last_part, found.cFileName);
+}
+
+// A found name with its directory in front, ended by a NUL; false when it
+// does not fit.
+bool join(std::span<char> into, std::string_view directory, std::string_view file) {
+  if (directory.size() + file.size() >= into.size()) return false;
+  std::memcpy(into.data(), directory.data(), directory.size());
+  std::memcpy(into.data() + directory.size(), file.data(), file.size());
+  into[directory.size() + file.size()] = '\0';
+  return true;
+}
+
 }  // namespace
 
 ArgumentFiles::~ArgumentFiles() {
@@ -183,28 +202,29 @@ ArgumentFiles::File ArgumentFiles::next() {
     done_ = true;
     return {argument_, 0};
   }
+  const bool first = search_ == 0;  // no file handed out yet
   WIN32_FIND_DATAA found{};
-  for (;;) {
-    if (search_ == 0) {
-      const HANDLE search = FindFirstFileA(argument_, &found);
-      if (search == INVALID_HANDLE_VALUE) {
-        done_ = true;
-        return {argument_, crt_error_number(GetLastError())};
-      }
-      search_ = reinterpret_cast<std::intptr_t>(search);
-    } else if (!FindNextFileA(reinterpret_cast<HANDLE>(search_), &found)) {
+  bool more = true;
+  if (first) {
+    const HANDLE search = FindFirstFileA(argument_, &found);
+    if (search == INVALID_HANDLE_VALUE) {
       done_ = true;
-      return {nullptr, 0};
+      return {argument_, crt_error_number(GetLastError())};
     }
-    const std::string_view file = found.cFileName;
-    if (file == "." || file == "..") continue;
-    const std::size_t directory = directory_part(argument_);
-    if (directory + file.size() >= name_.size()) return {argument_, ENAMETOOLONG};
-    std::memcpy(name_.data(), argument_, directory);
-    std::memcpy(name_.data() + directory, file.data(), file.size());
-    name_[directory + file.size()] = '\0';
-    return {name_.data(), 0};
+    search_ = reinterpret_cast<std::intptr_t>(search);
+  } else {
+    more = FindNextFileA(reinterpret_cast<HANDLE>(search_), &found) != 0;
   }
+  const std::size_t directory = directory_part(argument_);
+  while (more && !is_match(found, argument_ + directory))
+    more = FindNextFileA(reinterpret_cast<HANDLE>(search_), &found) != 0;
+  if (!more) {
+    done_ = true;
+    // Folders alone, or names only their short forms matched: as if none matched.
+    return first ? File{argument_, ENOENT} : File{nullptr, 0};
+  }
+  if (!join(name_, {argument_, directory}, found.cFileName)) return {argument_, ENAMETOOLONG};
+  return {name_.data(), 0};
 }
 
 StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
@@ -222,8 +242,10 @@ bool input_ready(StdHandle handle) {
   if (!h.usable || h.kind == StreamKind::DiskFile) return true;
   if (h.kind == StreamKind::Device) return WaitForSingleObject(h.handle, 0) == WAIT_OBJECT_0;
   DWORD waiting = 0;
-  // A pipe whose writer has gone fails the peek; its read answers at once.
-  return !PeekNamedPipe(h.handle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0;
+  if (PeekNamedPipe(h.handle, nullptr, 0, nullptr, &waiting, nullptr)) return waiting > 0;
+  // A pipe whose writer has gone answers its read at once. One that cannot
+  // be peeked (Wine's, for a Unix pipe) may wait.
+  return GetLastError() == ERROR_BROKEN_PIPE;
 }
 
 IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {

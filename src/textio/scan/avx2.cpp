@@ -40,7 +40,8 @@ template <std::size_t W>
 }  // namespace
 
 extern const KernelSet kAvx2Kernels = {"avx2", find_line_start<kRegister>,
-                                       find_empty_line<kRegister>, add_cr_before_lf<kRegister>};
+                                       find_empty_line<kRegister>, find_line_start_among<kRegister>,
+                                       add_cr_before_lf<kRegister>};
 
 }  // namespace fieldsift
 

@@ -80,6 +80,31 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
+// A header's lines are a few dozen bytes long: the LFs of 2W bytes are
+// found at once, and the byte after each looked up in the set.
+template <std::size_t W>
+const unsigned char* find_line_start_among(const unsigned char* begin, const unsigned char* end,
+                                           const ByteSet& first) {
+  static_assert(2 * W <= kWidestStep);
+  const unsigned char* p = begin;
+  // Each step looks at the 2W bytes from p and the one after them.
+  for (; end - p > static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
+    typename Lanes<W>::Block low;
+    typename Lanes<W>::Block high;
+    load<W>(low, p);
+    load<W>(high, p + W);
+    std::uint64_t lfs = bits_of<W>(low == '\n') | bits_of<W>(high == '\n') << W;
+    for (; lfs != 0; lfs &= lfs - 1) {
+      const unsigned char* const start = p + 1 + lowest(lfs);
+      if (first.members[*start]) return start;
+    }
+  }
+  for (; end - p > 1; ++p) {
+    if (*p == '\n' && first.members[p[1]]) return p + 1;
+  }
+  return end;
+}
+
 template <std::size_t W>
 const unsigned char* find_empty_line(const unsigned char* begin, const unsigned char* end) {
   static_assert(2 * W <= kWidestStep);

@@ -21,6 +21,10 @@ struct KernelSet {
   // follows a LF and is a LF, or a CR with a LF after it; end if none. A
   // header's end is found so, its lines looked at once, in whole blocks.
   const unsigned char* (*find_empty_line)(const unsigned char* begin, const unsigned char* end);
+  // The same for a byte that is one of a set. Each line start is looked at
+  // once: for the lines of a header, few of which are wanted.
+  const unsigned char* (*find_line_start_among)(const unsigned char* begin,
+                                                const unsigned char* end, const ByteSet& first);
   // Copies n bytes from src to dst, apart, with a CR put in before each LF;
   // answers the bytes written, and writes nothing past dst + 2n.
   std::size_t (*add_cr_before_lf)(const unsigned char* src, std::size_t n, unsigned char* dst);

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "headsift_options.h"
+
+namespace fieldsift {
+namespace {
+
+// What an argument before "--" is.
+enum class Role { File, EndOfOptions, Option, OptionBeforeValue };
+
+Role role_of(std::string_view arg) {
+  if (arg == "--") return Role::EndOfOptions;
+  if (arg.size() < 2 || arg[0] != '-') return Role::File;  // "-" among them
+  if (arg == "-f" || arg == "--fields") return Role::OptionBeforeValue;
+  return Role::Option;
+}
+
+HeadsiftOptions misused(std::string_view culprit, std::string_view why) {
+  HeadsiftOptions o;
+  o.request = Request::Misused;
+  o.culprit = culprit;
+  o.why = why;
+  return o;
+}
+
+constexpr std::string_view kLongFields = "--fields=";
+
+// The list an option of its own argument carries: "-fLIST" or "--fields=LIST".
+bool list_within(std::string_view arg, std::string_view& list) {
+  if (arg.starts_with(kLongFields)) {
+    list = arg.substr(kLongFields.size());
+    return true;
+  }
+  if (arg.starts_with("-f") && !arg.starts_with("--")) {
+    list = arg.substr(2);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+HeadsiftOptions read_options(std::span<const char* const> args) {
+  HeadsiftOptions o;
+  bool listed = false;  // an -f has given its list
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    const Role role = role_of(arg);
+    if (role == Role::EndOfOptions) break;
+    if (role == Role::File) continue;
+    std::string_view list;
+    if (role == Role::OptionBeforeValue) {
+      if (i + 1 == args.size()) return misused(arg, "missing field list");
+      list = args[++i];
+    } else if (arg == "--help" || arg == "--version") {
+      o.request = arg == "--help" ? Request::Help : Request::Version;
+      return o;
+    } else if (arg == "--json") {
+      o.json = true;
+      continue;
+    } else if (!list_within(arg, list)) {
+      return misused(arg, "unknown option");
+    }
+    if (listed) return misused(arg, "field list given twice");
+    listed = true;
+    o.fields = list;
+  }
+  if (listed) {
+    o.request = Request::Rows;
+  } else if (o.json) {
+    return misused("--json", "only with -f");
+  }
+  return o;
+}
+
+const char* FileArguments::next() {
+  while (next_ < args_.size()) {
+    const char* const arg = args_[next_++];
+    if (options_ended_) return arg;
+    switch (role_of(arg)) {
+      case Role::File:
+        return arg;
+      case Role::EndOfOptions:
+        options_ended_ = true;
+        break;
+      case Role::OptionBeforeValue:
+        ++next_;  // its value
+        break;
+      case Role::Option:
+        break;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace fieldsift

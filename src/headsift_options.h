@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace fieldsift {
+
+// What headsift is asked to do, told by its options alone.
+enum class Request {
+  Blocks,   // each message's header as it came
+  Rows,     // one row a message: -f
+  Help,
+  Version,
+  Misused,  // a usage error: nothing is read
+};
+
+struct HeadsiftOptions {
+  Request request = Request::Blocks;
+  std::string_view fields;  // Rows: the -f list as given
+  bool json = false;        // Rows: JSON Lines rather than TSV
+  std::string_view culprit;  // Misused: the argument at fault
+  std::string_view why;      // Misused: what is wrong with it
+};
+
+// Options may stand anywhere before a "--", and all of them are understood
+// before a byte is read; the first --help, --version or misuse decides.
+// -f takes its list from the rest of its argument or from the next one
+// (so does --fields, after "=" or as the next argument).
+[[nodiscard]] HeadsiftOptions read_options(std::span<const char* const> args);
+
+// The FILE arguments in turn, read as read_options reads them: every
+// argument that is neither an option nor an option's value, and every one
+// after a "--".
+class FileArguments {
+ public:
+  explicit FileArguments(std::span<const char* const> args) : args_(args) {}
+
+  // The next FILE, or null when none is left.
+  [[nodiscard]] const char* next();
+
+ private:
+  std::span<const char* const> args_;
+  std::size_t next_ = 1;  // args_[0] is the program's name
+  bool options_ended_ = false;
+};
+
+}  // namespace fieldsift

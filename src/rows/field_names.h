@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "rows/field_list.h"
+#include "textio/heap_bytes.h"
+#include "textio/scan/byte_match.h"
+
+namespace fieldsift {
+
+// A named field while a header is read: its name as given, and where its
+// value lies among the scanner's values once it is found.
+struct FieldSlot {
+  const unsigned char* name;  // name_size bytes of the argument
+  std::size_t name_size;
+  bool can_match;  // holds no colon or LF and ends in no SP or TAB: a line may name it
+  bool present;
+  std::size_t value_start;
+  std::size_t value_size;
+};
+
+// Which wanted field a header line names. A line names a field when what
+// stands before its first colon is the field's name (ASCII letters without
+// case) and then nothing but SP and TAB; a header's first line that begins
+// "From " is its separator and names none. A field already found in the
+// header is wanted no more.
+class FieldNames {
+ public:
+  // The names are not copied: they must outlive the table.
+  explicit FieldNames(const FieldList& fields);
+
+  // False when there was no memory for the table.
+  [[nodiscard]] bool valid() const { return slots_ != nullptr; }
+  [[nodiscard]] std::span<FieldSlot> slots() { return {slots_.get(), valid() ? size_ : 0}; }
+  [[nodiscard]] std::span<const FieldSlot> slots() const {
+    return {slots_.get(), valid() ? size_ : 0};
+  }
+  // The names' first bytes in both cases: only a line that begins with one
+  // may name a field.
+  [[nodiscard]] const ByteSet& first_bytes() const { return first_bytes_; }
+  // How much of a line's start tells what it names: the longest name, and
+  // at least the separator's "From ".
+  [[nodiscard]] std::size_t name_limit() const { return name_limit_; }
+
+  // What the line that starts at line names, told from where it stands in
+  // [line, end): the field, if wanted, and the colon after its name; known
+  // is false when the bytes end before that can be told.
+  struct Found {
+    FieldSlot* slot;
+    const unsigned char* colon;
+    bool known;
+  };
+  [[nodiscard]] Found named_at(const unsigned char* line, const unsigned char* end,
+                               bool first_line);
+
+  // The field, if wanted, that a line names whose first colon has name (the
+  // first name_limit() bytes of it at least, with only SP and TAB after them) before it.
+  [[nodiscard]] FieldSlot* named_by(std::span<const unsigned char> name, bool first_line);
+
+ private:
+  HeapArray<FieldSlot> slots_;  // size_ of them, in the order named; null if refused
+  std::size_t size_;
+  std::size_t name_limit_;
+  ByteSet first_bytes_;
+};
+
+}  // namespace fieldsift

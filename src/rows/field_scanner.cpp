@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "rows/field_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "textio/ascii.h"
+
+namespace fieldsift {
+namespace {
+
+constexpr unsigned char kCr = '\r';
+constexpr unsigned char kLf = '\n';
+constexpr unsigned char kColon = ':';
+
+// The first byte in [p, end) that is byte; null if none.
+const unsigned char* find(const unsigned char* p, const unsigned char* end, unsigned char byte) {
+  return static_cast<const unsigned char*>(std::memchr(p, byte, static_cast<std::size_t>(end - p)));
+}
+
+}  // namespace
+
+void FieldScanner::begin() {
+  values_.clear();
+  name_.clear();
+  for (FieldSlot& s : names_.slots()) {
+    s.value_start = s.value_size = 0;
+    s.present = false;
+  }
+  place_ = Place::LineStart;
+  open_ = nullptr;
+  first_line_ = true;
+  held_cr_ = false;
+}
+
+void FieldScanner::feed(std::span<const unsigned char> bytes) {
+  if (!names_.valid()) return;
+  const unsigned char* p = bytes.data();
+  const unsigned char* const end = p + bytes.size();
+  while (p != end) {
+    switch (place_) {
+      case Place::LineStart:
+        p = at_line_start(p);
+        break;
+      case Place::InName:
+        p = in_name(p, end);
+        break;
+      case Place::InValue:
+        p = in_value(p, end);
+        break;
+      case Place::PassingOver:
+        p = pass_over(p, end);
+        break;
+    }
+  }
+}
+
+void FieldScanner::finish() {
+  if (held_cr_ && open_ != nullptr) append_value(&kCr, &kCr + 1);  // no LF came after it
+  held_cr_ = false;
+  close_value();
+}
+
+FieldValue FieldScanner::field(std::size_t i) const {
+  const FieldSlot& s = names_.slots()[i];
+  return {{s.name, s.name_size}, values_.bytes().subspan(s.value_start, s.value_size), s.present};
+}
+
+// A line's first byte tells whether it goes on the value before it, may name
+// a wanted field, or is passed over. The empty line that ends the header is
+// one of the last.
+const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
+  in_first_line_ = first_line_;
+  first_line_ = false;
+  if (is_blank(*p)) {
+    place_ = open_ != nullptr ? Place::InValue : Place::PassingOver;
+    return p;
+  }
+  close_value();
+  if (names_.first_bytes().members[*p]) {
+    name_.shrink_to(0);  // a refusal stays set for the header
+    place_ = Place::InName;
+  } else {
+    place_ = Place::PassingOver;
+  }
+  return p;
+}
+
+// The names are tried where they stand, unless the bytes end too soon.
+const unsigned char* FieldScanner::in_name(const unsigned char* p, const unsigned char* end) {
+  if (name_.size() > 0) return in_cut_name(p, end);  // the line began in earlier bytes
+  const FieldNames::Found found = names_.named_at(p, end, in_first_line_);
+  if (!found.known) return in_cut_name(p, end);
+  if (found.slot != nullptr) return open_value(found.slot, found.colon);
+  place_ = Place::PassingOver;
+  return p;
+}
+
+// A line cut before its colon: its first bytes are kept until the colon
+// comes. The name runs to the first colon; a line with none names no field.
+const unsigned char* FieldScanner::in_cut_name(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* const colon = find(p, end, kColon);
+  const unsigned char* const lf = find(p, colon != nullptr ? colon : end, kLf);
+  if (lf != nullptr) {
+    place_ = Place::LineStart;
+    return lf + 1;
+  }
+  if (colon == nullptr) {
+    if (!carry_name(p, end)) place_ = Place::PassingOver;
+    return end;
+  }
+  if (!carry_name(p, colon)) {
+    place_ = Place::PassingOver;
+    return colon + 1;
+  }
+  FieldSlot* const slot = names_.named_by(name_.bytes(), in_first_line_);
+  if (slot != nullptr) return open_value(slot, colon);
+  place_ = Place::PassingOver;
+  return colon + 1;
+}
+
+const unsigned char* FieldScanner::open_value(FieldSlot* slot, const unsigned char* colon) {
+  slot->present = true;
+  slot->value_start = values_.size();
+  open_ = slot;
+  place_ = Place::InValue;
+  return colon + 1;
+}
+
+// Keeps a cut line's first bytes up to the names' limit; beyond that, only
+// SP and TAB may follow for the line to name a field. Answers whether it
+// still may.
+bool FieldScanner::carry_name(const unsigned char* p, const unsigned char* end) {
+  const std::size_t limit = names_.name_limit();
+  const std::size_t room = limit - std::min(limit, name_.size());
+  const std::size_t take = std::min(room, static_cast<std::size_t>(end - p));
+  (void)name_.append({p, take});  // a refusal shows in failed()
+  return std::all_of(p + take, end, is_blank);
+}
+
+// Up to the line's end, or to the end of the bytes, into the value; a CR
+// right before the LF belongs to the line end.
+const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsigned char* end) {
+  if (held_cr_) {
+    held_cr_ = false;
+    if (*p != kLf) append_value(&kCr, &kCr + 1);
+  }
+  const unsigned char* const lf = find(p, end, kLf);
+  if (lf == nullptr) {
+    held_cr_ = end[-1] == kCr;  // the next bytes tell
+    append_value(p, held_cr_ ? end - 1 : end);
+    return end;
+  }
+  append_value(p, lf > p && lf[-1] == kCr ? lf - 1 : lf);
+  place_ = Place::LineStart;
+  return lf + 1;
+}
+
+// No value is open: the lines up to the next that may name a wanted field
+// need not be looked at.
+const unsigned char* FieldScanner::pass_over(const unsigned char* p, const unsigned char* end) {
+  const unsigned char* const start = kernels_.find_line_start_among(p, end, names_.first_bytes());
+  if (start != end || end[-1] == kLf) place_ = Place::LineStart;
+  return start;
+}
+
+// A value's SP and TAB at its start are dropped as they come, those at its
+// end when it closes.
+void FieldScanner::append_value(const unsigned char* p, const unsigned char* end) {
+  if (values_.size() == open_->value_start) p = std::find_if_not(p, end, is_blank);
+  (void)values_.append({p, end});  // a refusal shows in failed()
+}
+
+void FieldScanner::close_value() {
+  if (open_ == nullptr) return;
+  const std::span<const unsigned char> bytes = values_.bytes();
+  std::size_t size = bytes.size();
+  while (size > open_->value_start && is_blank(bytes[size - 1])) --size;
+  values_.shrink_to(size);
+  open_->value_size = size - open_->value_start;
+  open_ = nullptr;
+}
+
+}  // namespace fieldsift

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "rows/field_list.h"
+#include "rows/field_names.h"
+#include "textio/byte_vector.h"
+#include "textio/scan/kernel_set.h"
+
+namespace fieldsift {
+
+// A named field of one message, as the scanner found it.
+struct FieldValue {
+  std::span<const unsigned char> name;   // as given, without its colon
+  std::span<const unsigned char> value;  // empty when absent
+  bool present = false;
+};
+
+// Collects, from one message's header at a time, the value of the first
+// occurrence of each named field (see FieldNames for the lines that name
+// one). Its value is the rest of that line after the colon and the lines
+// after it that begin with SP or TAB, each line end (LF, or CR LF) between
+// them removed and their white space kept, then SP and TAB dropped from
+// both ends. The header's bytes may come cut anywhere. Only line starts are
+// looked at, found by the scan kernels and memchr, and values copied in runs.
+class FieldScanner {
+ public:
+  // The names are not copied: they must outlive the scanner.
+  explicit FieldScanner(const FieldList& fields) : names_(fields) {}
+
+  // A new header follows; the last one's values are forgotten.
+  void begin();
+  void feed(std::span<const unsigned char> bytes);
+  // The header has ended.
+  void finish();
+
+  // Whether some value could not be held (the system refused memory) since
+  // begin(): the values are then incomplete and not to be used.
+  [[nodiscard]] bool failed() const {
+    return !names_.valid() || values_.failed() || name_.failed();
+  }
+
+  [[nodiscard]] std::size_t size() const { return names_.slots().size(); }
+  // The i-th named field, i < size(); its value stays valid until begin().
+  [[nodiscard]] FieldValue field(std::size_t i) const;
+
+ private:
+  // Where the header stands between two calls.
+  enum class Place {
+    LineStart,
+    InName,      // a line that may name a wanted field; name_ holds its first bytes if it is cut
+    InValue,     // inside a line of the value being collected
+    PassingOver  // inside a line nobody wants
+  };
+
+  const unsigned char* at_line_start(const unsigned char* p);
+  const unsigned char* in_name(const unsigned char* p, const unsigned char* end);
+  const unsigned char* in_cut_name(const unsigned char* p, const unsigned char* end);
+  const unsigned char* open_value(FieldSlot* slot, const unsigned char* colon);
+  const unsigned char* in_value(const unsigned char* p, const unsigned char* end);
+  const unsigned char* pass_over(const unsigned char* p, const unsigned char* end);
+  [[nodiscard]] bool carry_name(const unsigned char* p, const unsigned char* end);
+  void append_value(const unsigned char* p, const unsigned char* end);
+  void close_value();
+
+  FieldNames names_;
+  const KernelSet& kernels_ = active_kernels();
+  ByteVector values_;  // the values found so far in this header, one after another
+  ByteVector name_;    // in InName, a cut line's first bytes so far, at most names_.name_limit()
+  Place place_ = Place::LineStart;
+  FieldSlot* open_ = nullptr;  // the slot whose value is being collected, if any
+  bool first_line_ = true;     // no line of this header has started yet
+  bool in_first_line_ = true;  // the line being read is the header's first
+  bool held_cr_ = false;  // in InValue: a CR ended the last bytes; a LF next makes it a line end
+};
+
+}  // namespace fieldsift

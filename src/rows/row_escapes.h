@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace fieldsift {
+
+// Which bytes of a column each row format escapes, found eight bytes at a
+// time, as most values need no escape at all, and their escapes.
+
+// The first byte at or after i that a TSV column escapes (backslash, TAB,
+// CR, LF); bytes.size() if none.
+[[nodiscard]] std::size_t next_tsv_escape(std::span<const unsigned char> bytes, std::size_t i);
+
+// The escape of a byte that next_tsv_escape found.
+[[nodiscard]] std::string_view tsv_escape(unsigned char c);
+
+// The first byte at or after i that a JSON string does not hold as it is
+// unseen: one it escapes (below 0x20, " and \), or one of 80..FF, which may
+// begin a UTF-8 sequence; bytes.size() if none.
+[[nodiscard]] std::size_t next_json_check(std::span<const unsigned char> bytes, std::size_t i);
+
+// "\u00XX": room for the escape of a control byte without one of its own.
+using UnicodeEscape = std::array<char, sizeof "\\u00XX" - 1>;
+
+// The escape of a byte below 0x20, or of " or \; escape holds it if need be.
+[[nodiscard]] std::string_view json_escape(unsigned char c, UnicodeEscape& escape);
+
+}  // namespace fieldsift

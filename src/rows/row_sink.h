@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "message/header_sink.h"
+#include "rows/field_list.h"
+#include "rows/field_scanner.h"
+#include "rows/row_writer.h"
+#include "textio/line_writer.h"
+
+namespace fieldsift {
+
+// Makes one row of each message's named fields, written when its header
+// ends. A message whose values cannot be held (the system refuses memory)
+// gets no row: a row is whole or not written at all.
+class RowSink final : public HeaderSink {
+ public:
+  // The names are not copied: they must outlive the sink.
+  RowSink(const FieldList& fields, LineWriter& out, RowFormat format)
+      : scanner_(fields), writer_(out, format) {}
+
+  // The messages of this input come next: its name as reports give it,
+  // which must outlive them. The last input's error is forgotten.
+  void begin_input(std::string_view name);
+
+  void begin_message(std::uint64_t offset) override;
+  void header_bytes(std::span<const unsigned char> bytes) override { scanner_.feed(bytes); }
+  void end_header() override;
+
+  // Whether a row of this input was left out: the error number (ENOMEM) to
+  // report once for the input, or 0.
+  [[nodiscard]] int error() const { return error_; }
+
+ private:
+  FieldScanner scanner_;
+  RowWriter writer_;  // its failures are the caller's to read, from the LineWriter
+  std::span<const unsigned char> input_;
+  std::uint64_t offset_ = 0;  // of the message being read
+  int error_ = 0;
+};
+
+}  // namespace fieldsift

@@ -1,0 +1,158 @@
+#include "rows/field_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "rows/field_list.h"
+#include "support/row_model.h"
+#include "support/scripted_channel.h"
+#include "textio/line.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::string_of;
+using Values = std::vector<std::optional<std::string>>;
+
+struct ListCase {
+  std::string argument;
+  std::vector<std::string> names;  // none when refused
+  std::string error;               // as the program would report it
+};
+
+std::string reported(const FieldListResult& r) {
+  if (r.error == FieldListError::None) return "";
+  std::string text(describe(r.error));
+  return r.name.empty() ? text : text + ": " + std::string(r.name);
+}
+
+TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
+  const std::vector<ListCase> cases = {
+      {"Subject", {"Subject"}, ""},
+      {"subject:,Message-ID:,date", {"subject", "Message-ID", "date"}, ""},
+      {"a:b,x::, y", {"a:b", "x:", " y"}, ""},  // bytes as given: only the one colon goes
+      {"\xc3\xa9,\xc3\x89", {"\xc3\xa9", "\xc3\x89"}, ""},  // only ASCII letters have a case
+      {"", {}, "no field name given"},
+      {"a,,b", {}, "empty field name"},
+      {",", {}, "empty field name"},
+      {"a,", {}, "empty field name"},
+      {":", {}, "empty field name"},
+      {"Subject,date,SUBJECT:", {}, "field named twice: SUBJECT"},
+      // Both are U+FFFD as JSON keys; so is U+FFFD itself.
+      {"\xff,\xfe", {}, "field named twice: \xfe"},
+      {"\xef\xbf\xbd,\xff", {}, "field named twice: \xff"},
+  };
+  for (const ListCase& c : cases) {
+    const model::FieldNames m = model::field_names(c.argument);
+    EXPECT_EQ(m.names, c.names) << "the model, " << c.argument;
+    EXPECT_EQ(m.error, c.error) << "the model, " << c.argument;
+    const FieldListResult r = parse_field_list(c.argument);
+    EXPECT_EQ(reported(r), c.error) << c.argument;
+    std::vector<std::string> names;
+    for (const std::string_view name : r.fields) names.emplace_back(name);
+    EXPECT_EQ(names, c.names) << c.argument;
+    EXPECT_EQ(r.fields.size(), c.names.size()) << c.argument;
+  }
+}
+
+// The values found in a header fed in pieces of at most piece bytes, or cut
+// once at cut.
+Values scanned(FieldScanner& scanner, std::string_view header, std::size_t piece,
+               std::size_t cut = 0) {
+  scanner.begin();
+  const std::span<const unsigned char> bytes = bytes_of(header);
+  if (cut > 0) {
+    scanner.feed(bytes.first(cut));
+    scanner.feed(bytes.subspan(cut));
+  } else {
+    for (std::size_t at = 0; at < bytes.size(); at += piece)
+      scanner.feed(bytes.subspan(at, std::min(piece, bytes.size() - at)));
+  }
+  scanner.finish();
+  EXPECT_FALSE(scanner.failed());
+  Values values;
+  for (std::size_t i = 0; i < scanner.size(); ++i) {
+    const FieldValue f = scanner.field(i);
+    values.push_back(f.present ? std::optional(string_of(f.value)) : std::nullopt);
+  }
+  return values;
+}
+
+struct ScanCase {
+  const char* what;
+  std::string names;
+  std::string header;
+  Values values;
+};
+
+TEST(FieldScannerTest, FirstOccurrenceUnfoldedAndTrimmed) {
+  const std::vector<ScanCase> cases = {
+      {"folded with LF", "subject", "Subject: a\n b\n\tc \n\n", {"a b\tc"}},
+      {"folded with CR LF", "subject", "Subject: a\r\n b\r\n\r\n", {"a b"}},
+      {"white space before the colon", "subject", "Subject \t: x\n\n", {"x"}},
+      {"the rest of the line after the first colon", "subject", "SUBJECT:a: b\n\n", {"a: b"}},
+      {"the first occurrence counts", "subject", "Subject: 1\nSubject: 2\n\n", {"1"}},
+      {"in another order than they stand", "date,subject", "Subject: s\nDate: d\n\n", {"d", "s"}},
+      {"absent and empty differ", "subject,date", "Subject:\n\n", {"", std::nullopt}},
+      {"white space across a fold is leading", "subject", "Subject: \n \t x \n \n\n", {"x"}},
+      {"white space alone is empty", "subject", "Subject: \n \t\n\n", {""}},
+      {"a name that only begins like it",
+       "subject",
+       "Subject-X: n\nX-Subject: n\n\n",
+       {std::nullopt}},
+      {"a name it only begins like", "subject", "Subjec: n\n\n", {std::nullopt}},
+      {"names with a colon, or white space at the end, name no line",
+       "a:b,x ",
+       "a:b: 1\nx : 2\n\n",
+       {std::nullopt, std::nullopt}},
+      {"a line without a colon ends the value", "subject", "Subject: a\nno colon\n b\n\n", {"a"}},
+      {"other fields' lines are passed over",
+       "subject",
+       "X: 1\n Subject: n\nSubject: s\n\n",
+       {"s"}},
+      {"a separator line is no field",
+       "from",
+       "From :x Sat Jan  1 00:00:00 2000\nFrom: f\n\n",
+       {"f"}},
+      {"nor is a separator line's white space a name's", "from a", "From a: b\n\n", {std::nullopt}},
+      {"a first line that is no separator is a field", "from", "From: f\n\n", {"f"}},
+      {"a From line further down is no separator", "from x", "X: 1\nFrom x: y\n\n", {"y"}},
+      {"a CR not before a LF is the value's",
+       "subject,date",
+       "Subject: a\rb\r\r\nDate: \r\r\n\n",
+       {"a\rb\r", "\r"}},
+      {"8-bit bytes and NUL are bytes like any other",
+       "subject",
+       std::string("Subject: caf\xe9\0!\n\n", 17),
+       {std::string("caf\xe9\0!", 6)}},
+      {"a header closed at the end of input", "subject", "Subject: x\n\n", {"x"}},
+  };
+  for (const ScanCase& c : cases) {
+    const model::FieldNames names = model::field_names(c.names);
+    EXPECT_EQ(model::field_values(c.header, names.names), c.values) << "the model, " << c.what;
+    const FieldListResult list = parse_field_list(c.names);
+    FieldScanner scanner(list.fields);
+    EXPECT_EQ(scanned(scanner, c.header, c.header.size()), c.values) << c.what;
+    EXPECT_EQ(scanned(scanner, c.header, 1), c.values) << c.what << ", a byte at a time";
+    for (std::size_t cut = 1; cut < c.header.size(); ++cut)
+      EXPECT_EQ(scanned(scanner, c.header, 0, cut), c.values) << c.what << ", cut at " << cut;
+  }
+}
+
+TEST(FieldScannerTest, NamesLongerThanWhatIsKeptAcrossACut) {
+  // The name's bytes are kept only up to the longest name: beyond it, only
+  // white space may follow, wherever the bytes are cut.
+  const FieldListResult list = parse_field_list("long-field-name,to");
+  FieldScanner scanner(list.fields);
+  const std::string header =
+      "long-field-nameX: no\nlong-field-name          : yes\nTo" + std::string(300, ' ') + ":t\n\n";
+  const Values expected = {"yes", "t"};
+  for (const std::size_t piece : {1, 2, 3, 7, 16})
+    EXPECT_EQ(scanned(scanner, header, piece), expected);
+}
+
+}  // namespace
+}  // namespace fieldsift

@@ -1,0 +1,186 @@
+#include "rows/row_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "rows/row_sink.h"
+#include "rows/utf8.h"
+#include "support/row_model.h"
+#include "support/scripted_channel.h"
+#include "support/scripted_streams.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::ScriptedChannel;
+using testing::ScriptedOutput;
+
+// The rows written for an input, each header handed over in pieces of the
+// sizes given, in turn and round again (whole if none).
+std::string written(model::Rows format, const std::string& names, const std::string& input,
+                    const std::string& input_name, const std::vector<std::size_t>& cuts = {},
+                    StreamKind kind = StreamKind::Pipe) {
+  const FieldListResult list = parse_field_list(names);
+  ScriptedChannel channel(kind);
+  ScriptedOutput out(channel, StreamMode::Binary);
+  RowSink sink(list.fields, out.writer,
+               format == model::Rows::Tsv ? RowFormat::Tsv : RowFormat::JsonLines);
+  sink.begin_input(input_name);
+  std::size_t turn = 0;
+  for (const model::Message& m : model::messages(input)) {
+    sink.begin_message(m.offset);
+    std::span<const unsigned char> header = bytes_of(m.header);
+    while (!header.empty()) {
+      const std::size_t piece = cuts.empty() ? header.size() : cuts[turn++ % cuts.size()];
+      sink.header_bytes(header.first(std::min(piece, header.size())));
+      header = header.subspan(std::min(piece, header.size()));
+    }
+    sink.end_header();
+  }
+  EXPECT_EQ(sink.error(), 0);
+  EXPECT_TRUE(out.writer.flush());
+  return channel.written();
+}
+
+struct RowCase {
+  const char* what;
+  model::Rows format;
+  std::string names;
+  std::string input;
+  std::string input_name;
+  std::string rows;
+};
+
+TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
+  using model::Rows;
+  const std::string mailbox = "From a\nSubject: s\n\nbody\nFrom b\nDate: d\n\n";
+  std::vector<RowCase> cases = {
+      {"a TSV row a message, offsets in the input", Rows::Tsv, "subject,date", mailbox, "stdin",
+       "stdin\t0\ts\t\nstdin\t24\t\td\n"},
+      {"TSV escapes, the input's name too", Rows::Tsv, "subject",
+       "Subject: a\\b\tc\rd \xe9\x01\n\n", "dir\\a\tb\nc",
+       "dir\\\\a\\tb\\nc\t0\ta\\\\b\\tc\\rd \xe9\x01\n"},
+      {"the JSON shape, names as given", Rows::Json, "subject:,Date,input", mailbox, "m.box",
+       "{\"input\":\"m.box\",\"offset\":0,\"fields\":{\"subject\":\"s\",\"Date\":null,"
+       "\"input\":null}}\n"
+       "{\"input\":\"m.box\",\"offset\":24,\"fields\":{\"subject\":null,\"Date\":\"d\","
+       "\"input\":null}}\n"},
+      {"JSON escapes; DEL is no control", Rows::Json, "x", "X: \"q\" \\ \x01\x1f\b\f\t\r\x7f.\n\n",
+       "in",
+       "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":"
+       "\"\\\"q\\\" \\\\ \\u0001\\u001f\\b\\f\\t\\r\x7f.\"}}\n"},
+      {"well-formed UTF-8 is kept", Rows::Json, "x", "X: \xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\n\n",
+       "in",
+       "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\"}}"
+       "\n"},
+      // Overlong, surrogate, above U+10FFFF, a lone continuation, cut short,
+      // bytes that begin nothing: each byte that begins no sequence is one U+FFFD.
+      {"U+FFFD for each byte", Rows::Json, "x",
+       "X: \xc0\x80|\xed\xa0\x80|\xf4\x90\x80\x80|\x80|\xe2\x82x|\xf5\xff\n\n", "in",
+       "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\""
+       "\xef\xbf\xbd\xef\xbf\xbd|\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd|"
+       "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd|\xef\xbf\xbd|\xef\xbf\xbd\xef\xbf\xbdx|"
+       "\xef\xbf\xbd\xef\xbf\xbd\"}}\n"},
+      {"names and the input's name alike", Rows::Json, "\xe9", "\xe9: v\n\n", "caf\xe9",
+       "{\"input\":\"caf\xef\xbf\xbd\",\"offset\":0,\"fields\":{\"\xef\xbf\xbd\":\"v\"}}\n"},
+  };
+  // A row is handed over whole up to a size, and longer ones in pieces.
+  const std::string long_value = std::string(1500, 'x') + "\t\xff" + std::string(1500, 'y');
+  cases.push_back(
+      {"a long row", Rows::Tsv, "x,y", "X: " + long_value + "\nY: y\n\n", "in",
+       "in\t0\t" + std::string(1500, 'x') + "\\t\xff" + std::string(1500, 'y') + "\ty\n"});
+  cases.push_back({"a long row", Rows::Json, "x", "X: " + long_value + "\n\n", "in",
+                   "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\"" + std::string(1500, 'x') +
+                       "\\t\xef\xbf\xbd" + std::string(1500, 'y') + "\"}}\n"});
+  for (const RowCase& c : cases) {
+    EXPECT_EQ(model::rows(c.format, c.input, c.input_name, model::field_names(c.names).names),
+              c.rows)
+        << "the model, " << c.what;
+    EXPECT_EQ(written(c.format, c.names, c.input, c.input_name), c.rows) << c.what;
+    EXPECT_EQ(written(c.format, c.names, c.input, c.input_name, {1}, StreamKind::Device), c.rows)
+        << c.what << ", a byte at a time, to a terminal";
+  }
+}
+
+TEST(Utf8Test, WellFormedSequencesAreThoseThatDecodeToACharacter) {
+  // Every first and second byte; the bytes after them at the edges of the
+  // continuation range and just outside it; and each sequence cut short.
+  constexpr std::array<unsigned char, 4> kEdges = {0x7F, 0x80, 0xBF, 0xC0};
+  std::size_t differ = 0;
+  for (unsigned first = 0; first < 256; ++first) {
+    for (unsigned second = 0; second < 256; ++second) {
+      for (const unsigned char third : kEdges) {
+        for (const unsigned char fourth : kEdges) {
+          const std::array<unsigned char, 4> bytes = {
+              static_cast<unsigned char>(first), static_cast<unsigned char>(second), third, fourth};
+          const std::string text(bytes.begin(), bytes.end());
+          for (std::size_t n = third == 0x80 && fourth == 0x80 ? 1 : 4; n <= 4; ++n) {
+            const std::size_t expected = model::decode_utf8(text.substr(0, n), 0).length;
+            if (well_formed_length(std::span(bytes).first(n)) != expected) ++differ;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(differ, 0U);
+}
+
+// Mail-like bytes for headers: names wanted and not, white space before
+// colons, folds, both line ends, lone CRs, separators, and bytes to escape.
+std::string random_mail(std::mt19937& rng) {
+  static const std::vector<std::string> kPieces = {"From a\n",
+                                                   "\n",
+                                                   "\r\n",
+                                                   "\r",
+                                                   "Subject: x",
+                                                   "subject :y",
+                                                   "DATE:",
+                                                   "Date\t: d",
+                                                   " fold",
+                                                   "\tmore",
+                                                   "  ",
+                                                   ":",
+                                                   "To",
+                                                   "From ",
+                                                   "From",
+                                                   "X-Subject: ",
+                                                   "Subject-X: n",
+                                                   "no colon",
+                                                   "\xc3\xa9",
+                                                   "\xff",
+                                                   "\xe2\x82",
+                                                   "\"\\\x01",
+                                                   std::string(70, 'b')};
+  std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
+  std::uniform_int_distribution<std::size_t> count(0, 60);
+  std::string mail;
+  for (std::size_t n = count(rng); n > 0; --n) mail += kPieces[pick(rng)];
+  return mail;
+}
+
+TEST(RowSinkPropertyTest, RowsDoNotDependOnWhereHeadersAreCut) {
+  const std::vector<std::string> kNames = {"subject", "Subject:,date",       "date,to,subject",
+                                           "From",    "x-subject,subject-x", "\xff,\xc3\xa9"};
+  const std::vector<std::string> kInputNames = {"stdin", "dir\\a b\tc", "caf\xe9"};
+  std::mt19937 rng(20261209);
+  std::uniform_int_distribution<std::size_t> cut(1, 80);
+  std::uniform_int_distribution<std::size_t> pick(0, 1000);
+  for (int round = 0; round < 3000; ++round) {
+    const std::string input = random_mail(rng);
+    const std::string& names = kNames[pick(rng) % kNames.size()];
+    const std::string& input_name = kInputNames[pick(rng) % kInputNames.size()];
+    const auto format = round % 2 == 0 ? model::Rows::Tsv : model::Rows::Json;
+    const std::string expected =
+        model::rows(format, input, input_name, model::field_names(names).names);
+    std::vector<std::size_t> cuts(5);
+    for (std::size_t& c : cuts) c = cut(rng);
+    ASSERT_EQ(written(format, names, input, input_name, cuts), expected) << "input: " << input;
+  }
+}
+
+}  // namespace
+}  // namespace fieldsift
