@@ -47,8 +47,8 @@ enum class Charset : std::uint8_t {
   Big5,
   ShiftJis,
   EucJp,
-  Iso2022Jp,
   EucKr,
+  Iso2022Jp,  // turned into EUC-JP first
 };
 
 inline constexpr Charset kFirstTableCharset = Charset::Iso8859_1;
@@ -62,7 +62,8 @@ inline constexpr Charset kFirstSystemCharset = Charset::Gbk;
   return charset >= kFirstTableCharset && charset < kFirstSystemCharset;
 }
 
-// The system's converter for a charset from kFirstSystemCharset on.
+// The system's converter for a charset from kFirstSystemCharset on but
+// ISO-2022-JP, which stand in SystemCharset's order.
 [[nodiscard]] constexpr SystemCharset system_charset(Charset charset) {
   return static_cast<SystemCharset>(static_cast<int>(charset) -
                                     static_cast<int>(kFirstSystemCharset));

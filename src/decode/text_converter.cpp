@@ -2,6 +2,7 @@
 #include "decode/text_converter.h"
 
 #include "decode/charset_data.h"
+#include "decode/iso2022jp.h"
 
 namespace fieldsift {
 
@@ -34,11 +35,20 @@ void TextConverter::feed_utf8(unsigned char byte) {
   }
 }
 
+Conversion TextConverter::convert_held(ByteVector& utf8) const {
+  if (charset_ != Charset::Iso2022Jp)
+    return convert_to_utf8(system_charset(charset_), held_.bytes(), utf8);
+  ByteVector eucjp;
+  const Conversion result = iso2022jp_to_eucjp(held_.bytes(), eucjp);
+  if (result != Conversion::Converted) return result;
+  return convert_to_utf8(SystemCharset::EucJp, eucjp.bytes(), utf8);
+}
+
 Conversion TextConverter::finish() {
   if (charset_ >= kFirstSystemCharset && !refused_) {
     if (held_.failed()) return Conversion::NoMemory;
     ByteVector utf8;
-    const Conversion result = convert_to_utf8(system_charset(charset_), held_.bytes(), utf8);
+    const Conversion result = convert_held(utf8);
     if (result != Conversion::Converted) return result;
     // Read as any UTF-8, so that the controls in it are replaced too.
     for (const unsigned char byte : utf8.bytes()) feed_utf8(byte);

@@ -40,6 +40,8 @@ class TextConverter {
 
  private:
   void feed_utf8(unsigned char byte);
+  // The text held, as the system converts it.
+  [[nodiscard]] Conversion convert_held(ByteVector& utf8) const;
   void put(char32_t c) { append_utf8(is_replaced_control(c) ? kReplacementCharacter : c, out_); }
 
   Charset charset_;

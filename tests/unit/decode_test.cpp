@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "decode/iso2022jp.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -134,6 +136,35 @@ TEST(DecodeWordsTest, DecodesWhatIsEncoded) {
   }
 }
 
+struct Iso2022JpCase {
+  const char* what;
+  std::string iso2022jp;
+  std::string eucjp;  // empty: refused
+};
+
+TEST(Iso2022JpTest, BecomesEucJp) {
+  const std::vector<Iso2022JpCase> cases = {
+      {"ASCII, and JIS X 0201 Roman as ASCII", "a\\~\x1b(Ja\\~", "a\\~a\\~"},
+      {"JIS X 0208, either escape", "\x1b$B%F\x1b$@%9\x1b(Bx", "\xa5\xc6\xa5\xb9x"},
+      {"JIS X 0201 katakana", "\x1b(IC=D", "\x8e\xc3\x8e\xbd\x8e\xc4"},
+      {"another escape: JIS X 0212, KS C 5601", "x\x1b$(D0!", ""},
+      {"another escape: KS C 5601", "\x1b$)C", ""},
+      {"an escape cut short", "a\x1b$", ""},
+      {"an 8-bit byte", "a\xa5", ""},
+      {"a character cut short", "\x1b$B%", ""},
+      {"a space inside JIS X 0208", "\x1b$B% ", ""},
+      {"a byte past the katakana", "\x1b(I`", ""},
+  };
+  for (const Iso2022JpCase& c : cases) {
+    ByteVector out;
+    const Conversion result = iso2022jp_to_eucjp(bytes_of(c.iso2022jp), out);
+    EXPECT_EQ(result, c.eucjp.empty() ? Conversion::Refused : Conversion::Converted) << c.what;
+    if (result == Conversion::Converted) {
+      EXPECT_EQ(string_of(out.bytes()), c.eucjp) << c.what;
+    }
+  }
+}
+
 // The charsets left to the system's converter; a system without one for a
 // charset (the C libraries for other processors here carry no converter
 // modules) skips its cases, saying so.
@@ -158,7 +189,9 @@ TEST_P(SystemCharsetTest, DecodesAsTheSystemConverts) {
 }
 
 const std::vector<SystemCase> kSystemCases = {
-    {SystemCharset::Iso2022Jp, "ISO-2022-JP", "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", "テスト"},
+    {SystemCharset::EucJp, "ISO-2022-JP", "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", "テスト"},
+    {SystemCharset::EucJp, "ISO-2022-JP, half-width katakana",
+     "=?iso-2022-jp?B?GyhJQz1EGyhC?=", "ﾃｽﾄ"},
     {SystemCharset::ShiftJis, "Shift_JIS", "=?shift_jis?B?k/qWe4zqgsyMj5a8?=", "日本語の件名"},
     {SystemCharset::ShiftJis, "Shift_JIS, ASCII as ASCII", "=?Shift_JIS?Q?a=5C~?=", "a\\~"},
     {SystemCharset::EucJp, "EUC-JP", "=?euc-jp?B?xvzL3LjspM6378y+?=", "日本語の件名"},

@@ -107,7 +107,7 @@ class ArgumentFiles {
 [[noreturn]] void exit_process(int status);
 
 // The charsets whose text the system's own converter turns into UTF-8.
-enum class SystemCharset { Gbk, Gb18030, Big5, ShiftJis, EucJp, Iso2022Jp, EucKr };
+enum class SystemCharset { Gbk, Gb18030, Big5, ShiftJis, EucJp, EucKr };
 
 enum class Conversion {
   Converted,    // the text's UTF-8 is added to out

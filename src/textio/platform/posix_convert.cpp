@@ -19,8 +19,8 @@ namespace {
 // the same name reads it, so that both systems give the same characters:
 // Shift_JIS as CP932, whose bytes below 0x80 are ASCII (glibc's SHIFT_JIS
 // makes a backslash a yen sign), Big5 as CP950, EUC-KR as CP949.
-constexpr std::array<const char*, 7> kIconvNames = {"GBK",    "GB18030",     "CP950", "CP932",
-                                                    "EUC-JP", "ISO-2022-JP", "CP949"};
+constexpr std::array<const char*, 6> kIconvNames = {"GBK",   "GB18030", "CP950",
+                                                    "CP932", "EUC-JP",  "CP949"};
 
 constexpr std::size_t kChunkSize = 1024;
 
