@@ -14,6 +14,11 @@ bool is_hex_digit(unsigned char c) {
   return (c >= '0' && c <= '9') || ((c | kLowerCase) >= 'a' && (c | kLowerCase) <= 'f');
 }
 
+// A language tag is letters and digits in parts joined by -.
+bool is_language_byte(unsigned char c) {
+  return (c >= '0' && c <= '9') || ((c | kLowerCase) >= 'a' && (c | kLowerCase) <= 'z') || c == '-';
+}
+
 // Letters, digits and +/, then any number of = and nothing after them; never
 // a lone letter after the last group of four.
 bool is_proper_b(Bytes text) {
@@ -55,6 +60,8 @@ std::optional<EncodedWord> parse_encoded_word(Bytes token) {
   // A language after * says nothing about the bytes.
   const Bytes name = inner.first(label);
   const auto star = std::find(name.begin(), name.end(), '*');
+  if (star != name.end() && !std::all_of(star + 1, name.end(), is_language_byte))
+    return std::nullopt;
   const std::optional<Charset> charset =
       find_charset(name.first(static_cast<std::size_t>(star - name.begin())));
   if (!charset) return std::nullopt;

@@ -46,6 +46,8 @@ const std::vector<DecodeCase> kCases = {
     {"white space kept next to text", " x =?utf-8?q?a?= y =?utf-8?q?b?= ", " x a y b "},
     {"a character cut across two words", "=?utf-8?q?=C3?= =?UTF-8?B?qQ==?=", "é"},
     {"language suffix", "=?utf-8*en?q?hello?= =?ISO-8859-1*fr-CA?Q?=E9t=E9?=", "helloété"},
+    {"a language not of letters, digits and -",
+     "=?utf-8*e\x01n?q?a?= =?utf-8*e n?q?a?=", "=?utf-8*e\x01n?q?a?= =?utf-8*e n?q?a?="},
     {"B without its padding", "=?utf-8?b?YQ?= =?utf-8?b?YWI?=", "aab"},
     {"B with too much padding", "=?utf-8?b?YQ====?=", "a"},
     {"B with bits past its last byte", "=?utf-8?b?YR==?= =?utf-8?b?SGVsbG8gb25=?=", "aHello on"},
