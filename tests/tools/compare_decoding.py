@@ -2,14 +2,17 @@
 """Holds the decoder's output for every encoded value of one field in real
 mail to what Python's email package (policy default) decodes.
 
-usage: compare_decoding.py [--field NAME] [--show N] DRIVER MBOX...
+usage: compare_decoding.py [--field NAME] [--show N] [--values FILE] DRIVER [MBOX...]
 
 DRIVER is a command that reads values, one a line, and writes each decoded,
 one a line, escaped as a TSV value (\\\\, \\t, \\r, \\n): the build's
 tests/decode_values. For each message of each MBOX (as Python's mailbox module
 splits it) the field's first occurrence is taken from the raw header,
 unfolded (each line end before a space or TAB removed), and stripped of white
-space at both ends; each value that holds "=?" is decoded by DRIVER and by
+space at both ends. A --values FILE gives fields without their messages: a
+record a field value, a line that begins with white space continuing the
+record before it, # beginning a comment; each is taken as a message of that
+one field. Each value that holds "=?" is decoded by DRIVER and by
 Python, and the two are compared as bytes, after the decoder's one rule that
 Python lacks: a control other than TAB, CR and LF that Python decoded (one
 the raw value does not hold) is taken as U+FFFD.
@@ -66,24 +69,40 @@ def unescape(line):
                   line)
 
 
+def messages_of_values(path, field):
+    """Each record of a --values file, as a message of that one field."""
+    records = []
+    for line in open(path, "rb").read().split(b"\n"):
+        if line.startswith(b"#") or not line:
+            continue
+        if line[:1] in (b" ", b"\t") and records:
+            records[-1] += b"\n" + line
+        else:
+            records.append(line)
+    return [field.encode() + b": " + r + b"\n\nbody\n" for r in records]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--field", default="Subject")
     parser.add_argument("--show", type=int, default=20, help="differences to print")
+    parser.add_argument("--values", help="a file of field values, a record each")
     parser.add_argument("driver")
-    parser.add_argument("mboxes", nargs="+")
+    parser.add_argument("mboxes", nargs="*")
     args = parser.parse_args()
 
+    sources = [(f"{path}#{key}", box.get_bytes(key))
+               for path in args.mboxes for box in [mailbox.mbox(path, create=False)]
+               for key in box.keys()]
+    if args.values:
+        sources += [(f"{args.values}#{n}", message)
+                    for n, message in enumerate(messages_of_values(args.values, args.field))]
     cases = []  # (where, raw value, message)
-    messages = 0
-    for path in args.mboxes:
-        box = mailbox.mbox(path, create=False)
-        for key in box.keys():
-            message = box.get_bytes(key)
-            messages += 1
-            raw = raw_value(message, args.field)
-            if raw is not None and b"=?" in raw and b"\n" not in raw:
-                cases.append((f"{path}#{key}", raw, message))
+    for where, message in sources:
+        raw = raw_value(message, args.field)
+        if raw is not None and b"=?" in raw and b"\n" not in raw:
+            cases.append((where, raw, message))
+    messages = len(sources)
     run = subprocess.run(args.driver, input=b"".join(raw + b"\n" for _, raw, _ in cases),
                          capture_output=True, shell=True, check=True)
     ours = [unescape(line) for line in run.stdout.split(b"\n")[:-1]]
