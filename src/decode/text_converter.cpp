@@ -54,6 +54,7 @@ Conversion TextConverter::finish() {
     for (const unsigned char byte : utf8.bytes()) feed_utf8(byte);
   }
   if (refused_ || !utf8_.whole()) return Conversion::Refused;
+  flush();
   return out_.failed() ? Conversion::NoMemory : Conversion::Converted;
 }
 

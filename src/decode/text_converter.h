@@ -42,7 +42,15 @@ class TextConverter {
   void feed_utf8(unsigned char byte);
   // The text held, as the system converts it.
   [[nodiscard]] Conversion convert_held(ByteVector& utf8) const;
-  void put(char32_t c) { append_utf8(is_replaced_control(c) ? kReplacementCharacter : c, out_); }
+  void put(char32_t c) {
+    if (staged_.size() - staged_size_ < kLongestUtf8) flush();
+    staged_size_ +=
+        put_utf8(is_replaced_control(c) ? kReplacementCharacter : c, staged_.data() + staged_size_);
+  }
+  void flush() {
+    (void)out_.append({staged_.data(), staged_size_});  // out_ keeps a failure, for finish()
+    staged_size_ = 0;
+  }
 
   Charset charset_;
   ByteVector& out_;
@@ -50,6 +58,10 @@ class TextConverter {
   bool refused_ = false;                         // a byte fed is not text in the charset
   Utf8Reader utf8_;
   ByteVector held_;  // the text of a system charset, empty for the others
+  // UTF-8 not yet added to out_, so that out_ grows by many characters at once.
+  static constexpr std::size_t kLongestUtf8 = 4;
+  std::array<unsigned char, 256> staged_{};
+  std::size_t staged_size_ = 0;  // bytes in [0, staged_size_) of staged_ are to go to out_
 };
 
 }  // namespace fieldsift

@@ -4,8 +4,6 @@
 #include <array>
 #include <cstddef>
 
-#include "textio/byte_vector.h"
-
 namespace fieldsift {
 
 // Reads UTF-8 a byte at a time and refuses what is not UTF-8: a byte that
@@ -82,8 +80,9 @@ class Utf8Reader {
   unsigned char high_ = kLastContinuation;
 };
 
-// Appends the UTF-8 of a character (no surrogate, none past U+10FFFF).
-inline void append_utf8(char32_t c, ByteVector& out) {
+// Writes the UTF-8 of a character (no surrogate, none past U+10FFFF) at
+// into, which has room for 4 bytes; answers how many it took.
+inline std::size_t put_utf8(char32_t c, unsigned char* into) {
   // The first character that takes 2, 3 and 4 bytes, and the mark of a lead
   // byte of each length.
   constexpr std::array<char32_t, 3> kLongerFrom = {0x80, 0x800, 0x10000};
@@ -93,13 +92,12 @@ inline void append_utf8(char32_t c, ByteVector& out) {
   constexpr unsigned char kContinuationMark = 0x80;
   std::size_t n = 1;
   while (n <= kLongerFrom.size() && c >= kLongerFrom[n - 1]) ++n;
-  std::array<unsigned char, 4> bytes{};
   for (std::size_t i = n - 1; i > 0; --i) {
-    bytes[i] = static_cast<unsigned char>(kContinuationMark | (c & kContinuationPayload));
+    into[i] = static_cast<unsigned char>(kContinuationMark | (c & kContinuationPayload));
     c >>= kContinuationBits;
   }
-  bytes[0] = static_cast<unsigned char>(kLeadMarks[n - 1] | c);
-  (void)out.append({bytes.data(), n});  // a failure stays set in out, for its owner to see
+  into[0] = static_cast<unsigned char>(kLeadMarks[n - 1] | c);
+  return n;
 }
 
 }  // namespace fieldsift
