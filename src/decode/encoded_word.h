@@ -20,10 +20,11 @@ struct EncodedWord {
 
 // The encoded word a token is, whole; none when it is not one we can decode:
 // not of that form (a language other than letters, digits and -), a charset
-// we do not know, or text that is not proper B or Q. B may lack its padding or have too much, and
-// its last character may carry bits past its last whole byte, as real mail has them; but a lone
-// character after its last group of four stands for no byte, and makes it
-// improper. Q takes hex digits of either case.
+// we do not know, or text that is not proper B or Q. B may lack its padding
+// or have too much, and its last character may carry bits past its last
+// whole byte, as real mail has them; but a lone character after its last
+// group of four stands for no byte, and makes it improper. Q takes hex
+// digits of either case.
 [[nodiscard]] std::optional<EncodedWord> parse_encoded_word(std::span<const unsigned char> token);
 
 namespace word_text {
@@ -64,7 +65,7 @@ void decode_text(const EncodedWord& word, Sink&& sink) {
   using word_text::kSextets;
   const std::span<const unsigned char> text = word.text;
   if (word.base64) {
-    unsigned bits = 0;  // the low `count` bits are not yet handed out; never more than 14
+    unsigned bits = 0;  // only its low `count` bits are set, and not yet handed out
     unsigned count = 0;
     for (const unsigned char c : text) {
       if (kSextets[c] == kNotBase64) break;  // the padding
