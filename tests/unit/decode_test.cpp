@@ -4,6 +4,7 @@
 
 #include "decode/iso2022jp.h"
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -176,6 +177,9 @@ struct SystemCase {
   std::string value;
   std::string expected;
 };
+
+// A failing or skipped case names its charset.
+void PrintTo(const SystemCase& c, std::ostream* os) { *os << c.what; }
 
 class SystemCharsetTest : public ::testing::TestWithParam<SystemCase> {
  protected:
