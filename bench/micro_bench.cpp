@@ -12,12 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/encoded_words.h"
 #include "filter/header_selector.h"
 #include "mailbox.h"
 #include "rows/row_sink.h"
 #include "run.h"
 #include "support/line_model.h"
 #include "support/row_model.h"
+#include "textio/byte_vector.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/platform/byte_channel.h"
@@ -156,6 +158,32 @@ void header_selector_feed(benchmark::State& state) {
   state.SetBytesProcessed(processed(state, mail.size()));
 }
 BENCHMARK(header_selector_feed);
+
+// Decoding one field's value: one without encoded words (a look for "=?"
+// and a copy), one of words in our own tables' charsets (UTF-8, ISO-8859-1,
+// KOI8-R), and one in ISO-2022-JP, which the system's converter reads.
+void decode_value(benchmark::State& state) {
+  constexpr std::array<std::string_view, 3> kValues = {
+      "Re: Quarterly figures for the north-east region, as discussed at Monday's meeting",
+      "Re: =?UTF-8?B?VmnFoWVuYW1qZW5za2kgcGnFoXRvbGo=?= =?ISO-8859-1?Q?Andr=E9_Ma=EEtre?= "
+      "=?koi8-r?B?8NLJ18XU?=",
+      "Re: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= =?ISO-2022-JP?B?GyRCRnxLXDhsGyhC?="};
+  const std::string_view value = kValues[static_cast<std::size_t>(state.range(0))];
+  const std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(value.data()),
+                                             value.size());
+  ByteVector out;
+  for (auto _ : state) {
+    out.clear();
+    if (!decode_words(bytes, out)) {
+      state.SkipWithError("decoding failed");
+      break;
+    }
+    benchmark::DoNotOptimize(out.bytes().data());
+  }
+  state.SetBytesProcessed(processed(state, value.size()));
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(decode_value)->ArgName("kind")->Arg(0)->Arg(1)->Arg(2);
 
 // The whole program over the mailbox, its output counted and dropped; a count
 // other than the expected one is an error, not a figure.

@@ -2,7 +2,7 @@
 """Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
 
 Each seed is laid out as the target's input format says (line_case.h,
-text_write_fuzzer.cpp and header_fuzzer.cpp). Run it again after a change to either format.
+text_write_fuzzer.cpp, header_fuzzer.cpp and decode_fuzzer.cpp). Run it again after a change to either format.
 """
 import pathlib
 import shutil
@@ -110,9 +110,25 @@ HEADER = {
 }
 
 
+ANY_VALUE, BUILT_VALUE = 0, 1
+UTF8_WORD, LATIN1_WORD, PLAIN, SPACE, B = 1, 2, 0, 3, 0x20
+
+DECODE = {
+    "words": bytes([ANY_VALUE]) + b"Re: =?UTF-8?B?VmnFoWVuYW1qZW5za2k=?= =?utf-8?q?caf=C3=A9?=\r\n"
+             b" =?ISO-8859-1*fr?Q?Andr=E9?= H=?ISO-8859-1?B?9g==?=hn =?x-none?q?a?=",
+    "charsets": bytes([ANY_VALUE]) + b"=?koi8-r?B?8NLJ18XU?= =?windows-1252?q?=80=81?= "
+                b"=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= =?shift_jis?B?k/qWe4zqgsyMj5a8?= "
+                b"=?gb2312?B?sai827Wl?= =?ks_c_5601-1987?B?x9Gxub7uIMGmuPE=?=",
+    "controls": bytes([ANY_VALUE]) + b"\x01=?utf-8?q?=00=7F=C2=85=09?=\x7f \xc2\x85 =?utf-8?b?YR=?=",
+    "built": bytes([BUILT_VALUE, PLAIN, 3]) + b"Re:" + bytes([UTF8_WORD | B, 2, 0, 0, 0xE9, 0, 0x30, 0x42,
+                                                      SPACE, 2, LATIN1_WORD | 4 << 2, 3]) + b"a\x85\xe9",
+}
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent / "corpus"
-    for target, seeds in (("line_path", LINE_PATH), ("text_write", TEXT_WRITE), ("header", HEADER)):
+    for target, seeds in (("line_path", LINE_PATH), ("text_write", TEXT_WRITE), ("header", HEADER),
+                          ("decode", DECODE)):
         folder = root / target
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)

@@ -173,10 +173,11 @@ TEST(HeadsiftOutputTest, EachReportIsOneWriteOfOneLine) {
                           reported(folder.path("line?feed"), "No such file or directory") +
                           reported(missing[2], "No such file or directory");
   EXPECT_TRUE(finished(got, 2, "", err));
-  // A sanitizer's runtime makes writes of its own: a run with nothing to
-  // write counts them.
-  const Outcome idle = run_into({folder.add("empty", "")}, kClosed, out.get(), kHeadsift);
-  EXPECT_EQ(got.exit.write_calls - idle.exit.write_calls, 3);
+  // A sanitizer's runtime makes writes of its own, as many as the paths the
+  // run takes call for: the count is a plain build's.
+  if (FIELDSIFT_INSTRUMENTED == 0) {
+    EXPECT_EQ(got.exit.write_calls, 3);
+  }
 }
 
 // `headsift f g >> f`: f is refused, g still read.

@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "textio/byte_vector.h"
 #include "textio/platform/stream_kind.h"
 
 namespace fieldsift {
@@ -114,5 +115,19 @@ class ArgumentFiles {
 [[nodiscard]] std::string_view error_description(int error);
 
 [[noreturn]] void exit_process(int status);
+
+// The charsets whose text the system's own converter turns into UTF-8.
+enum class SystemCharset { Gbk, Gb18030, Big5, ShiftJis, EucJp, EucKr };
+
+enum class Conversion {
+  Converted,    // the text's UTF-8 is added to out
+  Refused,      // the bytes are not text in the charset; out is as it was
+  NoConverter,  // this system has no converter for the charset; out is as it was
+  NoMemory,     // out or the converter could not have the memory it needed
+};
+
+// Adds to out the UTF-8 of bytes, which are text in charset.
+[[nodiscard]] Conversion convert_to_utf8(SystemCharset charset,
+                                         std::span<const unsigned char> bytes, ByteVector& out);
 
 }  // namespace fieldsift

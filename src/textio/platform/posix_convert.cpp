@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include <array>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+
+#include <iconv.h>
+
+#include "textio/platform/platform.h"
+
+// The C library's iconv converts. Its modules are files of the C library,
+// which a build for another processor may lack (as under an emulator): then
+// iconv_open fails with EINVAL, and the charset has no converter here.
+
+namespace fieldsift {
+namespace {
+
+// Indexed by SystemCharset. Each charset is read as the Windows code page of
+// the same name reads it, so that both systems give the same characters:
+// Shift_JIS as CP932, whose bytes below 0x80 are ASCII (glibc's SHIFT_JIS
+// makes a backslash a yen sign), Big5 as CP950, EUC-KR as CP949.
+constexpr std::array<const char*, 6> kIconvNames = {"GBK",   "GB18030", "CP950",
+                                                    "CP932", "EUC-JP",  "CP949"};
+
+constexpr std::size_t kChunkSize = 1024;
+
+// One call of iconv: converts what it can of in (none: ends the text, as a
+// stateful charset needs) into a chunk, and appends that to out.
+Conversion convert_some(iconv_t cd, std::span<const unsigned char>& in, ByteVector& out) {
+  std::array<char, kChunkSize> chunk{};
+  char* to = chunk.data();
+  std::size_t room = chunk.size();
+  // iconv takes its input as char**, never writing through it.
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-const-cast,cppcoreguidelines-pro-type-reinterpret-cast)
+  char* from = const_cast<char*>(reinterpret_cast<const char*>(in.data()));
+  std::size_t left = in.size();
+  const std::size_t result =
+      in.empty() ? iconv(cd, nullptr, nullptr, &to, &room) : iconv(cd, &from, &left, &to, &room);
+  const int error = errno;
+  in = in.last(left);
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the chunk's bytes
+  if (!out.append({reinterpret_cast<const unsigned char*>(chunk.data()), chunk.size() - room}))
+    return Conversion::NoMemory;
+  if (result != static_cast<std::size_t>(-1) || error == E2BIG) return Conversion::Converted;
+  return error == ENOMEM ? Conversion::NoMemory : Conversion::Refused;
+}
+
+}  // namespace
+
+Conversion convert_to_utf8(SystemCharset charset, std::span<const unsigned char> bytes,
+                           ByteVector& out) {
+  // iconv_open's failure is the pointer of the value -1.
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,performance-no-int-to-ptr)
+  auto* const no_converter = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
+  auto* const cd = iconv_open("UTF-8", kIconvNames[static_cast<std::size_t>(charset)]);
+  if (cd == no_converter) return errno == ENOMEM ? Conversion::NoMemory : Conversion::NoConverter;
+  const std::size_t mark = out.size();
+  Conversion result = Conversion::Converted;
+  while (!bytes.empty() && result == Conversion::Converted) result = convert_some(cd, bytes, out);
+  if (result == Conversion::Converted) result = convert_some(cd, bytes, out);
+  (void)iconv_close(cd);  // nothing is lost if closing fails: the text is converted
+  if (result == Conversion::Refused) out.shrink_to(mark);
+  return result;
+}
+
+}  // namespace fieldsift
