@@ -54,8 +54,8 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
     } else if (arg == "--help" || arg == "--version") {
       o.request = arg == "--help" ? Request::Help : Request::Version;
       return o;
-    } else if (arg == "--json") {
-      o.json = true;
+    } else if (arg == "--json" || arg == "--decode") {
+      (arg == "--json" ? o.json : o.decode) = true;
       continue;
     } else if (!list_within(arg, list)) {
       return misused(arg, "unknown option");
@@ -66,8 +66,8 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
   }
   if (listed) {
     o.request = Request::Rows;
-  } else if (o.json) {
-    return misused("--json", "only with -f");
+  } else if (o.json || o.decode) {
+    return misused(o.json ? "--json" : "--decode", "only with -f");
   }
   return o;
 }
