@@ -230,7 +230,7 @@ void rows_of_headers(benchmark::State& state) {
     TextOutput out_text{out, out_stage, StreamMode::Binary};
     LineWriter writer(out_text, out_block);
     RowSink sink(list.fields, writer,
-                 format == model::Rows::Json ? RowFormat::JsonLines : RowFormat::Tsv);
+                 format == model::Rows::Json ? RowFormat::JsonLines : RowFormat::Tsv, false);
     sink.begin_input("stdin");
     for (const model::Message& m : messages) {
       sink.begin_message(m.offset);

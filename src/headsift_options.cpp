@@ -37,6 +37,16 @@ bool list_within(std::string_view arg, std::string_view& list) {
   return false;
 }
 
+// Rows when a list was given; the options that shape rows ask for one.
+HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
+  if (listed) {
+    o.request = Request::Rows;
+  } else if (o.json || o.decode) {
+    return misused(o.json ? "--json" : "--decode", "only with -f");
+  }
+  return o;
+}
+
 }  // namespace
 
 HeadsiftOptions read_options(std::span<const char* const> args) {
@@ -47,16 +57,18 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
     const Role role = role_of(arg);
     if (role == Role::EndOfOptions) break;
     if (role == Role::File) continue;
+    if (arg == "--help" || arg == "--version") {
+      o.request = arg == "--help" ? Request::Help : Request::Version;
+      return o;
+    }
+    if (arg == "--json" || arg == "--decode") {
+      (arg == "--json" ? o.json : o.decode) = true;
+      continue;
+    }
     std::string_view list;
     if (role == Role::OptionBeforeValue) {
       if (i + 1 == args.size()) return misused(arg, "missing field list");
       list = args[++i];
-    } else if (arg == "--help" || arg == "--version") {
-      o.request = arg == "--help" ? Request::Help : Request::Version;
-      return o;
-    } else if (arg == "--json") {
-      o.json = true;
-      continue;
     } else if (!list_within(arg, list)) {
       return misused(arg, "unknown option");
     }
@@ -64,12 +76,7 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
     listed = true;
     o.fields = list;
   }
-  if (listed) {
-    o.request = Request::Rows;
-  } else if (o.json) {
-    return misused("--json", "only with -f");
-  }
-  return o;
+  return what_is_asked(o, listed);
 }
 
 const char* FileArguments::next() {

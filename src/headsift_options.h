@@ -9,8 +9,8 @@ namespace fieldsift {
 
 // What headsift is asked to do, told by its options alone.
 enum class Request {
-  Blocks,   // each message's header as it came
-  Rows,     // one row a message: -f
+  Blocks,  // each message's header as it came
+  Rows,    // one row a message: -f
   Help,
   Version,
   Misused,  // a usage error: nothing is read
@@ -18,8 +18,9 @@ enum class Request {
 
 struct HeadsiftOptions {
   Request request = Request::Blocks;
-  std::string_view fields;  // Rows: the -f list as given
-  bool json = false;        // Rows: JSON Lines rather than TSV
+  std::string_view fields;   // Rows: the -f list as given
+  bool json = false;         // Rows: JSON Lines rather than TSV
+  bool decode = false;       // Rows: encoded words as UTF-8
   std::string_view culprit;  // Misused: the argument at fault
   std::string_view why;      // Misused: what is wrong with it
 };

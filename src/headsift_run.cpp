@@ -15,7 +15,8 @@
 namespace fieldsift {
 namespace {
 
-constexpr std::string_view kUsage = "usage: headsift [-f NAME[,NAME...] [--json]] [FILE...]\n";
+constexpr std::string_view kUsage =
+    "usage: headsift [-f NAME[,NAME...] [--json] [--decode]] [FILE...]\n";
 constexpr std::string_view kHelp =
     "Copies the header of each mail message in the FILEs, or in standard input\n"
     "(also named -), to standard output, with the empty line that ends it. An\n"
@@ -23,7 +24,8 @@ constexpr std::string_view kHelp =
     "\"From \" outside a header begins a message; any other input is one message.\n"
     "With -f, one line a message instead: the input's name, the message's offset\n"
     "and each named field's first value, unfolded, TAB-separated; --json writes\n"
-    "them as JSON Lines.\n";
+    "them as JSON Lines, and --decode their encoded words (=?charset?B|Q?...?=)\n"
+    "as UTF-8.\n";
 constexpr std::string_view kVersion = "headsift " FIELDSIFT_VERSION "\n";
 
 // Hands the headers of one input to the sink, to the end or until a write
@@ -107,7 +109,7 @@ int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                                                                               : o.fields;
     return misused(streams, culprit, describe(list.error));
   }
-  RowSink sink(list.fields, streams.out, o.json ? RowFormat::JsonLines : RowFormat::Tsv);
+  RowSink sink(list.fields, streams.out, o.json ? RowFormat::JsonLines : RowFormat::Tsv, o.decode);
   return copy_all(args, streams, sink);
 }
 

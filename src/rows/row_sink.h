@@ -9,18 +9,25 @@
 #include "rows/field_list.h"
 #include "rows/field_scanner.h"
 #include "rows/row_writer.h"
+#include "textio/byte_vector.h"
+#include "textio/heap_bytes.h"
 #include "textio/line_writer.h"
 
 namespace fieldsift {
 
 // Makes one row of each message's named fields, written when its header
-// ends. A message whose values cannot be held (the system refuses memory)
-// gets no row: a row is whole or not written at all.
+// ends, with their encoded words decoded if asked. A message whose values
+// cannot be held (the system refuses memory) gets no row: a row is whole or
+// not written at all.
 class RowSink final : public HeaderSink {
  public:
   // The names are not copied: they must outlive the sink.
-  RowSink(const FieldList& fields, LineWriter& out, RowFormat format)
-      : scanner_(fields), writer_(out, format) {}
+  RowSink(const FieldList& fields, LineWriter& out, RowFormat format, bool decode)
+      : scanner_(fields),
+        writer_(out, format),
+        values_(allocate_array<FieldValue>(fields.size())),
+        decoded_ends_(allocate_array<std::size_t>(decode ? fields.size() : 0)),
+        decode_(decode) {}
 
   // The messages of this input come next: its name as reports give it,
   // which must outlive them. The last input's error is forgotten.
@@ -35,8 +42,15 @@ class RowSink final : public HeaderSink {
   [[nodiscard]] int error() const { return error_; }
 
  private:
+  [[nodiscard]] bool take_values();
+  [[nodiscard]] bool decode_values();
+
   FieldScanner scanner_;
-  RowWriter writer_;  // its failures are the caller's to read, from the LineWriter
+  RowWriter writer_;              // its failures are the caller's to read, from the LineWriter
+  HeapArray<FieldValue> values_;  // the row's, scanner_.size() of them; null if refused
+  HeapArray<std::size_t> decoded_ends_;  // where each decoded value ends in decoded_
+  ByteVector decoded_;                   // the row's values decoded, one after another
+  bool decode_;
   std::span<const unsigned char> input_;
   std::uint64_t offset_ = 0;  // of the message being read
   int error_ = 0;

@@ -28,7 +28,7 @@ void RowWriter::hand_over() {
 }
 
 void RowWriter::write_row(std::span<const unsigned char> input, std::uint64_t offset,
-                          const FieldScanner& fields) {
+                          std::span<const FieldValue> fields) {
   if (format_ == RowFormat::Tsv) {
     write_tsv_row(input, offset, fields);
   } else {
@@ -38,26 +38,26 @@ void RowWriter::write_row(std::span<const unsigned char> input, std::uint64_t of
 }
 
 void RowWriter::write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                              const FieldScanner& fields) {
+                              std::span<const FieldValue> fields) {
   write_tsv_column(input);
   write("\t");
   write_offset(offset);
-  for (std::size_t i = 0; i < fields.size(); ++i) {
+  for (const FieldValue& f : fields) {
     write("\t");
-    write_tsv_column(fields.field(i).value);
+    write_tsv_column(f.value);
   }
   write("\n");
 }
 
 void RowWriter::write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
-                               const FieldScanner& fields) {
+                               std::span<const FieldValue> fields) {
   write("{\"input\":");
   write_json_string(input);
   write(",\"offset\":");
   write_offset(offset);
   write(",\"fields\":{");
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    const FieldValue f = fields.field(i);
+    const FieldValue& f = fields[i];
     if (i > 0) write(",");
     write_json_string(f.name);
     write(":");

@@ -35,7 +35,7 @@ class RowWriter {
 
   // Failures are the LineWriter's to tell.
   void write_row(std::span<const unsigned char> input, std::uint64_t offset,
-                 const FieldScanner& fields);
+                 std::span<const FieldValue> fields);
 
  private:
   // A row is put together here and handed to the LineWriter whole: one call
@@ -43,9 +43,9 @@ class RowWriter {
   static constexpr std::size_t kStageSize = 1024;
 
   void write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                     const FieldScanner& fields);
+                     std::span<const FieldValue> fields);
   void write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
-                      const FieldScanner& fields);
+                      std::span<const FieldValue> fields);
   void write_tsv_column(std::span<const unsigned char> bytes);
   void write_json_string(std::span<const unsigned char> bytes);
   void write_offset(std::uint64_t offset);

@@ -109,7 +109,7 @@ TEST_P(HeadsiftOptionTest, StandardInputIsLeftUnread) {
   EXPECT_EQ(file_offset(input.get()), 0);
 }
 
-const std::string kUsage = "usage: headsift [-f NAME[,NAME...] [--json]] [FILE...]\n";
+const std::string kUsage = "usage: headsift [-f NAME[,NAME...] [--json] [--decode]] [FILE...]\n";
 
 OptionCase misuse(std::string label, std::vector<std::string> args, const std::string& report) {
   return {std::move(label), std::move(args), 2, "", "headsift: " + report + "\n" + kUsage};
@@ -130,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "With -f, one line a message instead: the input's name, the message's "
                      "offset\n"
                      "and each named field's first value, unfolded, TAB-separated; --json writes\n"
-                     "them as JSON Lines.\n",
+                     "them as JSON Lines, and --decode their encoded words (=?charset?B|Q?...?=)\n"
+                     "as UTF-8.\n",
             ""},
         OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
         misuse("Unknown", {"-x"}, "-x: unknown option"),
@@ -145,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         misuse("AnEmptyName", {"-f", "subject,,from"}, "subject,,from: empty field name"),
         misuse("ANameTwice", {"-fsubject,from,Subject:"}, "Subject: field named twice"),
         misuse("TwoLists", {"-f", "a", "--fields=b"}, "--fields=b: field list given twice"),
-        misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f")),
+        misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f"),
+        misuse("DecodeWithoutFields", {"a", "--decode"}, "--decode: only with -f")),
     label_of<OptionCase>);
 
 TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {

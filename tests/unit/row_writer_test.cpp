@@ -28,7 +28,7 @@ std::string written(model::Rows format, const std::string& names, const std::str
   ScriptedChannel channel(kind);
   ScriptedOutput out(channel, StreamMode::Binary);
   RowSink sink(list.fields, out.writer,
-               format == model::Rows::Tsv ? RowFormat::Tsv : RowFormat::JsonLines);
+               format == model::Rows::Tsv ? RowFormat::Tsv : RowFormat::JsonLines, false);
   sink.begin_input(input_name);
   std::size_t turn = 0;
   for (const model::Message& m : model::messages(input)) {
