@@ -5,13 +5,11 @@
 #include <cstdint>
 
 #include "decode/charset.h"
-#include "decode/utf8.h"
 #include "textio/byte_vector.h"
 #include "textio/platform/platform.h"
+#include "textio/utf8.h"
 
 namespace fieldsift {
-
-inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // Whether a character that decoding gives is written as U+FFFD instead. A
 // row format escapes TAB, CR and LF but no other control, so each other C0

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <span>
 
-#include "rows/utf8.h"
 #include "textio/ascii.h"
 #include "textio/line.h"
+#include "textio/utf8.h"
 
 namespace fieldsift {
 namespace {
@@ -22,7 +22,7 @@ std::string_view without_colon(std::string_view name) {
 std::span<const unsigned char> key_unit(std::span<const unsigned char> rest, std::size_t& used) {
   const std::size_t n = well_formed_length(rest);
   used = n == 0 ? 1 : n;
-  if (n == 0) return kReplacementCharacter;
+  if (n == 0) return kReplacementBytes;
   return rest.first(n);
 }
 

@@ -8,8 +8,8 @@
 #include <limits>
 
 #include "rows/row_escapes.h"
-#include "rows/utf8.h"
 #include "textio/line.h"
+#include "textio/utf8.h"
 
 namespace fieldsift {
 
@@ -96,7 +96,7 @@ void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
     write(bytes.subspan(run, i - run));
     UnicodeEscape escape{};
     if (eight) {
-      write(kReplacementCharacter);
+      write(kReplacementBytes);
     } else {
       write(json_escape(bytes[i], escape));
     }

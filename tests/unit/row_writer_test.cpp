@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "rows/row_sink.h"
-#include "rows/utf8.h"
+#include "textio/utf8.h"
 #include "support/row_model.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_streams.h"
