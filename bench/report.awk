@@ -1,6 +1,7 @@
 # Medians and ratios of bench/run.sh's timed rounds. Input lines are
 # "round command microseconds"; lf_bytes, crlf_bytes, files_bytes (the
-# Maildir's) and goals come from -v.
+# Maildir's), encoded_bytes (the twin whose Subjects are encoded) and goals
+# come from -v.
 # Throughput is each file's own size over its time; bytes per microsecond are MB/s.
 # median() comes from median.awk, given first with -f.
 
@@ -53,6 +54,13 @@ END {
   if ("mawk_crlf" in times) row("mawk header filter, CR LF", "mawk_crlf", crlf_bytes)
   row("headsift | fieldsift Subject:, LF", "heads_subject", lf_bytes)
   if ("mawk_subject" in times) row("mawk filter | fieldsift Subject:, LF", "mawk_subject", lf_bytes)
+  row("headsift, LF, to /dev/null", "heads_null", lf_bytes)
+  row("headsift -f 3 fields, TSV", "rows", lf_bytes)
+  row("headsift -f 3 fields, JSON", "rows_json", lf_bytes)
+  row("headsift -f subject,from", "rows_two", lf_bytes)
+  row("headsift -f subject,from --decode", "rows_decode", lf_bytes)
+  row("every Subject encoded: -f", "encoded_two", encoded_bytes)
+  row("every Subject encoded: -f --decode", "encoded_decode", encoded_bytes)
   if ("par_subject" in times) {
     row("parallel: headsift | fieldsift", "par_subject", lf_bytes)
     row("parallel: mawk filter | fieldsift", "par_mawk_subject", lf_bytes)
@@ -69,6 +77,11 @@ END {
   compare("headsift CR LF x mawk filter, CR LF", "heads_crlf", crlf_bytes, "mawk_crlf", crlf_bytes, 5.0)
   compare("headsift pipeline x mawk pipeline", "heads_subject", lf_bytes, "mawk_subject", lf_bytes, 5.0)
   compare("headsift pipeline x fieldsift alone", "heads_subject", lf_bytes, "lf", lf_bytes, 0.4)
+  compare("headsift -f 3 fields x block copy", "rows", lf_bytes, "heads_null", lf_bytes, 0.5)
+  compare("headsift -f JSON x block copy", "rows_json", lf_bytes, "heads_null", lf_bytes, 0.5)
+  compare("-f --decode x -f, nothing encoded", "rows_decode", lf_bytes, "rows_two", lf_bytes, 0.8)
+  compare("-f --decode x -f, all encoded", "encoded_decode", encoded_bytes, "encoded_two",
+          encoded_bytes, 0.3)
   compare("parallel x one: headsift pipeline", "par_subject", lf_bytes, "heads_subject", lf_bytes, 0)
   compare("parallel x one: mawk pipeline", "par_mawk_subject", lf_bytes, "mawk_subject", lf_bytes, 0)
   compare("parallel x one: Maildir files", "par_files", files_bytes, "files", files_bytes, 0)

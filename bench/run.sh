@@ -81,7 +81,7 @@ if ((keep)); then
 else
   trap 'rm -rf "$work"' EXIT
 fi
-lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected
+lf=$work/lf.mbox crlf=$work/crlf.mbox expected=$work/expected encoded=$work/encoded.mbox
 heads=$work/expected.heads heads_crlf=$work/expected.heads_crlf
 
 # The commands compared; stdin and stdout are regular files, or stdin is a
@@ -109,8 +109,20 @@ cmd_heads_subject() { "$headsift" <"$lf" | "$fieldsift" Subject: >"$work/out.hea
 cmd_mawk() { mawk "$header_filter" <"$lf" >"$work/out.mawk"; }
 cmd_mawk_crlf() { mawk "$header_filter" <"$crlf" >"$work/out.mawk_crlf"; }
 cmd_mawk_subject() { mawk "$header_filter" <"$lf" | "$fieldsift" Subject: >"$work/out.mawk_subject"; }
+# headsift -f: three fields a row to the null device, against the block copy
+# there; --decode on this mailbox, which has no encoded word, and on its twin
+# whose every Subject is one (encoded_twin), each against the same rows
+# undecoded.
+cmd_heads_null() { "$headsift" <"$lf" >/dev/null; }
+cmd_rows() { "$headsift" -f subject,from,date <"$lf" >/dev/null; }
+cmd_rows_json() { "$headsift" -f subject,from,date --json <"$lf" >/dev/null; }
+cmd_rows_two() { "$headsift" -f subject,from <"$lf" >"$work/out.rows_two"; }
+cmd_rows_decode() { "$headsift" -f subject,from --decode <"$lf" >"$work/out.rows_decode"; }
+cmd_encoded_two() { "$headsift" -f subject,from <"$encoded" >/dev/null; }
+cmd_encoded_decode() { "$headsift" -f subject,from --decode <"$encoded" >"$work/out.encoded_decode"; }
 commands=(floor pipe_floor grep grep_crlf grep_piped lf lf_null lf_piped crlf)
-commands+=(heads heads_crlf heads_subject)
+commands+=(heads heads_crlf heads_subject heads_null rows rows_json rows_two rows_decode)
+commands+=(encoded_two encoded_decode)
 if command -v rg >/dev/null; then
   commands+=(rg rg_null)
 else
@@ -181,6 +193,45 @@ verify_all() {
   verify "$work/out.heads_subject" "headsift | fieldsift Subject:" "$work/expected.heads_subject"
   [[ ! -e $work/out.mawk ]] || verify_mawk
   [[ ! -e $work/out.par_subject ]] || verify_parallel
+  verify_rows
+}
+
+# A row a message; decoding changes nothing where no word is encoded, and
+# the encoded twin's subjects decode to the mailbox's own.
+verify_rows() {
+  local messages
+  messages=$(grep -c '^$' "$heads")  # the empty line that ends each header
+  [[ $(wc -l <"$work/out.rows_two") == "$messages" ]] ||
+    echo "FAIL: headsift -f writes other than one row for each of $messages messages" >&2
+  verify "$work/out.rows_decode" "headsift -f --decode, nothing encoded" "$work/out.rows_two"
+  cmp -s <(cut -f 3- "$work/out.rows_two") <(cut -f 3- "$work/out.encoded_decode") ||
+    echo "FAIL: the encoded twin's subjects do not decode to the mailbox's own" >&2
+}
+
+# The mailbox with every Subject line's value an encoded word, in Q: in one
+# of four charsets by turn where it is ASCII, in UTF-8 where it is not; its
+# spaces trimmed first, as a value's are.
+encode_subjects() {
+  mawk 'BEGIN {
+      n = split("UTF-8 ISO-8859-1 windows-1252 KOI8-R", cs, " ")
+      for (i = 128; i < 256; i++) hex[sprintf("%c", i)] = sprintf("=%02X", i)
+    }
+    tolower(substr($0, 1, 8)) == "subject:" {
+      v = substr($0, 9); cr = ""
+      if (v ~ /\r$/) { cr = "\r"; sub(/\r$/, "", v) }
+      sub(/^[ \t]+/, "", v); sub(/[ \t]+$/, "", v)
+      if (v == "") { print; next }
+      charset = cs[NR % n + 1]
+      gsub(/=/, "=3D", v); gsub(/\?/, "=3F", v); gsub(/_/, "=5F", v); gsub(/\t/, "=09", v)
+      gsub(/ /, "_", v)
+      q = ""
+      for (i = 1; i <= length(v); i++) {
+        c = substr(v, i, 1)
+        if (c in hex) { q = q hex[c]; charset = "UTF-8" } else q = q c
+      }
+      print substr($0, 1, 8) " =?" charset "?Q?" q "?=" cr; next
+    }
+    { print }' "$lf" >"$encoded"
 }
 
 # Each part of a mailbox cut before a "From " line starts with a message, as
@@ -290,7 +341,8 @@ count_instructions() {
 # Medians and ratios from lines "round command microseconds".
 report_speed() {
   awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" -v goals=$((!quick)) \
-    -v files_bytes="$files_bytes" -f "$root/bench/median.awk" -f "$root/bench/report.awk"
+    -v files_bytes="$files_bytes" -v encoded_bytes="$(stat -c %s "$encoded")" \
+    -f "$root/bench/median.awk" -f "$root/bench/report.awk"
 }
 
 echo "fieldsift: $fieldsift"
@@ -305,12 +357,13 @@ printf 'LF file %d bytes, CR LF file %d bytes, expected output %d bytes, headers
   "$(stat -c %s "$lf")" "$(stat -c %s "$crlf")" "$(stat -c %s "$expected")" "$(stat -c %s "$heads")"
 
 [[ ! " ${commands[*]} " =~ " files " ]] || make_maildir
+encode_subjects
 
 # The mailboxes go to disk before the timing starts, so that no round pays
 # for writing them back; a first untimed round warms the page cache and
 # checks the output.
 sync
-cat "$lf" "$crlf" >/dev/null
+cat "$lf" "$crlf" "$encoded" >/dev/null
 for c in "${commands[@]}"; do timed "$c"; done
 verify_all
 
