@@ -114,17 +114,6 @@ std::optional<LineEnd> text_find_line_end(std::span<const unsigned char> bytes, 
   return LineEnd{pair ? lf - 1 : lf, lf + 1};
 }
 
-PassOver pass_over_lines(std::span<const unsigned char> bytes, bool at_line_start,
-                         ByteMatch first) {
-  if (bytes.empty()) return {0, false, at_line_start};
-  if (at_line_start && (bytes[0] | first.mask) == first.value) return {0, true, true};
-  const unsigned char* const begin = bytes.data();
-  const unsigned char* const end = begin + bytes.size();
-  const unsigned char* const start = active_kernels().find_line_start(begin, end, first);
-  if (start != end) return {static_cast<std::size_t>(start - begin), true, true};
-  return {bytes.size(), false, bytes.back() == kLineFeed};
-}
-
 IoResult text_write(TextOutput& out, std::span<const unsigned char> bytes) {
   if (bytes.empty()) return {};
   if (out.mode == StreamMode::Binary) return out.channel.write(bytes);

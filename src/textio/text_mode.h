@@ -8,6 +8,7 @@
 #include "textio/line.h"
 #include "textio/platform/byte_channel.h"
 #include "textio/scan/byte_match.h"
+#include "textio/scan/kernel_set.h"
 #include "textio/stream_buffer.h"
 
 namespace fieldsift {
@@ -108,8 +109,18 @@ struct PassOver {
   bool line_start;   // not found: the bytes end with a LF, so a line begins next
 };
 
-[[nodiscard]] PassOver pass_over_lines(std::span<const unsigned char> bytes, bool at_line_start,
-                                       ByteMatch first);
+// Inline: it stands in the loops of the reader and the message rule, once a
+// line that matches, and a call of its own costs as much as it does.
+[[nodiscard]] inline PassOver pass_over_lines(std::span<const unsigned char> bytes,
+                                              bool at_line_start, ByteMatch first) {
+  if (bytes.empty()) return {0, false, at_line_start};
+  if (at_line_start && (bytes[0] | first.mask) == first.value) return {0, true, true};
+  const unsigned char* const begin = bytes.data();
+  const unsigned char* const end = begin + bytes.size();
+  const unsigned char* const start = active_kernels().find_line_start(begin, end, first);
+  if (start != end) return {static_cast<std::size_t>(start - begin), true, true};
+  return {bytes.size(), false, bytes.back() == kLineFeed};
+}
 
 // Hands bytes to the system: in text mode each LF as CR LF, in one write where
 // the translation fits the stage; count is how many source bytes went out
