@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "rows/row_sink.h"
-#include "textio/utf8.h"
 #include "support/row_model.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_streams.h"
+#include "textio/utf8.h"
 
 namespace fieldsift {
 namespace {
