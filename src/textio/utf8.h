@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <span>
@@ -84,15 +85,15 @@ class Utf8Reader {
   bool begin(unsigned char byte) {
     partial_ = byte;
     if (byte < kContinuationLow) return true;
-    for (const Utf8Form& form : kUtf8Forms) {
-      if (byte < form.lead_low || byte > form.lead_high) continue;
-      partial_ = byte & kLeadPayload[form.length];
-      needed_ = static_cast<unsigned>(form.length - 1);
-      low_ = form.second_low;
-      high_ = form.second_high;
-      return true;
-    }
-    return false;
+    const auto* const form = std::ranges::find_if(kUtf8Forms, [byte](const Utf8Form& f) {
+      return byte >= f.lead_low && byte <= f.lead_high;
+    });
+    if (form == kUtf8Forms.end()) return false;
+    partial_ = byte & kLeadPayload[form->length];
+    needed_ = static_cast<unsigned>(form->length - 1);
+    low_ = form->second_low;
+    high_ = form->second_high;
+    return true;
   }
 
   char32_t partial_ = 0;                  // the bits of the character so far
