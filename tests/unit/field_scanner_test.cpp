@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -150,7 +151,7 @@ TEST(FieldScannerTest, NamesLongerThanWhatIsKeptAcrossACut) {
   const std::string header =
       "long-field-nameX: no\nlong-field-name          : yes\nTo" + std::string(300, ' ') + ":t\n\n";
   const Values expected = {"yes", "t"};
-  for (const std::size_t piece : {1, 2, 3, 7, 16})
+  for (const std::size_t piece : std::initializer_list<std::size_t>{1, 2, 3, 7, 16})
     EXPECT_EQ(scanned(scanner, header, piece), expected);
 }
 
