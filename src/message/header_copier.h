@@ -49,9 +49,7 @@ class HeaderCopier {
   };
   // matched_ when the current line's start no longer matters.
   static constexpr std::size_t kInLine = SIZE_MAX;
-  // What a line begins with to begin a message: the mbox separator. A body
-  // line that begins so is written ">From " by whoever wrote the mailbox.
-  static constexpr std::string_view kSeparator = "From ";
+  static constexpr std::string_view kSeparator = kMboxSeparator;
   static constexpr ByteMatch kSeparatorStart{'F', 0};
 
   // Each step takes bytes, but for an opening step that hands its line on.

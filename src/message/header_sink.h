@@ -3,8 +3,14 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace fieldsift {
+
+// What a line begins with to begin a message in a mailbox: the mbox
+// separator, the first line of each message's header. A body line that
+// begins so is written ">From " by whoever wrote the mailbox.
+inline constexpr std::string_view kMboxSeparator = "From ";
 
 // Where the message rule hands each message's header: in turn, for every
 // message of an input, begin_message, its header's bytes in pieces however

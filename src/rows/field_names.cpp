@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <string_view>
 
+#include "message/header_sink.h"
 #include "textio/ascii.h"
 #include "textio/line.h"
 
 namespace fieldsift {
 namespace {
 
-// What a mailbox's separator line begins with.
-constexpr std::string_view kSeparator = "From ";
+constexpr std::string_view kSeparator = kMboxSeparator;
 
 bool is_separator(std::span<const unsigned char> line_start) {
   return line_start.size() >= kSeparator.size() &&
