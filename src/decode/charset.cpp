@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "decode/charset_data.h"
+#include "textio/ascii.h"
 
 namespace fieldsift {
 
@@ -13,9 +14,8 @@ std::optional<Charset> find_charset(std::span<const unsigned char> name) {
   // Every name we know fits; a longer one is none of them.
   std::array<char, 32> folded{};
   if (name.empty() || name.size() > folded.size()) return std::nullopt;
-  std::transform(name.begin(), name.end(), folded.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
+  std::transform(name.begin(), name.end(), folded.begin(),
+                 [](unsigned char c) { return static_cast<char>(fold_case(c)); });
   const std::string_view key(folded.data(), name.size());
   const std::span<const CharsetName> names = charset_names();
   const auto found =

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "textio/ascii.h"
+
 namespace fieldsift {
 namespace {
 
@@ -16,7 +18,7 @@ bool is_hex_digit(unsigned char c) {
 
 // A language tag is letters and digits in parts joined by -.
 bool is_language_byte(unsigned char c) {
-  return (c >= '0' && c <= '9') || ((c | kLowerCase) >= 'a' && (c | kLowerCase) <= 'z') || c == '-';
+  return (c >= '0' && c <= '9') || is_letter(c) || c == '-';
 }
 
 // Letters, digits and +/, then any number of = and nothing after them; never

@@ -50,7 +50,7 @@ class HeaderCopier {
   // matched_ when the current line's start no longer matters.
   static constexpr std::size_t kInLine = SIZE_MAX;
   static constexpr std::string_view kSeparator = kMboxSeparator;
-  static constexpr ByteMatch kSeparatorStart{'F', 0};
+  static constexpr ByteMatch kSeparatorStart{static_cast<unsigned char>(kSeparator[0]), 0};
 
   // Each step takes bytes, but for an opening step that hands its line on.
   [[nodiscard]] std::size_t opening_step(std::span<const unsigned char> bytes);

@@ -5,12 +5,13 @@
 #include <cstring>
 
 #include "textio/ascii.h"
+#include "textio/text_mode.h"
 
 namespace fieldsift {
 namespace {
 
-constexpr unsigned char kCr = '\r';
-constexpr unsigned char kLf = '\n';
+constexpr unsigned char kCr = kCarriageReturn;
+constexpr unsigned char kLf = kLineFeed;
 constexpr unsigned char kColon = ':';
 
 // The first byte in [p, end) that is byte; null if none.

@@ -56,7 +56,6 @@ class ScriptedChannel final : public ByteChannel {
   StreamKind kind() const override { return kind_; }
 
   bool ready() override {
-    ++ready_asks_;
     return kind_ == StreamKind::DiskFile || steps_.empty() || taken_ > 0 || !steps_.front().waits;
   }
 
@@ -127,7 +126,6 @@ class ScriptedChannel final : public ByteChannel {
   // The bytes asked for, read by read.
   const std::vector<std::size_t>& read_requests() const { return requests_; }
   std::size_t step_backs() const { return step_backs_; }
-  std::size_t ready_asks() const { return ready_asks_; }
 
  private:
   StreamKind kind_;
@@ -142,7 +140,6 @@ class ScriptedChannel final : public ByteChannel {
   std::size_t reads_ = 0;
   std::vector<std::size_t> requests_;
   std::size_t step_backs_ = 0;
-  std::size_t ready_asks_ = 0;
   const ScriptedChannel* watched_ = nullptr;
   std::vector<std::size_t> written_at_reads_;
   unsigned char last_ = 0;

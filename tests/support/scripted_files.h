@@ -29,7 +29,6 @@ class ScriptedFiles final : public NamedInput {
 
   int open(const char* name) override {
     close();
-    opened_.emplace_back(name);
     const auto found = files_.find(name);
     if (found == files_.end()) return kNoSuchFile;
     if (found->second.open_error != 0) return found->second.open_error;
@@ -39,7 +38,6 @@ class ScriptedFiles final : public NamedInput {
     return 0;
   }
   void close() override {
-    if (channel_) ++closed_;
     channel_.reset();
     current_ = nullptr;
   }
@@ -53,9 +51,7 @@ class ScriptedFiles final : public NamedInput {
   IoResult write(std::span<const unsigned char>) override { return {0, kBadDescriptor}; }
   bool step_back() override { return channel_ && channel_->step_back(); }
 
-  // Every name the program asked to open, in turn, and how many it closed.
-  const std::vector<std::string>& opened() const { return opened_; }
-  std::size_t closed() const { return closed_; }
+  // Whether a file is still open: the program closes each it has read.
   [[nodiscard]] bool holds_one_open() const { return channel_ != nullptr; }
 
   static constexpr int kNoSuchFile = 2;  // ENOENT on every system the program runs on
@@ -64,8 +60,6 @@ class ScriptedFiles final : public NamedInput {
   std::map<std::string, ScriptedFile> files_;
   ScriptedFile* current_ = nullptr;
   std::unique_ptr<ScriptedChannel> channel_;
-  std::vector<std::string> opened_;
-  std::size_t closed_ = 0;
 };
 
 }  // namespace fieldsift::testing
