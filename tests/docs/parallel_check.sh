@@ -56,12 +56,14 @@ parallel "${cut[@]}" --block 3k -k 'headsift -f subject,from,received' | cut -f 
 same "--block 3k: headsift -f, the fields" "$work/rows" "$work/out"
 
 # Several machines: parallel sends each part through ssh; the stand-in drops
-# ssh's options and the host and runs the command here.
+# ssh's options and the host and runs the command here, with the SHELL a
+# login would set (parallel's remote side runs each job in $SHELL, and a CI
+# runner may start us without one).
 cat >"$work/ssh" <<'EOF'
 #!/bin/sh
 while [ "$1" != -- ]; do shift; done
 shift
-exec sh -c "$*"
+SHELL=/bin/sh exec sh -c "$*"
 EOF
 chmod +x "$work/ssh"
 parallel --ssh "$work/ssh" -S 1/alpha,1/beta "${cut[@]}" --block 5k -k 'headsift | fieldsift Subject:' \
