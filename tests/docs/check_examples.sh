@@ -27,6 +27,7 @@ export LC_ALL=C  # sort and uniq order bytes, as the examples show them
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export HOME=${HOME:-$work}  # GNU parallel warns on standard error without one
 
 # Writes, for block N of a file, N.where, N.run (the commands) and N.expected.
 # The style variable says how blocks are marked: markdown (```console), roff

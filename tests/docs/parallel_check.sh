@@ -16,6 +16,7 @@ command -v parallel >/dev/null ||
   { echo "parallel_check: GNU parallel is not installed (Debian package parallel)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export HOME=${HOME:-$work}  # GNU parallel warns on standard error without one
 failures=0
 
 same() {  # WHAT EXPECTED ACTUAL
