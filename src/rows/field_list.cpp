@@ -13,8 +13,19 @@ namespace {
 
 constexpr char kSeparator = ',';
 
-std::string_view without_colon(std::string_view name) {
-  return name.ends_with(':') ? name.substr(0, name.size() - 1) : name;
+std::string_view without_blanks_after(std::string_view name) {
+  while (!name.empty() && is_blank(static_cast<unsigned char>(name.back()))) name.remove_suffix(1);
+  return name;
+}
+
+// A name as it is matched: without the colon it may end with, and without
+// spaces and tabs around it, which no field's name can begin with and which
+// may stand before its colon (so "subject, date" names two fields).
+std::string_view bare_name(std::string_view name) {
+  while (!name.empty() && is_blank(static_cast<unsigned char>(name.front()))) name.remove_prefix(1);
+  name = without_blanks_after(name);
+  if (name.ends_with(':')) name.remove_suffix(1);
+  return without_blanks_after(name);
 }
 
 // One character of a name as a JSON key shows it: a well-formed UTF-8
@@ -66,7 +77,7 @@ FieldListResult check_names(std::string_view argument) {
 }  // namespace
 
 std::string_view FieldList::Iterator::operator*() const {
-  return without_colon(rest_.substr(0, rest_.find(kSeparator)));
+  return bare_name(rest_.substr(0, rest_.find(kSeparator)));
 }
 
 FieldList::Iterator& FieldList::Iterator::operator++() {

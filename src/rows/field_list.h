@@ -13,7 +13,8 @@ enum class FieldListError { None, EmptyList, EmptyName, NamedTwice };
 [[nodiscard]] std::string_view describe(FieldListError error);
 
 // The names of one "NAME[,NAME...]" argument in the order given, each
-// without the colon it may end with, bytes as they are. The argument is not
+// without the colon it may end with and the spaces and tabs around it, its
+// other bytes as they are. The argument is not
 // copied: it must outlive the list.
 class FieldList {
  public:

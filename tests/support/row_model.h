@@ -96,7 +96,11 @@ struct FieldNames {
   for (std::size_t start = 0;;) {
     const std::size_t comma = std::min(argument.find(',', start), argument.size());
     std::string name(argument.substr(start, comma - start));
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!name.empty() && blank(name.front())) name.erase(0, 1);
+    while (!name.empty() && blank(name.back())) name.pop_back();
     if (name.ends_with(':')) name.pop_back();
+    while (!name.empty() && blank(name.back())) name.pop_back();
     if (name.empty()) return {{}, "empty field name"};
     for (const std::string& earlier : r.names) {
       if (key_of(earlier) == key_of(name)) return {{}, "field named twice: " + name};

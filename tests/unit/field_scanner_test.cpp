@@ -34,7 +34,10 @@ TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
   const std::vector<ListCase> cases = {
       {"Subject", {"Subject"}, ""},
       {"subject:,Message-ID:,date", {"subject", "Message-ID", "date"}, ""},
-      {"a:b,x::, y", {"a:b", "x:", " y"}, ""},  // bytes as given: only the one colon goes
+      {"a:b,x::,y z", {"a:b", "x:", "y z"}, ""},  // bytes as given: only the one colon goes
+      {" subject, date ,\tto\t:,cc :", {"subject", "date", "to", "cc"}, ""},  // blanks around go
+      {"a, ,b", {}, "empty field name"},
+      {"a,\t: ", {}, "empty field name"},
       {"\xc3\xa9,\xc3\x89", {"\xc3\xa9", "\xc3\x89"}, ""},  // only ASCII letters have a case
       {"", {}, "no field name given"},
       {"a,,b", {}, "empty field name"},
@@ -105,10 +108,10 @@ TEST(FieldScannerTest, FirstOccurrenceUnfoldedAndTrimmed) {
        "Subject-X: n\nX-Subject: n\n\n",
        {std::nullopt}},
       {"a name it only begins like", "subject", "Subjec: n\n\n", {std::nullopt}},
-      {"names with a colon, or white space at the end, name no line",
+      {"a name with a colon names no line; blanks after a name go",
        "a:b,x ",
        "a:b: 1\nx : 2\n\n",
-       {std::nullopt, std::nullopt}},
+       {std::nullopt, "2"}},
       {"a line without a colon ends the value", "subject", "Subject: a\nno colon\n b\n\n", {"a"}},
       {"other fields' lines are passed over",
        "subject",
