@@ -171,7 +171,10 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
 bool input_ready(StdHandle handle) {
   const HandleState& h = state(handle);
   if (!h.usable || h.kind == StreamKind::DiskFile) return true;
-  if (h.kind == StreamKind::Device) return WaitForSingleObject(h.handle, 0) == WAIT_OBJECT_0;
+  // A console's handle is signalled by any input event, a key's release or a
+  // change of focus among them, long before a typed line can be read; a
+  // serial line is no surer. A device may always wait.
+  if (h.kind == StreamKind::Device) return false;
   DWORD waiting = 0;
   if (PeekNamedPipe(h.handle, nullptr, 0, nullptr, &waiting, nullptr)) return waiting > 0;
   // A pipe whose writer has gone answers its read at once. One that cannot
