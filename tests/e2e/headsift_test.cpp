@@ -144,6 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         misuse("FieldsWithoutAList", {"-f"}, "-f: missing field list"),
         misuse("AnEmptyList", {"--fields="}, "-f: no field name given"),
         misuse("AnEmptyName", {"-f", "subject,,from"}, "subject,,from: empty field name"),
+        misuse("ABlankName", {"-f", "subject, :,from"}, "subject, :,from: empty field name"),
         misuse("ANameTwice", {"-fsubject,from,Subject:"}, "Subject: field named twice"),
         misuse("TwoLists", {"-f", "a", "--fields=b"}, "--fields=b: field list given twice"),
         misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f"),

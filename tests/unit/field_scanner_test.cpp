@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,27 @@ TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
     for (const std::string_view name : r.fields) names.emplace_back(name);
     EXPECT_EQ(names, c.names) << c.argument;
     EXPECT_EQ(r.fields.size(), c.names.size()) << c.argument;
+  }
+}
+
+// Lists made of the bytes that the rules look at (commas, colons, blanks,
+// letters of either case, bytes that are not UTF-8) agree with the model:
+// the names, their order, and the refusal and the name it gives.
+TEST(FieldListPropertyTest, AnyListAgreesWithTheModel) {
+  static const std::vector<std::string> kPieces = {
+      ",", ":", " ", "\t", "a", "A", "b", "\xff", "\xfe", "\xef\xbf\xbd", "\xc3\xa9"};
+  std::mt19937 rng(20261209);
+  std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
+  std::uniform_int_distribution<std::size_t> length(0, 12);
+  for (int round = 0; round < 20000; ++round) {
+    std::string argument;
+    for (std::size_t n = length(rng); n > 0; --n) argument += kPieces[pick(rng)];
+    const model::FieldNames m = model::field_names(argument);
+    const FieldListResult r = parse_field_list(argument);
+    std::vector<std::string> names;
+    for (const std::string_view name : r.fields) names.emplace_back(name);
+    ASSERT_EQ(names, m.names) << "list: " << argument;
+    ASSERT_EQ(reported(r), m.error) << "list: " << argument;
   }
 }
 

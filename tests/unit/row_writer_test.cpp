@@ -163,8 +163,9 @@ std::string random_mail(std::mt19937& rng) {
 }
 
 TEST(RowSinkPropertyTest, RowsDoNotDependOnWhereHeadersAreCut) {
-  const std::vector<std::string> kNames = {"subject", "Subject:,date",       "date,to,subject",
-                                           "From",    "x-subject,subject-x", "\xff,\xc3\xa9"};
+  const std::vector<std::string> kNames = {
+      "subject",       "Subject:,date",  "date,to,subject", "From", "x-subject,subject-x",
+      "\xff,\xc3\xa9", " subject ,date", "date\t:,\tto"};
   const std::vector<std::string> kInputNames = {"stdin", "dir\\a b\tc", "caf\xe9"};
   std::mt19937 rng(20261209);
   std::uniform_int_distribution<std::size_t> cut(1, 80);
