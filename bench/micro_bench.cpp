@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bytes/byte_vector.h"
+#include "bytes/bytes_of.h"
 #include "decode/encoded_words.h"
 #include "filter/header_selector.h"
 #include "mailbox.h"
@@ -19,7 +21,6 @@
 #include "run.h"
 #include "support/line_model.h"
 #include "support/row_model.h"
-#include "textio/byte_vector.h"
 #include "textio/line_reader.h"
 #include "textio/line_writer.h"
 #include "textio/platform/byte_channel.h"

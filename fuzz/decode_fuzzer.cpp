@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "bytes/bytes_of.h"
 #include "check.h"
 #include "decode/encoded_words.h"
 #include "support/encoded_word_model.h"

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bytes/bytes_of.h"
 #include "check.h"
 #include "support/line_model.h"
 #include "support/scripted_channel.h"

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "bytes/bytes_of.h"
 #include "headsift_options.h"
 #include "message/header_blocks.h"
 #include "message/header_copier.h"
@@ -30,7 +31,7 @@ constexpr std::string_view kVersion = "headsift " FIELDSIFT_VERSION "\n";
 
 // Hands the headers of one input to the sink, to the end or until a write
 // fails. Answers false if it cannot be read, after saying why.
-template <class Sink>
+template <HeaderSink Sink>
 bool copy_input(HeadsiftStreams streams, Sink& sink, ByteChannel& channel, bool is_output,
                 std::string_view name) {
   if (is_output) {
@@ -58,7 +59,7 @@ bool copy_input(HeadsiftStreams streams, Sink& sink, ByteChannel& channel, bool 
 }
 
 // Each file one argument names, in turn: answers false if any cannot be read.
-template <class Sink>
+template <HeaderSink Sink>
 bool copy_argument(HeadsiftStreams streams, Sink& sink, const char* argument) {
   if (std::string_view(argument) == "-")
     return copy_input(streams, sink, streams.in, streams.input_is_output, "stdin");
@@ -79,7 +80,7 @@ bool copy_argument(HeadsiftStreams streams, Sink& sink, const char* argument) {
 }
 
 // Every FILE in turn, or standard input when none is named.
-template <class Sink>
+template <HeaderSink Sink>
 int copy_all(std::span<const char* const> args, HeadsiftStreams streams, Sink& sink) {
   bool ok = true;
   bool any = false;  // a FILE was named

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "bytes/bytes_of.h"
 #include "filter/header_selector.h"
 #include "textio/error_report.h"
 

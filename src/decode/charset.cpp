@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "decode/charset_data.h"
-#include "textio/ascii.h"
+#include "bytes/ascii.h"
 
 namespace fieldsift {
 

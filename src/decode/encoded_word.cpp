@@ -3,17 +3,15 @@
 
 #include <algorithm>
 
-#include "textio/ascii.h"
+#include "bytes/ascii.h"
 
 namespace fieldsift {
 namespace {
 
 using Bytes = std::span<const unsigned char>;
 
-using word_text::kLowerCase;
-
 bool is_hex_digit(unsigned char c) {
-  return (c >= '0' && c <= '9') || ((c | kLowerCase) >= 'a' && (c | kLowerCase) <= 'f');
+  return (c >= '0' && c <= '9') || ((c | kCaseBit) >= 'a' && (c | kCaseBit) <= 'f');
 }
 
 // A language tag is letters and digits in parts joined by -.
@@ -67,7 +65,7 @@ std::optional<EncodedWord> parse_encoded_word(Bytes token) {
   const std::optional<Charset> charset =
       find_charset(name.first(static_cast<std::size_t>(star - name.begin())));
   if (!charset) return std::nullopt;
-  const unsigned char encoding = inner[label + 1] | kLowerCase;
+  const unsigned char encoding = inner[label + 1] | kCaseBit;
   if (encoding == 'b' && is_proper_b(text)) return EncodedWord{*charset, true, text};
   if (encoding == 'q' && is_proper_q(text)) return EncodedWord{*charset, false, text};
   return std::nullopt;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "bytes/ascii.h"
 #include "decode/charset.h"
 
 namespace fieldsift {
@@ -44,12 +45,11 @@ inline constexpr std::array<std::int8_t, 256> kSextets = [] {
 
 inline constexpr unsigned kSextetBits = 6;
 inline constexpr unsigned kByteBits = 8;
-inline constexpr unsigned kLowerCase = 0x20;  // the bit that makes an ASCII letter lower case
 
 [[nodiscard]] constexpr unsigned hex_value(unsigned char c) {
   constexpr unsigned kValueOfA = 10;
   if (c >= '0' && c <= '9') return c - '0';
-  return (c | kLowerCase) - 'a' + kValueOfA;  // a hex letter of either case, as checked
+  return (c | kCaseBit) - 'a' + kValueOfA;  // a hex letter of either case, as checked
 }
 
 }  // namespace word_text

@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "textio/byte_vector.h"
+#include "bytes/byte_vector.h"
 #include "textio/platform/platform.h"
 
 namespace fieldsift {

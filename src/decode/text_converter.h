@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "decode/charset.h"
-#include "textio/byte_vector.h"
+#include "bytes/byte_vector.h"
 #include "textio/platform/platform.h"
-#include "textio/utf8.h"
+#include "bytes/utf8.h"
 
 namespace fieldsift {
 

@@ -12,7 +12,7 @@ HeaderSelector::HeaderSelector(std::string_view name)
   for (std::size_t i = 0; i < folded_size_; ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     folded_[i] = fold_case(c);
-    case_bits_[i] = is_letter(c) ? 0x20 : 0;
+    case_bits_[i] = is_letter(c) ? kCaseBit : 0;
   }
 }
 
@@ -26,7 +26,7 @@ std::uint64_t word_at(const void* bytes) {
 
 }  // namespace
 
-// Where the name has a letter, setting bit 0x20 of the line's byte folds it
+// Where the name has a letter, setting kCaseBit of the line's byte folds it
 // (only the two cases of that letter then meet it); elsewhere the bytes must
 // be equal. Eight bytes are compared at a time. A line shorter than the name
 // cannot match: its end meets a byte of the name. A NUL inside the line

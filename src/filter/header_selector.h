@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "filter/line_kind.h"
-#include "textio/ascii.h"
+#include "bytes/ascii.h"
 #include "textio/scan/byte_match.h"
 
 namespace fieldsift {
@@ -54,7 +54,7 @@ class HeaderSelector {
   std::string_view name_;
   std::size_t folded_size_ = 0;  // name bytes in folded_ and case_bits_: at most kFoldedSize
   std::array<unsigned char, kFoldedSize> folded_{};  // the name's first bytes, A-Z folded to a-z
-  // Per name byte: 0x20 where it is a letter, which folds a line's byte.
+  // Per name byte: kCaseBit where it is a letter, which folds a line's byte.
   std::array<unsigned char, kFoldedSize> case_bits_{};
   State state_ = State::Skipping;
 };

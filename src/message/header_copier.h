@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-
-#include <array>
-#include <cassert>
 #include <string_view>
-#include <type_traits>
 
+#include "bytes/ascii.h"
+#include "bytes/bytes_of.h"
 #include "message/header_sink.h"
-#include "textio/line.h"
-#include "textio/scan/kernel_set.h"
-#include "textio/text_mode.h"
+#include "textio/scan/line_scans.h"
 
 namespace fieldsift {
 
@@ -24,12 +22,10 @@ namespace fieldsift {
 // header runs from its first line to the first empty line (nothing, or a
 // lone CR, before its LF), which goes with it. Headers go to the sink in
 // whole spans; of a mailbox's body only the first bytes of lines are looked
-// at, and of a single message's body none. The sink is a final HeaderSink,
-// called directly: a call per span is a cost per message.
-template <class Sink>
+// at, and of a single message's body none. The copier calls the sink's
+// begin_message, header_bytes and end_header; its owner the rest.
+template <HeaderSink Sink>
 class HeaderCopier {
-  static_assert(std::is_base_of_v<HeaderSink, Sink> && std::is_final_v<Sink>);
-
  public:
   explicit HeaderCopier(Sink& sink) : sink_(sink) {}
 
@@ -70,7 +66,7 @@ class HeaderCopier {
   std::uint64_t offset_ = 0;  // in the input, of the next byte fed
 };
 
-template <class Sink>
+template <HeaderSink Sink>
 void HeaderCopier<Sink>::feed(std::span<const unsigned char> bytes) {
   while (!bytes.empty()) {
     std::size_t used = 0;
@@ -97,7 +93,7 @@ void HeaderCopier<Sink>::feed(std::span<const unsigned char> bytes) {
 
 // More of the separator at the start of the current line; answers the bytes
 // that matched. matched_ then tells whether it is whole.
-template <class Sink>
+template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::match_separator(std::span<const unsigned char> bytes) {
   std::size_t n = 0;
   while (matched_ + n < kSeparator.size() && n < bytes.size() &&
@@ -109,7 +105,7 @@ std::size_t HeaderCopier<Sink>::match_separator(std::span<const unsigned char> b
 
 // The input's first line is its first message's first header line, whatever
 // it begins with; what it begins with tells what the input is.
-template <class Sink>
+template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::opening_step(std::span<const unsigned char> bytes) {
   if (offset_ == 0) sink_.begin_message(0);
   const std::size_t n = match_separator(bytes);
@@ -130,7 +126,7 @@ std::size_t HeaderCopier<Sink>::opening_step(std::span<const unsigned char> byte
 }
 
 // At a header line's start: a LF, or a CR and a LF, is the empty line.
-template <class Sink>
+template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::header_step(std::span<const unsigned char> bytes) {
   if (matched_ != kInLine) {
     if (bytes[0] == kLineFeed) return end_header(bytes.first(1));
@@ -148,15 +144,11 @@ std::size_t HeaderCopier<Sink>::header_step(std::span<const unsigned char> bytes
 }
 
 // Inside a header line: up to the end of the header, or of the bytes, in one span.
-template <class Sink>
+template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::header_scan(std::span<const unsigned char> bytes) {
-  const unsigned char* const begin = bytes.data();
-  const unsigned char* const end = begin + bytes.size();
-  const unsigned char* const empty = active_kernels().find_empty_line(begin, end);
-  if (empty != end) {
-    const unsigned char* const header_end = empty + (*empty == kLineFeed ? 1 : 2);
-    return end_header(bytes.first(static_cast<std::size_t>(header_end - begin)));
-  }
+  const std::size_t empty = find_empty_line(bytes);
+  if (empty != bytes.size())
+    return end_header(bytes.first(empty + (bytes[empty] == kLineFeed ? 1 : 2)));
   sink_.header_bytes(bytes);
   // The bytes may stop where an empty line is yet to be told.
   const std::size_t n = bytes.size();
@@ -169,7 +161,7 @@ std::size_t HeaderCopier<Sink>::header_scan(std::span<const unsigned char> bytes
 }
 
 // The last bytes of a header, its empty line's end among them.
-template <class Sink>
+template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::end_header(std::span<const unsigned char> bytes) {
   sink_.header_bytes(bytes);
   sink_.end_header();
@@ -180,7 +172,7 @@ std::size_t HeaderCopier<Sink>::end_header(std::span<const unsigned char> bytes)
 
 // A body is passed over to the next line that may be a separator; in a
 // single message there is none.
-template <class Sink>
+template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::body_step(std::span<const unsigned char> bytes) {
   if (!mailbox_) return bytes.size();
   if (matched_ != kInLine) {
@@ -202,7 +194,7 @@ std::size_t HeaderCopier<Sink>::body_step(std::span<const unsigned char> bytes) 
   return pass.stop;
 }
 
-template <class Sink>
+template <HeaderSink Sink>
 void HeaderCopier<Sink>::finish() {
   static constexpr std::array<unsigned char, 2> kTwoLineFeeds = {kLineFeed, kLineFeed};
   if (part_ != Part::Body && offset_ > 0) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -12,23 +13,26 @@ namespace fieldsift {
 // begins so is written ">From " by whoever wrote the mailbox.
 inline constexpr std::string_view kMboxSeparator = "From ";
 
-// Where the message rule hands each message's header: in turn, for every
-// message of an input, begin_message, its header's bytes in pieces however
-// the reads cut them (its empty line included, or the line ends that close
-// a header the input ended inside), then end_header.
-class HeaderSink {
- public:
-  HeaderSink() = default;
-  HeaderSink(const HeaderSink&) = delete;
-  HeaderSink& operator=(const HeaderSink&) = delete;
-  HeaderSink(HeaderSink&&) = delete;
-  HeaderSink& operator=(HeaderSink&&) = delete;
-  virtual ~HeaderSink() = default;
-
-  // A message begins at this offset of its input: its first byte.
-  virtual void begin_message(std::uint64_t offset) = 0;
-  virtual void header_bytes(std::span<const unsigned char> bytes) = 0;
-  virtual void end_header() = 0;
+// Where the message rule hands each message's header, and all a producer
+// may call on it. For each input in turn:
+// - begin_input(name): the input's messages come next; name is the input as
+//   reports give it, and outlives them.
+// - for each message of the input, begin_message(offset), the offset of its
+//   first byte in the input; then header_bytes(bytes) with its header's bytes
+//   in pieces however the reads cut them (its empty line included, or the
+//   line ends that close a header the input ended inside), then end_header().
+// - error(), once the input has ended: the error number (ENOMEM) of what the
+//   sink could not do for the input, to be reported once, or 0.
+// A sink is called directly, never through a virtual base: a call per span
+// is a cost per message.
+template <class Sink>
+concept HeaderSink = requires(Sink& sink, const Sink& held, std::string_view name,
+                              std::uint64_t offset, std::span<const unsigned char> bytes) {
+  sink.begin_input(name);
+  sink.begin_message(offset);
+  sink.header_bytes(bytes);
+  sink.end_header();
+  { held.error() } -> std::convertible_to<int>;
 };
 
 }  // namespace fieldsift

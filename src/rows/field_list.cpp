@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <span>
 
-#include "textio/ascii.h"
-#include "textio/line.h"
-#include "textio/utf8.h"
+#include "bytes/ascii.h"
+#include "bytes/bytes_of.h"
+#include "bytes/utf8.h"
 
 namespace fieldsift {
 namespace {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "bytes/ascii.h"
+#include "bytes/bytes_of.h"
 #include "message/header_sink.h"
-#include "textio/ascii.h"
-#include "textio/line.h"
 
 namespace fieldsift {
 namespace {
@@ -38,7 +38,7 @@ FieldNames::FieldNames(const FieldList& fields)
     slots_[i++] = FieldSlot{bytes.data(), bytes.size(), can_match(bytes), false, 0, 0};
     const unsigned char first = fold_case(bytes[0]);
     first_bytes_.members[first] = true;
-    if (is_letter(first)) first_bytes_.members[first - ('a' - 'A')] = true;
+    first_bytes_.members[upper_case(first)] = true;
   }
 }
 

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "rows/field_list.h"
-#include "textio/heap_bytes.h"
+#include "bytes/heap_bytes.h"
 #include "textio/scan/byte_match.h"
 
 namespace fieldsift {

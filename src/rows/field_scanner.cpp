@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "textio/ascii.h"
-#include "textio/text_mode.h"
+#include "bytes/ascii.h"
+#include "textio/scan/line_scans.h"
 
 namespace fieldsift {
 namespace {
@@ -160,7 +160,7 @@ const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsign
 // No value is open: the lines up to the next that may name a wanted field
 // need not be looked at.
 const unsigned char* FieldScanner::pass_over(const unsigned char* p, const unsigned char* end) {
-  const unsigned char* const start = kernels_.find_line_start_among(p, end, names_.first_bytes());
+  const unsigned char* const start = p + find_line_start_among({p, end}, names_.first_bytes());
   if (start != end || end[-1] == kLf) place_ = Place::LineStart;
   return start;
 }

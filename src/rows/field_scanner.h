@@ -4,10 +4,9 @@
 #include <cstddef>
 #include <span>
 
+#include "bytes/byte_vector.h"
 #include "rows/field_list.h"
 #include "rows/field_names.h"
-#include "textio/byte_vector.h"
-#include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
 
@@ -66,7 +65,6 @@ class FieldScanner {
   void close_value();
 
   FieldNames names_;
-  const KernelSet& kernels_ = active_kernels();
   ByteVector values_;  // the values found so far in this header, one after another
   ByteVector name_;    // in InName, a cut line's first bytes so far, at most names_.name_limit()
   Place place_ = Place::LineStart;

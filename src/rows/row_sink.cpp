@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
+#include "bytes/bytes_of.h"
 #include "decode/encoded_words.h"
-#include "textio/line.h"
 
 namespace fieldsift {
 

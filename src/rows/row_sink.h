@@ -9,8 +9,8 @@
 #include "rows/field_list.h"
 #include "rows/field_scanner.h"
 #include "rows/row_writer.h"
-#include "textio/byte_vector.h"
-#include "textio/heap_bytes.h"
+#include "bytes/byte_vector.h"
+#include "bytes/heap_bytes.h"
 #include "textio/line_writer.h"
 
 namespace fieldsift {
@@ -19,7 +19,7 @@ namespace fieldsift {
 // ends, with their encoded words decoded if asked. A message whose values
 // cannot be held (the system refuses memory) gets no row: a row is whole or
 // not written at all.
-class RowSink final : public HeaderSink {
+class RowSink {
  public:
   // The names are not copied: they must outlive the sink.
   RowSink(const FieldList& fields, LineWriter& out, RowFormat format, bool decode)
@@ -33,9 +33,9 @@ class RowSink final : public HeaderSink {
   // which must outlive them. The last input's error is forgotten.
   void begin_input(std::string_view name);
 
-  void begin_message(std::uint64_t offset) override;
-  void header_bytes(std::span<const unsigned char> bytes) override { scanner_.feed(bytes); }
-  void end_header() override;
+  void begin_message(std::uint64_t offset);
+  void header_bytes(std::span<const unsigned char> bytes) { scanner_.feed(bytes); }
+  void end_header();
 
   // Whether a row of this input was left out: the error number (ENOMEM) to
   // report once for the input, or 0.

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <limits>
 
+#include "bytes/bytes_of.h"
+#include "bytes/utf8.h"
 #include "rows/row_escapes.h"
-#include "textio/line.h"
-#include "textio/utf8.h"
 
 namespace fieldsift {
 

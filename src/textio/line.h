@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
-// What the line reader and the line writer share: a line, the sizes of
-// their buffers, and text as bytes.
+// What the line reader and the line writer share: a line and the sizes of
+// their buffers.
 
 #include <cstddef>
 #include <span>
-#include <string_view>
 
 #include "textio/platform/stream_kind.h"
 
@@ -39,12 +38,6 @@ enum class PipeBlocks { Small, Large };
   if (kind == StreamKind::DiskFile || (kind == StreamKind::Pipe && pipe == PipeBlocks::Large))
     return kFileBlockSize;
   return kStreamBufferSize;
-}
-
-// Text is bytes, and no other cast says so.
-[[nodiscard]] inline std::span<const unsigned char> bytes_of(std::string_view text) {
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
-  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
 }
 
 }  // namespace fieldsift

@@ -5,6 +5,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "textio/scan/line_scans.h"
+
 namespace fieldsift {
 
 bool LineReader::refill() {

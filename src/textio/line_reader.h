@@ -6,6 +6,7 @@
 #include <span>
 
 #include "textio/line.h"
+#include "textio/scan/byte_match.h"
 #include "textio/stream_buffer.h"
 #include "textio/text_mode.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <span>
 
-#include "textio/heap_bytes.h"
+#include "bytes/heap_bytes.h"
 
 namespace fieldsift {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstring>
 
-#include "textio/scan/kernel_set.h"
+#include "textio/scan/line_scans.h"
 
 namespace fieldsift {
 namespace {
@@ -123,8 +123,7 @@ IoResult text_write(TextOutput& out, std::span<const unsigned char> bytes) {
   for (std::size_t pos = 0; pos < bytes.size();) {  // source bytes before pos have gone out
     const std::span<const unsigned char> piece =
         bytes.subspan(pos, std::min(most, bytes.size() - pos));
-    const std::size_t staged =
-        active_kernels().add_cr_before_lf(piece.data(), piece.size(), stage.data());
+    const std::size_t staged = add_cr_before_lf(piece, stage.data());
     const IoResult w = out.channel.write(stage.first(staged));
     if (w.error != 0 || w.count < staged)
       return {pos + source_bytes_within(piece, w.count), w.error};

@@ -5,16 +5,13 @@
 #include <optional>
 #include <span>
 
+#include "bytes/ascii.h"
 #include "textio/line.h"
 #include "textio/platform/byte_channel.h"
-#include "textio/scan/byte_match.h"
-#include "textio/scan/kernel_set.h"
 #include "textio/stream_buffer.h"
 
 namespace fieldsift {
 
-inline constexpr unsigned char kCarriageReturn = '\r';
-inline constexpr unsigned char kLineFeed = '\n';
 inline constexpr unsigned char kEndOfFileMark = 0x1A;
 
 // A standard stream's bytes pass either in text mode, where lines end in CR
@@ -99,28 +96,6 @@ struct LineEnd {
 // The first line end at or after `from`; none when the bytes hold no LF there.
 [[nodiscard]] std::optional<LineEnd> text_find_line_end(std::span<const unsigned char> bytes,
                                                         std::size_t from);
-
-// Where a pass over whole lines stops within bytes: at the start of the first
-// line whose first byte matches, or at their end. at_line_start says whether
-// the first of the bytes begins a line.
-struct PassOver {
-  std::size_t stop;  // bytes passed over
-  bool found;        // a line that matches begins at stop
-  bool line_start;   // not found: the bytes end with a LF, so a line begins next
-};
-
-// Inline: it stands in the loops of the reader and the message rule, once a
-// line that matches, and a call of its own costs as much as it does.
-[[nodiscard]] inline PassOver pass_over_lines(std::span<const unsigned char> bytes,
-                                              bool at_line_start, ByteMatch first) {
-  if (bytes.empty()) return {0, false, at_line_start};
-  if (at_line_start && (bytes[0] | first.mask) == first.value) return {0, true, true};
-  const unsigned char* const begin = bytes.data();
-  const unsigned char* const end = begin + bytes.size();
-  const unsigned char* const start = active_kernels().find_line_start(begin, end, first);
-  if (start != end) return {static_cast<std::size_t>(start - begin), true, true};
-  return {bytes.size(), false, bytes.back() == kLineFeed};
-}
 
 // Hands bytes to the system: in text mode each LF as CR LF, in one write where
 // the translation fits the stage; count is how many source bytes went out

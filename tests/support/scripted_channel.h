@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bytes/bytes_of.h"
 #include "textio/platform/byte_channel.h"
 
 namespace fieldsift::testing {

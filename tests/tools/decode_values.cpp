@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "decode/encoded_words.h"
-#include "textio/byte_vector.h"
+#include "bytes/byte_vector.h"
 
 namespace {
 

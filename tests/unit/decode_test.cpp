@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "bytes/byte_vector.h"
+#include "bytes/bytes_of.h"
 #include "support/encoded_word_model.h"
 #include "support/scripted_channel.h"
-#include "textio/byte_vector.h"
 #include "textio/platform/platform.h"
 
 namespace fieldsift {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bytes/bytes_of.h"
 #include "rows/field_list.h"
 #include "support/row_model.h"
 #include "support/scripted_channel.h"
-#include "textio/line.h"
 
 namespace fieldsift {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/bytes_of.h"
 #include "support/scripted_channel.h"
 
 namespace fieldsift {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/bytes_of.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_streams.h"
 

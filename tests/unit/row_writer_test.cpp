@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "bytes/bytes_of.h"
+#include "bytes/utf8.h"
 #include "rows/row_sink.h"
 #include "support/row_model.h"
 #include "support/scripted_channel.h"
 #include "support/scripted_streams.h"
-#include "textio/utf8.h"
 
 namespace fieldsift {
 namespace {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes/bytes_of.h"
 #include "support/line_model.h"
 #include "support/random_bytes.h"
 #include "support/scripted_channel.h"

@@ -4,12 +4,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace fieldsift {
+#include "bytes/ascii.h"
 
-// ASCII letters in one case; every other byte as it is.
-[[nodiscard]] constexpr char fold_case(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+namespace fieldsift {
 
 // Whether a file's long name matches the last part of a wildcard pattern:
 // * stands for any run of bytes, ? for one byte, and an ASCII letter for

@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-#include "textio/byte_vector.h"
+#include "bytes/byte_vector.h"
 #include "textio/platform/stream_kind.h"
 
 namespace fieldsift {

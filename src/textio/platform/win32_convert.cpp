@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstddef>
 
-#include "textio/heap_bytes.h"
+#include "bytes/heap_bytes.h"
 #include "textio/platform/platform.h"
 
 // KERNEL32's code-page functions convert: the text to UTF-16, then to UTF-8.

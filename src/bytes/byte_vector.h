@@ -6,7 +6,7 @@
 #include <cstring>
 #include <span>
 
-#include "textio/heap_bytes.h"
+#include "bytes/heap_bytes.h"
 
 namespace fieldsift {
 

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace fieldsift {
+
+// The bytes that end a line: a LF, with a CR before it in CR LF text.
+inline constexpr unsigned char kCarriageReturn = '\r';
+inline constexpr unsigned char kLineFeed = '\n';
+
+// The bit that tells an ASCII letter's cases apart: set in lower case.
+inline constexpr unsigned char kCaseBit = 0x20;
+
+// Header field names are compared without case, and only ASCII letters have
+// one: any other byte, 8-bit bytes included, matches itself alone, whatever
+// the locale says.
+[[nodiscard]] constexpr bool is_letter(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+[[nodiscard]] constexpr unsigned char fold_case(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | kCaseBit) : c;
+}
+
+// The same for text: a letter in lower case, any other byte as it is.
+[[nodiscard]] constexpr char fold_case(char c) {
+  return static_cast<char>(fold_case(static_cast<unsigned char>(c)));
+}
+
+// A letter in upper case, any other byte as it is.
+[[nodiscard]] constexpr unsigned char upper_case(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c & ~kCaseBit) : c;
+}
+
+// SP and TAB: what folds a header line and pads a value. An object, not a
+// function, so that the algorithms it is handed to inline it.
+inline constexpr auto is_blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
+
+[[nodiscard]] constexpr bool equal_folded(std::span<const unsigned char> a,
+                                          std::span<const unsigned char> b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (fold_case(a[i]) != fold_case(b[i])) return false;
+  }
+  return true;
+}
+
+// The bytes without the SP and TAB at either end.
+[[nodiscard]] constexpr std::span<const unsigned char> trim_blanks(
+    std::span<const unsigned char> bytes) {
+  while (!bytes.empty() && is_blank(bytes.front())) bytes = bytes.subspan(1);
+  while (!bytes.empty() && is_blank(bytes.back())) bytes = bytes.first(bytes.size() - 1);
+  return bytes;
+}
+
+}  // namespace fieldsift
