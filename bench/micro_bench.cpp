@@ -219,18 +219,17 @@ void rows_of_headers(benchmark::State& state) {
   const auto format = state.range(0) != 0 ? model::Rows::Json : model::Rows::Tsv;
   const std::string& mail = mailbox(false);
   const std::vector<model::Message> messages = model::messages(mail);
-  const std::size_t expected =
-      model::rows(format, mail, "stdin", {"subject", "date", "message-id"}).size();
+  const std::size_t expected = model::rows(format, mail, "stdin", kNames)->size();
   std::size_t header_bytes = 0;
   for (const model::Message& m : messages) header_bytes += m.header.size();
   const std::span<const unsigned char> bytes = bytes_of(mail);
-  const FieldListResult list = parse_field_list(kNames);
+  const ColumnListResult list = parse_column_list(kNames);
   for (auto _ : state) {
     MemoryChannel out;
     StreamBuffer out_block, out_stage;
     TextOutput out_text{out, out_stage, StreamMode::Binary};
     LineWriter writer(out_text, out_block);
-    RowSink sink(list.fields, writer,
+    RowSink sink(list.list, writer,
                  format == model::Rows::Json ? RowFormat::JsonLines : RowFormat::Tsv, false);
     sink.begin_input("stdin");
     for (const model::Message& m : messages) {

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
   using namespace fieldsift;
   start_platform();
-  static StdStreams streams(StreamMode::Binary, PipeBlocks::Large);
+  static StdStreams streams(kHeadsiftMode, PipeBlocks::Large);
   static NamedFile named;
   const HeadsiftStreams run_streams{streams.in_channel, named,
                                     streams.in_buffer,  streams.out,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "headsift_options.h"
 
+#include <utility>
+
 namespace fieldsift {
 namespace {
 
@@ -37,13 +39,27 @@ bool list_within(std::string_view arg, std::string_view& list) {
   return false;
 }
 
+// The switch an option sets, if it is one.
+bool* flag_of(HeadsiftOptions& o, std::string_view arg) {
+  if (arg == "--json") return &o.json;
+  if (arg == "--csv") return &o.csv;
+  if (arg == "--bom") return &o.bom;
+  if (arg == "--decode") return &o.decode;
+  return nullptr;
+}
+
 // Rows when a list was given; the options that shape rows ask for one.
 HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
-  if (listed) {
-    o.request = Request::Rows;
-  } else if (o.json || o.decode) {
-    return misused(o.json ? "--json" : "--decode", "only with -f");
+  if (!listed) {
+    for (const auto& [asked, name] : {std::pair{o.json, "--json"}, std::pair{o.csv, "--csv"},
+                                      std::pair{o.bom, "--bom"}, std::pair{o.decode, "--decode"}}) {
+      if (asked) return misused(name, "only with -f");
+    }
+    return o;
   }
+  if (o.json && o.csv) return misused("--csv", "not with --json");
+  if (o.bom && !o.csv) return misused("--bom", "only with --csv");
+  o.request = Request::Rows;
   return o;
 }
 
@@ -61,8 +77,8 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
       o.request = arg == "--help" ? Request::Help : Request::Version;
       return o;
     }
-    if (arg == "--json" || arg == "--decode") {
-      (arg == "--json" ? o.json : o.decode) = true;
+    if (bool* const flag = flag_of(o, arg)) {
+      *flag = true;
       continue;
     }
     std::string_view list;

@@ -20,6 +20,8 @@ struct HeadsiftOptions {
   Request request = Request::Blocks;
   std::string_view fields;   // Rows: the -f list as given
   bool json = false;         // Rows: JSON Lines rather than TSV
+  bool csv = false;          // Rows: CSV rather than TSV
+  bool bom = false;          // Rows, CSV: a byte order mark first
   bool decode = false;       // Rows: encoded words as UTF-8
   std::string_view culprit;  // Misused: the argument at fault
   std::string_view why;      // Misused: what is wrong with it

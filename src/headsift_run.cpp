@@ -7,7 +7,7 @@
 #include "headsift_options.h"
 #include "message/header_blocks.h"
 #include "message/header_copier.h"
-#include "rows/field_list.h"
+#include "rows/column_list.h"
 #include "rows/row_sink.h"
 #include "textio/byte_reader.h"
 #include "textio/error_report.h"
@@ -17,16 +17,18 @@ namespace fieldsift {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: headsift [-f NAME[,NAME...] [--json] [--decode]] [FILE...]\n";
+    "usage: headsift [-f COLUMN[,COLUMN...] [--json | --csv [--bom]] [--decode]] [FILE...]\n";
 constexpr std::string_view kHelp =
     "Copies the header of each mail message in the FILEs, or in standard input\n"
     "(also named -), to standard output, with the empty line that ends it. An\n"
     "input whose first line begins \"From \" is a mailbox, where each line\n"
     "\"From \" outside a header begins a message; any other input is one message.\n"
     "With -f, one line a message instead: the input's name, the message's offset\n"
-    "and each named field's first value, unfolded, TAB-separated; --json writes\n"
-    "them as JSON Lines, and --decode their encoded words (=?charset?B|Q?...?=)\n"
-    "as UTF-8.\n";
+    "and each column, TAB-separated; --json writes them as JSON Lines, --csv as\n"
+    "CSV (--bom: after a UTF-8 byte order mark), and --decode encoded words\n"
+    "(=?charset?B|Q?...?=) as UTF-8. A column is a field's first value, unfolded\n"
+    "(NAME), a view of it (NAME:iso, :epoch, :addr, :name, :id), or :size or\n"
+    ":parent.\n";
 constexpr std::string_view kVersion = "headsift " FIELDSIFT_VERSION "\n";
 
 // Hands the headers of one input to the sink, to the end or until a write
@@ -38,7 +40,7 @@ bool copy_input(HeadsiftStreams streams, Sink& sink, ByteChannel& channel, bool 
     report_error(streams.err, kHeadsift, name, kInputIsOutput);
     return false;
   }
-  TextInput in(channel, StreamMode::Binary);
+  TextInput in(channel, kHeadsiftMode);
   ByteReader reader(in, streams.in_buffer);
   sink.begin_input(name);
   HeaderCopier<Sink> copier(sink);
@@ -103,14 +105,20 @@ int misused(HeadsiftStreams streams, std::string_view culprit, std::string_view 
 // One row a message, of the fields the list names.
 int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                const HeadsiftOptions& o) {
-  const FieldListResult list = parse_field_list(o.fields);
-  if (list.error != FieldListError::None) {
-    const std::string_view culprit = list.error == FieldListError::NamedTwice ? list.name
-                                     : o.fields.empty()                       ? "-f"
-                                                                              : o.fields;
+  const ColumnListResult list = parse_column_list(o.fields);
+  if (list.error == ColumnListError::NoMemory) {
+    report_error(streams.err, kHeadsift, describe(list.error));
+    return kExitFailure;
+  }
+  if (list.error != ColumnListError::None) {
+    const std::string_view culprit = !list.culprit.empty() ? list.culprit
+                                     : o.fields.empty()    ? "-f"
+                                                           : o.fields;
     return misused(streams, culprit, describe(list.error));
   }
-  RowSink sink(list.fields, streams.out, o.json ? RowFormat::JsonLines : RowFormat::Tsv, o.decode);
+  const RowFormat format = o.json ? RowFormat::JsonLines : o.csv ? RowFormat::Csv : RowFormat::Tsv;
+  RowSink sink(list.list, streams.out, format, o.decode);
+  sink.write_start(o.bom);
   return copy_all(args, streams, sink);
 }
 

@@ -25,6 +25,10 @@ struct HeadsiftStreams {
 
 inline constexpr std::string_view kHeadsift = "headsift";
 
+// headsift reads and writes every stream in binary mode: a header goes out
+// with its line ends as they came, and its offsets count the input's bytes.
+inline constexpr StreamMode kHeadsiftMode = StreamMode::Binary;
+
 // The program: checks the options (program name first), then copies each
 // message's header from each FILE argument in turn, or from standard input.
 // Answers the exit status; standard output may still hold buffered bytes.

@@ -18,8 +18,7 @@ namespace fieldsift {
 // nothing untouched.
 struct StdStreams {
   StdStreams(StreamMode mode, PipeBlocks pipe)
-      : in_text(in_channel, mode),
-        out_text(out_channel, out_stage, mode),
+      : out_text(out_channel, out_stage, mode),
         err_text(err_channel, err_stage, mode),
         out(out_text, out_block, pipe) {}
 
@@ -32,7 +31,6 @@ struct StdStreams {
   // A report is small, and must go out even when no memory is left.
   std::array<unsigned char, kReportStageSize> report_area{};
   StreamBuffer err_stage{report_area};
-  TextInput in_text;
   TextOutput out_text;
   TextOutput err_text;
   LineWriter out;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 namespace fieldsift {
 
@@ -34,6 +35,16 @@ inline constexpr unsigned char kCaseBit = 0x20;
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c & ~kCaseBit) : c;
 }
 
+// How a byte of a name stands in a report or a row's input column: a
+// control byte (one below 0x20, and 0x7F) as '?', so that a name of any
+// bytes leaves a report one line that does nothing to a terminal; any
+// other byte, those of a UTF-8 name among them, as it is.
+[[nodiscard]] constexpr unsigned char shown_in_name(unsigned char byte) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  constexpr unsigned char kDelete = 0x7F;
+  return byte < kFirstPrintable || byte == kDelete ? static_cast<unsigned char>('?') : byte;
+}
+
 // SP and TAB: what folds a header line and pads a value. An object, not a
 // function, so that the algorithms it is handed to inline it.
 inline constexpr auto is_blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
@@ -53,6 +64,13 @@ inline constexpr auto is_blank = [](unsigned char c) { return c == ' ' || c == '
   while (!bytes.empty() && is_blank(bytes.front())) bytes = bytes.subspan(1);
   while (!bytes.empty() && is_blank(bytes.back())) bytes = bytes.first(bytes.size() - 1);
   return bytes;
+}
+
+// The same for text.
+[[nodiscard]] constexpr std::string_view trim_blanks(std::string_view text) {
+  while (!text.empty() && is_blank(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && is_blank(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  return text;
 }
 
 }  // namespace fieldsift

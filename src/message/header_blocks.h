@@ -23,6 +23,7 @@ class HeaderBlocks {
     (void)out_.write_bytes(bytes);  // a failure is the writer's to keep and the run's to read
   }
   void end_header() {}
+  void end_input(std::uint64_t /*size*/) {}
   [[nodiscard]] static int error() { return 0; }
 
  private:

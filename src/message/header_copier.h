@@ -23,7 +23,7 @@ namespace fieldsift {
 // lone CR, before its LF), which goes with it. Headers go to the sink in
 // whole spans; of a mailbox's body only the first bytes of lines are looked
 // at, and of a single message's body none. The copier calls the sink's
-// begin_message, header_bytes and end_header; its owner the rest.
+// begin_message, header_bytes, end_header and end_input; its owner the rest.
 template <HeaderSink Sink>
 class HeaderCopier {
  public:
@@ -34,7 +34,8 @@ class HeaderCopier {
 
   // The input has ended. A header it ended inside is closed: its last line
   // ended with a LF if it has no line end, and a LF added as its empty line.
-  // The copier is then ready for the next input.
+  // The sink is told the input's size; the copier is then ready for the
+  // next input.
   void finish();
 
  private:
@@ -203,6 +204,7 @@ void HeaderCopier<Sink>::finish() {
     sink_.header_bytes(std::span(kTwoLineFeeds).first(at_line_start ? 1 : 2));
     sink_.end_header();
   }
+  sink_.end_input(offset_);
   part_ = Part::Opening;
   mailbox_ = false;
   matched_ = 0;

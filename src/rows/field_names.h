@@ -3,9 +3,10 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
-#include "rows/field_list.h"
 #include "bytes/heap_bytes.h"
+#include "rows/name_index.h"
 #include "textio/scan/byte_match.h"
 
 namespace fieldsift {
@@ -15,7 +16,7 @@ namespace fieldsift {
 struct FieldSlot {
   const unsigned char* name;  // name_size bytes of the argument
   std::size_t name_size;
-  bool can_match;  // holds no colon or LF and ends in no SP or TAB: a line may name it
+  bool can_match;  // holds no LF and ends in no SP or TAB: a line may name it
   bool present;
   std::size_t value_start;
   std::size_t value_size;
@@ -25,14 +26,16 @@ struct FieldSlot {
 // stands before its first colon is the field's name (ASCII letters without
 // case) and then nothing but SP and TAB; a header's first line that begins
 // "From " is its separator and names none. A field already found in the
-// header is wanted no more.
+// header is wanted no more. The names are looked up by hash, so a line
+// costs the same for a list of one name or thousands.
 class FieldNames {
  public:
-  // The names are not copied: they must outlive the table.
-  explicit FieldNames(const FieldList& fields);
+  // The names, none empty and no two the same field's, are not copied:
+  // they must outlive the table.
+  explicit FieldNames(std::span<const std::string_view> names);
 
   // False when there was no memory for the table.
-  [[nodiscard]] bool valid() const { return slots_ != nullptr; }
+  [[nodiscard]] bool valid() const { return slots_ != nullptr && index_.valid(); }
   [[nodiscard]] std::span<FieldSlot> slots() { return {slots_.get(), valid() ? size_ : 0}; }
   [[nodiscard]] std::span<const FieldSlot> slots() const {
     return {slots_.get(), valid() ? size_ : 0};
@@ -60,9 +63,12 @@ class FieldNames {
   [[nodiscard]] FieldSlot* named_by(std::span<const unsigned char> name, bool first_line);
 
  private:
+  [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
+
   HeapArray<FieldSlot> slots_;  // size_ of them, in the order named; null if refused
   std::size_t size_;
-  std::size_t name_limit_;
+  NameIndex index_;  // of slots_, by their names
+  std::size_t name_limit_ = 0;
   ByteSet first_bytes_;
 };
 

@@ -2,6 +2,7 @@
 #include "rows/field_scanner.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 #include "bytes/ascii.h"
@@ -39,6 +40,7 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
   const unsigned char* p = bytes.data();
   const unsigned char* const end = p + bytes.size();
   while (p != end) {
+    const unsigned char* const before = p;
     switch (place_) {
       case Place::LineStart:
         p = at_line_start(p);
@@ -53,6 +55,9 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
         p = pass_over(p, end);
         break;
     }
+    // Each step takes bytes, but for one that only tells what a line is.
+    assert(p >= before && p <= end);
+    assert(p > before || place_ != Place::LineStart);
   }
 }
 
@@ -174,9 +179,9 @@ void FieldScanner::append_value(const unsigned char* p, const unsigned char* end
 
 void FieldScanner::close_value() {
   if (open_ == nullptr) return;
-  const std::span<const unsigned char> bytes = values_.bytes();
-  std::size_t size = bytes.size();
-  while (size > open_->value_start && is_blank(bytes[size - 1])) --size;
+  // Its start has no SP or TAB: they were dropped as they came.
+  const std::size_t size =
+      open_->value_start + trim_blanks(values_.bytes().subspan(open_->value_start)).size();
   values_.shrink_to(size);
   open_->value_size = size - open_->value_start;
   open_ = nullptr;

@@ -3,19 +3,13 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 #include "bytes/byte_vector.h"
-#include "rows/field_list.h"
 #include "rows/field_names.h"
+#include "rows/field_value.h"
 
 namespace fieldsift {
-
-// A named field of one message, as the scanner found it.
-struct FieldValue {
-  std::span<const unsigned char> name;   // as given, without its colon
-  std::span<const unsigned char> value;  // empty when absent
-  bool present = false;
-};
 
 // Collects, from one message's header at a time, the value of the first
 // occurrence of each named field (see FieldNames for the lines that name
@@ -26,8 +20,9 @@ struct FieldValue {
 // looked at, found by the scan kernels and memchr, and values copied in runs.
 class FieldScanner {
  public:
-  // The names are not copied: they must outlive the scanner.
-  explicit FieldScanner(const FieldList& fields) : names_(fields) {}
+  // The names, as FieldNames takes them, are not copied: they must outlive
+  // the scanner.
+  explicit FieldScanner(std::span<const std::string_view> names) : names_(names) {}
 
   // A new header follows; the last one's values are forgotten.
   void begin();

@@ -136,4 +136,14 @@ std::size_t next_json_check(std::span<const unsigned char> bytes, std::size_t i)
       [](unsigned char c) { return kJsonBytes[c] != JsonByte::Plain; });
 }
 
+std::size_t next_csv_check(std::span<const unsigned char> bytes, std::size_t i) {
+  return next_flagged(
+      bytes, i,
+      [](std::uint64_t w) {
+        return (w & kHighBits) == 0 && !any_equal(w, ',') && !any_equal(w, '"') &&
+               !any_equal(w, '\r') && !any_equal(w, '\n');
+      },
+      [](unsigned char c) { return c >= 0x80 || c == ',' || c == '"' || c == '\r' || c == '\n'; });
+}
+
 }  // namespace fieldsift

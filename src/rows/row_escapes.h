@@ -23,6 +23,11 @@ namespace fieldsift {
 // begin a UTF-8 sequence; bytes.size() if none.
 [[nodiscard]] std::size_t next_json_check(std::span<const unsigned char> bytes, std::size_t i);
 
+// The first byte at or after i that a CSV field does not hold as it is
+// unseen: one that makes it quoted (comma, ", CR, LF), or one of 80..FF;
+// bytes.size() if none.
+[[nodiscard]] std::size_t next_csv_check(std::span<const unsigned char> bytes, std::size_t i);
+
 // "\u00XX": room for the escape of a control byte without one of its own.
 using UnicodeEscape = std::array<char, sizeof "\\u00XX" - 1>;
 

@@ -1,17 +1,38 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "rows/row_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
+#include "bytes/ascii.h"
 #include "bytes/bytes_of.h"
 #include "bytes/utf8.h"
 #include "rows/row_escapes.h"
 
 namespace fieldsift {
+namespace {
+
+constexpr std::array<unsigned char, 3> kByteOrderMark = {0xEF, 0xBB, 0xBF};
+
+// The UTF-8 of U+2028 and U+2029, which JSON holds as they are but some
+// readers of JSON Lines take for line ends, and their escapes.
+constexpr std::array<unsigned char, 2> kSeparatorLead = {0xE2, 0x80};
+constexpr unsigned char kLineSeparatorLast = 0xA8;
+constexpr unsigned char kParagraphSeparatorLast = 0xA9;
+
+bool is_tsv_escaped(unsigned char c) { return c == '\\' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool is_unicode_separator(std::span<const unsigned char> sequence) {
+  return sequence.size() == 3 && sequence[0] == kSeparatorLead[0] &&
+         sequence[1] == kSeparatorLead[1] &&
+         (sequence[2] == kLineSeparatorLast || sequence[2] == kParagraphSeparatorLast);
+}
+
+}  // namespace
 
 void RowWriter::write(std::string_view text) { write(bytes_of(text)); }
 
@@ -27,51 +48,129 @@ void RowWriter::hand_over() {
   staged_ = 0;
 }
 
+void RowWriter::write_start(bool bom) {
+  if (bom) write(kByteOrderMark);
+  if (format_ == RowFormat::Csv) {
+    write("input,offset");
+    for (const Column& c : columns_) {
+      write(",");
+      write_csv_field(bytes_of(c.key));
+    }
+    write("\r\n");
+  }
+  hand_over();
+}
+
 void RowWriter::write_row(std::span<const unsigned char> input, std::uint64_t offset,
-                          std::span<const FieldValue> fields) {
-  if (format_ == RowFormat::Tsv) {
-    write_tsv_row(input, offset, fields);
-  } else {
-    write_json_row(input, offset, fields);
+                          std::span<const Cell> cells) {
+  switch (format_) {
+    case RowFormat::Tsv:
+      write_tsv_row(input, offset, cells);
+      break;
+    case RowFormat::JsonLines:
+      write_json_row(input, offset, cells);
+      break;
+    case RowFormat::Csv:
+      write_csv_row(input, offset, cells);
+      break;
   }
   hand_over();
 }
 
 void RowWriter::write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                              std::span<const FieldValue> fields) {
-  write_tsv_column(input);
+                              std::span<const Cell> cells) {
+  write_tsv_name(input);
   write("\t");
-  write_offset(offset);
-  for (const FieldValue& f : fields) {
+  write_number(offset);
+  for (const Cell& c : cells) {
     write("\t");
-    write_tsv_column(f.value);
+    if (c.kind == CellKind::Text) {
+      write_tsv_text(c.bytes);
+    } else if (c.kind == CellKind::List) {
+      write_spaced(c.bytes, [this](std::span<const unsigned char> item) { write_tsv_text(item); });
+    } else if (c.kind == CellKind::Number) {
+      write_number(c.number);
+    }
   }
   write("\n");
 }
 
 void RowWriter::write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
-                               std::span<const FieldValue> fields) {
+                               std::span<const Cell> cells) {
   write("{\"input\":");
   write_json_string(input);
   write(",\"offset\":");
-  write_offset(offset);
+  write_number(offset);
   write(",\"fields\":{");
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    const FieldValue& f = fields[i];
+  for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) write(",");
-    write_json_string(f.name);
+    write_json_string(bytes_of(columns_[i].key));
     write(":");
-    if (f.present) {
-      write_json_string(f.value);
-    } else {
-      write("null");
-    }
+    write_json_cell(cells[i]);
   }
   write("}}\n");
 }
 
+void RowWriter::write_json_cell(const Cell& cell) {
+  switch (cell.kind) {
+    case CellKind::Absent:
+      write("null");
+      break;
+    case CellKind::Text:
+      write_json_string(cell.bytes);
+      break;
+    case CellKind::Number:
+      write_number(cell.number);
+      break;
+    case CellKind::List: {
+      write("[");
+      for (ListItems items(cell.bytes); !items.empty();) {
+        write_json_string(items.next());
+        if (!items.empty()) write(",");
+      }
+      write("]");
+      break;
+    }
+  }
+}
+
+void RowWriter::write_csv_row(std::span<const unsigned char> input, std::uint64_t offset,
+                              std::span<const Cell> cells) {
+  write_csv_name(input);
+  write(",");
+  write_number(offset);
+  for (const Cell& c : cells) {
+    write(",");
+    if (c.kind == CellKind::Text) {
+      write_csv_field(c.bytes);
+    } else if (c.kind == CellKind::List) {
+      // One field: quoted if any item needs it, each item's quotes doubled.
+      bool quoted = false;
+      for (ListItems any(c.bytes); !any.empty() && !quoted;) {
+        const std::span<const unsigned char> item = any.next();
+        quoted = std::ranges::any_of(
+            item, [](unsigned char b) { return b == ',' || b == '"' || b == '\r' || b == '\n'; });
+      }
+      if (quoted) write("\"");
+      write_spaced(c.bytes, [this](std::span<const unsigned char> item) { write_csv_text(item); });
+      if (quoted) write("\"");
+    } else if (c.kind == CellKind::Number) {
+      write_number(c.number);
+    }
+  }
+  write("\r\n");
+}
+
+template <class WriteItem>
+void RowWriter::write_spaced(std::span<const unsigned char> list, WriteItem write_item) {
+  for (ListItems items(list); !items.empty();) {
+    write_item(items.next());
+    if (!items.empty()) write(" ");
+  }
+}
+
 // Runs of bytes that need no escape go out whole.
-void RowWriter::write_tsv_column(std::span<const unsigned char> bytes) {
+void RowWriter::write_tsv_text(std::span<const unsigned char> bytes) {
   std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
   for (std::size_t i = next_tsv_escape(bytes, 0); i < bytes.size();
        i = next_tsv_escape(bytes, run)) {
@@ -82,6 +181,18 @@ void RowWriter::write_tsv_column(std::span<const unsigned char> bytes) {
   write(bytes.subspan(run));
 }
 
+// A name is short and written once a row: a byte at a time.
+void RowWriter::write_tsv_name(std::span<const unsigned char> name) {
+  for (const unsigned char c : name) {
+    if (is_tsv_escaped(c)) {
+      write(tsv_escape(c));
+    } else {
+      const unsigned char shown = shown_in_name(c);
+      write({&shown, 1});
+    }
+  }
+}
+
 // A quoted string; runs of bytes that need no escape go out whole.
 void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
   write("\"");
@@ -89,13 +200,16 @@ void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
   for (std::size_t i = next_json_check(bytes, 0); i < bytes.size(); i = next_json_check(bytes, i)) {
     const bool eight = bytes[i] >= 0x80;
     const std::size_t kept = eight ? well_formed_length(bytes.subspan(i)) : 0;
-    if (kept > 0) {
+    if (kept > 0 && !is_unicode_separator(bytes.subspan(i, kept))) {
       i += kept;
       continue;
     }
     write(bytes.subspan(run, i - run));
     UnicodeEscape escape{};
-    if (eight) {
+    if (kept > 0) {
+      write(bytes[i + 2] == kLineSeparatorLast ? "\\u2028" : "\\u2029");
+      i += kept - 1;
+    } else if (eight) {
       write(kReplacementBytes);
     } else {
       write(json_escape(bytes[i], escape));
@@ -106,10 +220,79 @@ void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
   write("\"");
 }
 
-void RowWriter::write_offset(std::uint64_t offset) {
+// A field quoted only where it needs to be.
+void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
+  const std::size_t first = next_csv_check(bytes, 0);
+  if (first == bytes.size()) return write(bytes);
+  const bool quoted =
+      std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(first), bytes.end(),
+                  [](unsigned char b) { return b == ',' || b == '"' || b == '\r' || b == '\n'; });
+  if (quoted) write("\"");
+  write_csv_text(bytes);
+  if (quoted) write("\"");
+}
+
+// A field's text inside its quotes, if any: each " doubled, and U+FFFD for
+// each byte that begins no well-formed UTF-8 sequence.
+void RowWriter::write_csv_text(std::span<const unsigned char> bytes) {
+  std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
+  for (std::size_t i = next_csv_check(bytes, 0); i < bytes.size(); i = next_csv_check(bytes, i)) {
+    if (bytes[i] < 0x80) {
+      if (bytes[i] == '"') {
+        write(bytes.subspan(run, i + 1 - run));
+        run = i;  // the quote goes again, doubled
+      }
+      ++i;
+      continue;
+    }
+    const std::size_t kept = well_formed_length(bytes.subspan(i));
+    if (kept > 0) {
+      i += kept;
+      continue;
+    }
+    write(bytes.subspan(run, i - run));
+    write(kReplacementBytes);
+    run = ++i;
+  }
+  write(bytes.subspan(run));
+}
+
+// The input's name, a byte at a time: quoted where it must be, control
+// bytes as '?', U+FFFD for a byte that begins no UTF-8 sequence.
+void RowWriter::write_csv_name(std::span<const unsigned char> name) {
+  const bool quoted =
+      std::ranges::any_of(name, [](unsigned char b) { return b == ',' || b == '"'; });
+  if (quoted) write("\"");
+  for (std::size_t i = 0; i < name.size();) {
+    const std::size_t kept = name[i] >= 0x80 ? well_formed_length(name.subspan(i)) : 1;
+    if (kept == 0) {
+      write(kReplacementBytes);
+      ++i;
+      continue;
+    }
+    if (name[i] == '"') write("\"");
+    if (kept == 1) {
+      const unsigned char shown = shown_in_name(name[i]);
+      write({&shown, 1});
+    } else {
+      write(name.subspan(i, kept));
+    }
+    i += kept;
+  }
+  if (quoted) write("\"");
+}
+
+void RowWriter::write_number(std::uint64_t number) {
   std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 1> digits{};
   const std::to_chars_result r =
-      std::to_chars(digits.data(), digits.data() + digits.size(), offset);
+      std::to_chars(digits.data(), digits.data() + digits.size(), number);
+  write(std::string_view(digits.data(), static_cast<std::size_t>(r.ptr - digits.data())));
+}
+
+void RowWriter::write_number(std::int64_t number) {
+  std::array<char, std::numeric_limits<std::int64_t>::digits10 + 2> digits{};
+  const std::to_chars_result r =
+      std::to_chars(digits.data(), digits.data() + digits.size(), number);
   write(std::string_view(digits.data(), static_cast<std::size_t>(r.ptr - digits.data())));
 }
 

@@ -8,34 +8,51 @@
 #include <span>
 #include <string_view>
 
-#include "rows/field_scanner.h"
+#include "rows/cell.h"
+#include "rows/column_list.h"
 #include "textio/line_writer.h"
 
 namespace fieldsift {
 
-enum class RowFormat { Tsv, JsonLines };
+enum class RowFormat { Tsv, JsonLines, Csv };
 
 // Writes one row a message, each format by this one writer, in a shape that
-// never depends on the data; a row ends with a LF on every system.
+// never depends on the data. Each row holds the input's name, the message's
+// offset, then each column in the order named. A list's items are written
+// one space apart in TSV and CSV, as an array in JSON; a number in digits.
 //
-// TSV: the input's name, the message's offset, then each named field's
-// value in the order named (empty when absent), TAB between them. Inside
-// every column backslash, TAB, CR and LF are written \\, \t, \r and \n; any
-// other byte as it is.
+// TSV: TAB between columns, a LF at the row's end on every system. Inside
+// every column backslash, TAB, CR and LF are written \\, \t, \r and \n; in
+// the input's name any other control byte (below 0x20, and 0x7F) as '?';
+// any other byte as it is. An absent value is an empty column.
 //
-// JSON Lines: {"input":"NAME","offset":N,"fields":{"FIELD":"value",...}}
-// with each named field's value, or null when absent, in the order named.
-// Always valid JSON and UTF-8: " and \ are escaped, control bytes written
-// \b \f \n \r \t or \u00XX, well-formed UTF-8 kept as it is, and each byte
-// that begins no well-formed UTF-8 sequence written U+FFFD; the scan goes
-// on at the byte after it.
+// JSON Lines: {"input":"NAME","offset":N,"fields":{"KEY":value,...}}, a LF at
+// the end, with each column under its key: a string, an array of strings, a
+// number, or null when absent. Always valid JSON and UTF-8: " and \ are
+// escaped, control bytes written \b \f \n \r \t or \u00XX, U+2028 and U+2029
+// as \u2028 and \u2029 (which some readers take for line ends), well-formed
+// UTF-8 kept as it is, and each byte that begins no well-formed UTF-8
+// sequence written U+FFFD; the scan goes on at the byte after it.
+//
+// CSV: as RFC 4180 has it, a first row of headings (input, offset, then each
+// column's key), commas between fields and CR LF at each row's end. A field
+// that holds a comma, ", CR or LF is quoted, each " in it doubled. Always
+// UTF-8, by JSON's rule for bytes that begin no well-formed sequence; the
+// input's name as in TSV, control bytes as '?'.
 class RowWriter {
  public:
-  RowWriter(LineWriter& out, RowFormat format) : out_(out), format_(format) {}
+  // The columns are not copied: they must outlive the writer.
+  RowWriter(LineWriter& out, RowFormat format, std::span<const Column> columns)
+      : out_(out), format_(format), columns_(columns) {}
 
-  // Failures are the LineWriter's to tell.
+  // What comes before the rows: a CSV's headings, after a UTF-8 byte order
+  // mark if bom; nothing in the other formats. Failures are the
+  // LineWriter's to tell.
+  void write_start(bool bom);
+
+  // cells: one a column. Failures are the LineWriter's to tell.
   void write_row(std::span<const unsigned char> input, std::uint64_t offset,
-                 std::span<const FieldValue> fields);
+                 std::span<const Cell> cells);
 
  private:
   // A row is put together here and handed to the LineWriter whole: one call
@@ -43,12 +60,23 @@ class RowWriter {
   static constexpr std::size_t kStageSize = 1024;
 
   void write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                     std::span<const FieldValue> fields);
+                     std::span<const Cell> cells);
   void write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
-                      std::span<const FieldValue> fields);
-  void write_tsv_column(std::span<const unsigned char> bytes);
+                      std::span<const Cell> cells);
+  void write_csv_row(std::span<const unsigned char> input, std::uint64_t offset,
+                     std::span<const Cell> cells);
+  void write_tsv_name(std::span<const unsigned char> name);
+  void write_tsv_text(std::span<const unsigned char> bytes);
   void write_json_string(std::span<const unsigned char> bytes);
-  void write_offset(std::uint64_t offset);
+  void write_json_cell(const Cell& cell);
+  void write_csv_field(std::span<const unsigned char> bytes);
+  void write_csv_text(std::span<const unsigned char> bytes);
+  void write_csv_name(std::span<const unsigned char> name);
+  // A list's items with one space between, each as write_item has it.
+  template <class WriteItem>
+  void write_spaced(std::span<const unsigned char> list, WriteItem write_item);
+  void write_number(std::int64_t number);
+  void write_number(std::uint64_t number);
   void write(std::string_view text);
   void write(std::span<const unsigned char> bytes) {
     if (bytes.size() <= kStageSize - staged_) return stage(bytes);
@@ -63,6 +91,7 @@ class RowWriter {
 
   LineWriter& out_;
   RowFormat format_;
+  std::span<const Column> columns_;
   std::array<unsigned char, kStageSize> stage_{};
   std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
 };

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "bytes/ascii.h"
 #include "textio/text_mode.h"
 
 namespace fieldsift {
@@ -13,16 +14,6 @@ namespace fieldsift {
 // holds the translation of that much source whatever it holds.
 inline constexpr std::size_t kReportLineSize = 512;
 inline constexpr std::size_t kReportStageSize = 2 * kReportLineSize;
-
-// How a byte of a name stands in a report: a control byte (one below 0x20,
-// and 0x7F) as '?', so that a name of any bytes leaves the report one line
-// that does nothing to a terminal; any other byte, those of a UTF-8 name
-// among them, as it is.
-[[nodiscard]] constexpr unsigned char shown_in_name(unsigned char byte) {
-  constexpr unsigned char kFirstPrintable = 0x20;
-  constexpr unsigned char kDelete = 0x7F;
-  return byte < kFirstPrintable || byte == kDelete ? static_cast<unsigned char>('?') : byte;
-}
 
 // Why an input that is also the output is refused: reading a file the
 // program is appending to would never end, and writing over it would destroy

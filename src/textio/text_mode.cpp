@@ -32,8 +32,10 @@ std::size_t settle_final_cr(TextInput& in, std::span<unsigned char> into, std::s
     in.eof_mark = true;
     return size;
   }
+  // A file steps back, so the next read starts with that byte again and a LF
+  // there ends the line; but not for a CR that is the whole read, whose LF
+  // then goes in the room kept for it: a read of nothing is the end of input.
   if (disk && !(next == kLineFeed && size == 1) && in.channel.step_back()) {
-    // The next read starts with that byte again; a LF there ends the line.
     return next == kLineFeed ? size - 1 : size;
   }
   if (next == kLineFeed) {

@@ -109,7 +109,8 @@ TEST_P(HeadsiftOptionTest, StandardInputIsLeftUnread) {
   EXPECT_EQ(file_offset(input.get()), 0);
 }
 
-const std::string kUsage = "usage: headsift [-f NAME[,NAME...] [--json] [--decode]] [FILE...]\n";
+const std::string kUsage =
+    "usage: headsift [-f COLUMN[,COLUMN...] [--json | --csv [--bom]] [--decode]] [FILE...]\n";
 
 OptionCase misuse(std::string label, std::vector<std::string> args, const std::string& report) {
   return {std::move(label), std::move(args), 2, "", "headsift: " + report + "\n" + kUsage};
@@ -129,9 +130,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "message.\n"
                      "With -f, one line a message instead: the input's name, the message's "
                      "offset\n"
-                     "and each named field's first value, unfolded, TAB-separated; --json writes\n"
-                     "them as JSON Lines, and --decode their encoded words (=?charset?B|Q?...?=)\n"
-                     "as UTF-8.\n",
+                     "and each column, TAB-separated; --json writes them as JSON Lines, --csv as\n"
+                     "CSV (--bom: after a UTF-8 byte order mark), and --decode encoded words\n"
+                     "(=?charset?B|Q?...?=) as UTF-8. A column is a field's first value, "
+                     "unfolded\n"
+                     "(NAME), a view of it (NAME:iso, :epoch, :addr, :name, :id), or :size or\n"
+                     ":parent.\n",
             ""},
         OptionCase{"Version", {"--version"}, 0, "headsift 0.1\n", ""},
         misuse("Unknown", {"-x"}, "-x: unknown option"),
@@ -148,7 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
         misuse("ANameTwice", {"-fsubject,from,Subject:"}, "Subject: field named twice"),
         misuse("TwoLists", {"-f", "a", "--fields=b"}, "--fields=b: field list given twice"),
         misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f"),
-        misuse("DecodeWithoutFields", {"a", "--decode"}, "--decode: only with -f")),
+        misuse("DecodeWithoutFields", {"a", "--decode"}, "--decode: only with -f"),
+        misuse("CsvWithoutFields", {"--csv"}, "--csv: only with -f"),
+        misuse("CsvAndJson", {"-f", "a", "--json", "--csv"}, "--csv: not with --json"),
+        misuse("BomWithoutCsv", {"-f", "a", "--bom"}, "--bom: only with --csv"),
+        misuse("AnUnknownView", {"-f", "date:iso,subject::"}, "subject::: unknown view")),
     label_of<OptionCase>);
 
 TEST(HeadsiftOutputTest, FailedWriteIsReportedAndAGoneReaderIsNot) {

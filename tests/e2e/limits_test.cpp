@@ -58,13 +58,12 @@ struct SampleRun {
 };
 
 std::vector<SampleRun> sample_runs() {
-  return {
-      {kFieldsift, {"Subject:"}, contents_of(kSampleSubjects), "\r\n"},
-      {kHeadsift, {}, model::header_blocks(contents_of(kSample)), "\n"},
-      {kHeadsift,
-       {"-f", "subject,from,date", "--json"},
-       model::rows(model::Rows::Json, contents_of(kSample), "stdin", {"subject", "from", "date"}),
-       "\n"}};
+  return {{kFieldsift, {"Subject:"}, contents_of(kSampleSubjects), "\r\n"},
+          {kHeadsift, {}, model::header_blocks(contents_of(kSample)), "\n"},
+          {kHeadsift,
+           {"-f", "subject,from,date", "--json"},
+           *model::rows(model::Rows::Json, contents_of(kSample), "stdin", "subject,from,date"),
+           "\n"}};
 }
 
 std::vector<std::string> under_ulimit(const std::string& option) {

@@ -30,7 +30,7 @@
 
 namespace fieldsift::model {
 
-enum class Rows { Tsv, Json };
+enum class Rows { Tsv, Json, Csv };
 
 [[nodiscard]] inline char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -84,28 +84,48 @@ struct Decoded {
   return key;
 }
 
-// The names of an argument, or what is wrong with it.
-struct FieldNames {
+[[nodiscard]] inline std::string lowered(std::string s) {
+  for (char& c : s) c = lower(c);
+  return s;
+}
+
+// The columns of an argument, each with its key, the name of the field it
+// reads (empty for a computed one) and its view (empty when raw; "size"
+// and "parent" for the computed ones), or what is wrong with the argument.
+struct Columns {
+  std::vector<std::string> keys;
   std::vector<std::string> names;
+  std::vector<std::string> views;
   std::string error;
 };
 
-[[nodiscard]] inline FieldNames field_names(std::string_view argument) {
-  if (argument.empty()) return {{}, "no field name given"};
-  FieldNames r;
+[[nodiscard]] inline Columns columns(std::string_view argument) {
+  if (argument.empty()) return {{}, {}, {}, "no field name given"};
+  static const std::vector<std::string> kViews = {"iso", "epoch", "addr", "name", "id"};
+  static const std::vector<std::string> kComputed = {"size", "parent"};
+  const auto known = [](const std::vector<std::string>& list, const std::string& v) {
+    return std::find(list.begin(), list.end(), v) != list.end();
+  };
+  Columns r;
   for (std::size_t start = 0;;) {
     const std::size_t comma = std::min(argument.find(',', start), argument.size());
-    std::string name(argument.substr(start, comma - start));
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!name.empty() && blank(name.front())) name.erase(0, 1);
-    while (!name.empty() && blank(name.back())) name.pop_back();
-    if (name.ends_with(':')) name.pop_back();
-    while (!name.empty() && blank(name.back())) name.pop_back();
-    if (name.empty()) return {{}, "empty field name"};
-    for (const std::string& earlier : r.names) {
-      if (key_of(earlier) == key_of(name)) return {{}, "field named twice: " + name};
+    const std::string item = trimmed(std::string(argument.substr(start, comma - start)));
+    const std::size_t colon = item.find(':');
+    const std::string name = trimmed(item.substr(0, colon));
+    const std::string view =
+        colon == std::string::npos ? "" : lowered(trimmed(item.substr(colon + 1)));
+    if (colon == 0 && view.empty()) return {{}, {}, {}, "empty field name"};
+    if (colon != 0 && name.empty()) return {{}, {}, {}, "empty field name"};
+    if (!view.empty() && !known(colon == 0 ? kComputed : kViews, view))
+      return {{}, {}, {}, "unknown view: " + item};
+    const std::string key = view.empty() ? name : item;
+    for (std::size_t i = 0; i < r.keys.size(); ++i) {
+      if (r.views[i] == view && key_of(r.names[i]) == key_of(name))
+        return {{}, {}, {}, "field named twice: " + key};
     }
+    r.keys.push_back(key);
     r.names.push_back(name);
+    r.views.push_back(view);
     if (comma == argument.size()) return r;
     start = comma + 1;
   }
@@ -151,7 +171,7 @@ struct FieldNames {
   return values;
 }
 
-[[nodiscard]] inline std::string tsv_column(std::string_view text) {
+[[nodiscard]] inline std::string tsv_column(std::string_view text, bool name = false) {
   std::string out;
   for (const char c : text) {
     if (c == '\\')
@@ -162,6 +182,8 @@ struct FieldNames {
       out += "\\r";
     else if (c == '\n')
       out += "\\n";
+    else if (name && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F))
+      out += '?';  // a name's control bytes as reports show them
     else
       out += c;
   }
@@ -184,6 +206,8 @@ struct FieldNames {
       out += escape.data();
     } else if (d.length == 0) {
       out += "\xEF\xBF\xBD";
+    } else if (d.code == 0x2028 || d.code == 0x2029) {
+      out += d.code == 0x2028 ? "\\u2028" : "\\u2029";
     } else {
       out += text.substr(i, d.length);
     }
@@ -192,32 +216,128 @@ struct FieldNames {
   return out + "\"";
 }
 
-[[nodiscard]] inline std::string row(Rows format, std::string_view input_name, std::size_t offset,
-                                     const std::vector<std::string>& names,
-                                     const std::vector<std::optional<std::string>>& values) {
+// Text as UTF-8, U+FFFD for each byte that begins no well-formed sequence.
+[[nodiscard]] inline std::string utf8_text(std::string_view text) {
   std::string out;
-  if (format == Rows::Tsv) {
-    out = tsv_column(input_name) + "\t" + std::to_string(offset);
-    for (const std::optional<std::string>& v : values)
-      out.append("\t").append(tsv_column(v.value_or("")));
-    return out + "\n";
+  for (std::size_t i = 0; i < text.size();) {
+    const Decoded d = decode_utf8(text, i);
+    out += d.length == 0 ? std::string("\xEF\xBF\xBD") : std::string(text.substr(i, d.length));
+    i += d.length == 0 ? 1 : d.length;
+  }
+  return out;
+}
+
+[[nodiscard]] inline std::string csv_field(std::string_view text, bool name = false) {
+  std::string out;
+  for (const char c : utf8_text(text)) {
+    if (c == '"') out += '"';
+    out += name && (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  }
+  if (out.find_first_of(",\"\r\n") == std::string::npos) return out;
+  return "\"" + out + "\"";
+}
+
+// What a column holds for one message.
+struct Cell {
+  enum class Kind { Absent, Text, List, Number } kind = Kind::Absent;
+  std::string text;
+  std::vector<std::string> items;
+  long long number = 0;
+};
+
+[[nodiscard]] inline std::string joined(const std::vector<std::string>& items,
+                                        std::string (*as)(std::string_view)) {
+  std::string out;
+  for (std::size_t i = 0; i < items.size(); ++i) out += (i > 0 ? " " : "") + as(items[i]);
+  return out;
+}
+
+[[nodiscard]] inline std::string row(Rows format, std::string_view input_name, std::size_t offset,
+                                     const std::vector<std::string>& keys,
+                                     const std::vector<Cell>& cells) {
+  using Kind = Cell::Kind;
+  std::string out;
+  if (format == Rows::Tsv || format == Rows::Csv) {
+    const bool tsv = format == Rows::Tsv;
+    const auto text = [tsv](std::string_view t) { return tsv ? tsv_column(t) : csv_field(t); };
+    out = (tsv ? tsv_column(input_name, true) : csv_field(input_name, true)) + (tsv ? "\t" : ",") +
+          std::to_string(offset);
+    for (const Cell& c : cells) {
+      out += tsv ? "\t" : ",";
+      if (c.kind == Kind::Text) out += text(c.text);
+      if (c.kind == Kind::Number) out += std::to_string(c.number);
+      if (c.kind == Kind::List) {
+        std::string list;
+        for (std::size_t i = 0; i < c.items.size(); ++i) list += (i > 0 ? " " : "") + c.items[i];
+        out += text(list);
+      }
+    }
+    return out + (tsv ? "\n" : "\r\n");
   }
   out = "{\"input\":" + json_string(input_name) + ",\"offset\":" + std::to_string(offset) +
         ",\"fields\":{";
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    out.append(i > 0 ? "," : "").append(json_string(names[i])).append(":");
-    out.append(values[i] ? json_string(*values[i]) : "null");
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const Cell& c = cells[i];
+    out.append(i > 0 ? "," : "").append(json_string(keys[i])).append(":");
+    if (c.kind == Kind::Absent) out += "null";
+    if (c.kind == Kind::Text) out += json_string(c.text);
+    if (c.kind == Kind::Number) out += std::to_string(c.number);
+    if (c.kind == Kind::List) out += "[" + joined(c.items, json_string) + "]";
   }
   return out + "}}\n";
 }
 
-// Every row headsift -f writes for one input.
-[[nodiscard]] inline std::string rows(Rows format, std::string_view input,
-                                      std::string_view input_name,
-                                      const std::vector<std::string>& names) {
+// What a view shows of a field's value (absent when the field is); none
+// for a view this model does not know.
+[[nodiscard]] inline std::optional<Cell> view_cell(const std::string& view,
+                                                   const std::optional<std::string>& value) {
+  (void)value;
+  (void)view;
+  return std::nullopt;
+}
+
+// The cells of one message's columns; none where a view is one the model
+// does not know.
+[[nodiscard]] inline std::optional<std::vector<Cell>> cells(const Columns& c,
+                                                            std::string_view header,
+                                                            std::size_t size) {
+  using Kind = Cell::Kind;
+  const std::vector<std::optional<std::string>> values = field_values(header, c.names);
+  std::vector<Cell> out;
+  for (std::size_t i = 0; i < c.keys.size(); ++i) {
+    if (c.views[i].empty()) {
+      out.push_back(values[i] ? Cell{Kind::Text, *values[i], {}, 0} : Cell{});
+    } else if (c.views[i] == "size") {
+      out.push_back(Cell{Kind::Number, "", {}, static_cast<long long>(size)});
+    } else if (std::optional<Cell> v = view_cell(c.views[i], values[i])) {
+      out.push_back(*v);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+// Every row headsift -f ARGUMENT writes for one input, the headings of a
+// CSV first; none where the model does not know a view asked.
+[[nodiscard]] inline std::optional<std::string> rows(Rows format, std::string_view input,
+                                                     std::string_view input_name,
+                                                     std::string_view argument) {
+  const Columns c = columns(argument);
   std::string out;
-  for (const Message& m : messages(input))
-    out += row(format, input_name, m.offset, names, field_values(m.header, names));
+  if (format == Rows::Csv) {
+    out = "input,offset";
+    for (const std::string& key : c.keys) out += "," + csv_field(key);
+    out += "\r\n";
+  }
+  const std::vector<Message> found = messages(input);
+  for (std::size_t m = 0; m < found.size(); ++m) {
+    const std::size_t end = m + 1 < found.size() ? found[m + 1].offset : input.size();
+    const std::optional<std::vector<Cell>> row_cells =
+        cells(c, found[m].header, end - found[m].offset);
+    if (!row_cells) return std::nullopt;
+    out += row(format, input_name, found[m].offset, c.keys, *row_cells);
+  }
   return out;
 }
 

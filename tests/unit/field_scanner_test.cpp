@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bytes/bytes_of.h"
-#include "rows/field_list.h"
+#include "rows/column_list.h"
 #include "support/row_model.h"
 #include "support/scripted_channel.h"
 
@@ -21,24 +21,42 @@ using Values = std::vector<std::optional<std::string>>;
 
 struct ListCase {
   std::string argument;
-  std::vector<std::string> names;  // none when refused
-  std::string error;               // as the program would report it
+  std::vector<std::string> keys;  // none when refused
+  std::string error;              // as the program would report it
 };
 
-std::string reported(const FieldListResult& r) {
-  if (r.error == FieldListError::None) return "";
+std::string reported(const ColumnListResult& r) {
+  if (r.error == ColumnListError::None) return "";
   std::string text(describe(r.error));
-  return r.name.empty() ? text : text + ": " + std::string(r.name);
+  return r.culprit.empty() ? text : text + ": " + std::string(r.culprit);
 }
 
-TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
+std::vector<std::string> keys_of(const ColumnListResult& r) {
+  std::vector<std::string> keys;
+  for (const Column& c : r.list.columns()) keys.emplace_back(c.key);
+  return keys;
+}
+
+TEST(ColumnListTest, ColumnsAsWrittenOrWhyNot) {
   const std::vector<ListCase> cases = {
       {"Subject", {"Subject"}, ""},
       {"subject:,Message-ID:,date", {"subject", "Message-ID", "date"}, ""},
-      {"a:b,x::,y z", {"a:b", "x:", "y z"}, ""},  // bytes as given: only the one colon goes
       {" subject, date ,\tto\t:,cc :", {"subject", "date", "to", "cc"}, ""},  // blanks around go
+      {"date:iso,date:EPOCH, from : addr,from:name,message-id:id,:size, : parent",
+       {"date:iso", "date:EPOCH", "from : addr", "from:name", "message-id:id", ":size", ": parent"},
+       ""},
+      {"date,date:iso", {"date", "date:iso"}, ""},
+      {"y z", {"y z"}, ""},  // a field's views are columns of their own
+      {"a:b", {}, "unknown view: a:b"},
+      {"x::", {}, "unknown view: x::"},
+      {"date:iso:", {}, "unknown view: date:iso:"},
+      {":iso", {}, "unknown view: :iso"},
+      {"subject,:bogus", {}, "unknown view: :bogus"},
+      {"date:iso,DATE:Iso", {}, "field named twice: DATE:Iso"},
+      {":size,:SIZE", {}, "field named twice: :SIZE"},
       {"a, ,b", {}, "empty field name"},
       {"a,\t: ", {}, "empty field name"},
+      {" :iso", {}, "unknown view: :iso"},
       {"\xc3\xa9,\xc3\x89", {"\xc3\xa9", "\xc3\x89"}, ""},  // only ASCII letters have a case
       {"", {}, "no field name given"},
       {"a,,b", {}, "empty field name"},
@@ -51,35 +69,43 @@ TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
       {"\xef\xbf\xbd,\xff", {}, "field named twice: \xff"},
   };
   for (const ListCase& c : cases) {
-    const model::FieldNames m = model::field_names(c.argument);
-    EXPECT_EQ(m.names, c.names) << "the model, " << c.argument;
+    const model::Columns m = model::columns(c.argument);
+    EXPECT_EQ(m.keys, c.keys) << "the model, " << c.argument;
     EXPECT_EQ(m.error, c.error) << "the model, " << c.argument;
-    const FieldListResult r = parse_field_list(c.argument);
+    const ColumnListResult r = parse_column_list(c.argument);
     EXPECT_EQ(reported(r), c.error) << c.argument;
-    std::vector<std::string> names;
-    for (const std::string_view name : r.fields) names.emplace_back(name);
-    EXPECT_EQ(names, c.names) << c.argument;
-    EXPECT_EQ(r.fields.size(), c.names.size()) << c.argument;
+    EXPECT_EQ(keys_of(r), c.keys) << c.argument;
   }
 }
 
+// The fields a list's columns read, each once, and those of :parent last.
+TEST(ColumnListTest, EachFieldOnce) {
+  const ColumnListResult r = parse_column_list("date:iso,Subject,DATE,:parent,references:id");
+  std::vector<std::string> fields(r.list.fields().begin(), r.list.fields().end());
+  EXPECT_EQ(fields, (std::vector<std::string>{"date", "Subject", "references", "In-Reply-To"}));
+  std::vector<std::size_t> read;
+  for (const Column& c : r.list.columns()) read.push_back(c.field);
+  EXPECT_EQ(read, (std::vector<std::size_t>{0, 1, 0, 2, 2}));
+  EXPECT_EQ(r.list.columns()[3].second_field, 3U);
+}
+
 // Lists made of the bytes that the rules look at (commas, colons, blanks,
-// letters of either case, bytes that are not UTF-8) agree with the model:
-// the names, their order, and the refusal and the name it gives.
-TEST(FieldListPropertyTest, AnyListAgreesWithTheModel) {
+// letters of either case, view names, bytes that are not UTF-8) agree with
+// the model: the columns, their order, and the refusal and the column it
+// gives.
+TEST(ColumnListPropertyTest, AnyListAgreesWithTheModel) {
   static const std::vector<std::string> kPieces = {
-      ",", ":", " ", "\t", "a", "A", "b", "\xff", "\xfe", "\xef\xbf\xbd", "\xc3\xa9"};
+      ",",        ":",   " ",  "\t",  "a", "A", "b", "\xff", "\xfe", "\xef\xbf\xbd",
+      "\xc3\xa9", "iso", "Id", "size"};
   std::mt19937 rng(20261209);
   std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
   std::uniform_int_distribution<std::size_t> length(0, 12);
   for (int round = 0; round < 20000; ++round) {
     std::string argument;
     for (std::size_t n = length(rng); n > 0; --n) argument += kPieces[pick(rng)];
-    const model::FieldNames m = model::field_names(argument);
-    const FieldListResult r = parse_field_list(argument);
-    std::vector<std::string> names;
-    for (const std::string_view name : r.fields) names.emplace_back(name);
-    ASSERT_EQ(names, m.names) << "list: " << argument;
+    const model::Columns m = model::columns(argument);
+    const ColumnListResult r = parse_column_list(argument);
+    ASSERT_EQ(keys_of(r), m.keys) << "list: " << argument;
     ASSERT_EQ(reported(r), m.error) << "list: " << argument;
   }
 }
@@ -130,10 +156,7 @@ TEST(FieldScannerTest, FirstOccurrenceUnfoldedAndTrimmed) {
        "Subject-X: n\nX-Subject: n\n\n",
        {std::nullopt}},
       {"a name it only begins like", "subject", "Subjec: n\n\n", {std::nullopt}},
-      {"a name with a colon names no line; blanks after a name go",
-       "a:b,x ",
-       "a:b: 1\nx : 2\n\n",
-       {std::nullopt, "2"}},
+      {"blanks after a name go", "x ", "x : 2\n\n", {"2"}},
       {"a line without a colon ends the value", "subject", "Subject: a\nno colon\n b\n\n", {"a"}},
       {"other fields' lines are passed over",
        "subject",
@@ -157,10 +180,10 @@ TEST(FieldScannerTest, FirstOccurrenceUnfoldedAndTrimmed) {
       {"a header closed at the end of input", "subject", "Subject: x\n\n", {"x"}},
   };
   for (const ScanCase& c : cases) {
-    const model::FieldNames names = model::field_names(c.names);
+    const model::Columns names = model::columns(c.names);
     EXPECT_EQ(model::field_values(c.header, names.names), c.values) << "the model, " << c.what;
-    const FieldListResult list = parse_field_list(c.names);
-    FieldScanner scanner(list.fields);
+    const ColumnListResult list = parse_column_list(c.names);
+    FieldScanner scanner(list.list.fields());
     EXPECT_EQ(scanned(scanner, c.header, c.header.size()), c.values) << c.what;
     EXPECT_EQ(scanned(scanner, c.header, 1), c.values) << c.what << ", a byte at a time";
     for (std::size_t cut = 1; cut < c.header.size(); ++cut)
@@ -171,8 +194,8 @@ TEST(FieldScannerTest, FirstOccurrenceUnfoldedAndTrimmed) {
 TEST(FieldScannerTest, NamesLongerThanWhatIsKeptAcrossACut) {
   // The name's bytes are kept only up to the longest name: beyond it, only
   // white space may follow, wherever the bytes are cut.
-  const FieldListResult list = parse_field_list("long-field-name,to");
-  FieldScanner scanner(list.fields);
+  const ColumnListResult list = parse_column_list("long-field-name,to");
+  FieldScanner scanner(list.list.fields());
   const std::string header =
       "long-field-nameX: no\nlong-field-name          : yes\nTo" + std::string(300, ' ') + ":t\n\n";
   const Values expected = {"yes", "t"};

@@ -25,11 +25,14 @@ using testing::ScriptedOutput;
 std::string written(model::Rows format, const std::string& names, const std::string& input,
                     const std::string& input_name, const std::vector<std::size_t>& cuts = {},
                     StreamKind kind = StreamKind::Pipe) {
-  const FieldListResult list = parse_field_list(names);
+  const ColumnListResult list = parse_column_list(names);
   ScriptedChannel channel(kind);
   ScriptedOutput out(channel, StreamMode::Binary);
-  RowSink sink(list.fields, out.writer,
-               format == model::Rows::Tsv ? RowFormat::Tsv : RowFormat::JsonLines, false);
+  const RowFormat row_format = format == model::Rows::Tsv    ? RowFormat::Tsv
+                               : format == model::Rows::Json ? RowFormat::JsonLines
+                                                             : RowFormat::Csv;
+  RowSink sink(list.list, out.writer, row_format, false);
+  sink.write_start(false);
   sink.begin_input(input_name);
   std::size_t turn = 0;
   for (const model::Message& m : model::messages(input)) {
@@ -42,6 +45,7 @@ std::string written(model::Rows format, const std::string& names, const std::str
     }
     sink.end_header();
   }
+  sink.end_input(input.size());
   EXPECT_EQ(sink.error(), 0);
   EXPECT_TRUE(out.writer.flush());
   return channel.written();
@@ -98,8 +102,7 @@ TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
                    "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\"" + std::string(1500, 'x') +
                        "\\t\xef\xbf\xbd" + std::string(1500, 'y') + "\"}}\n"});
   for (const RowCase& c : cases) {
-    EXPECT_EQ(model::rows(c.format, c.input, c.input_name, model::field_names(c.names).names),
-              c.rows)
+    EXPECT_EQ(model::rows(c.format, c.input, c.input_name, c.names), c.rows)
         << "the model, " << c.what;
     EXPECT_EQ(written(c.format, c.names, c.input, c.input_name), c.rows) << c.what;
     EXPECT_EQ(written(c.format, c.names, c.input, c.input_name, {1}, StreamKind::Device), c.rows)
@@ -175,9 +178,9 @@ TEST(RowSinkPropertyTest, RowsDoNotDependOnWhereHeadersAreCut) {
     const std::string input = random_mail(rng);
     const std::string& names = kNames[pick(rng) % kNames.size()];
     const std::string& input_name = kInputNames[pick(rng) % kInputNames.size()];
-    const auto format = round % 2 == 0 ? model::Rows::Tsv : model::Rows::Json;
-    const std::string expected =
-        model::rows(format, input, input_name, model::field_names(names).names);
+    const auto format =
+        std::array{model::Rows::Tsv, model::Rows::Json, model::Rows::Csv}[round % 3];
+    const std::string expected = *model::rows(format, input, input_name, names);
     std::vector<std::size_t> cuts(5);
     for (std::size_t& c : cuts) c = cut(rng);
     ASSERT_EQ(written(format, names, input, input_name, cuts), expected) << "input: " << input;

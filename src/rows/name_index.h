@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "bytes/ascii.h"
+#include "bytes/heap_bytes.h"
+
+namespace fieldsift {
+
+// The hash of a name as a header compares it: ASCII letters without case.
+[[nodiscard]] constexpr std::uint64_t folded_hash(std::span<const unsigned char> name) {
+  constexpr std::uint64_t kBasis = 0xCBF29CE484222325U;  // 64-bit FNV-1a
+  constexpr std::uint64_t kPrime = 0x100000001B3U;
+  std::uint64_t hash = kBasis;
+  for (const unsigned char c : name) hash = (hash ^ fold_case(c)) * kPrime;
+  return hash;
+}
+
+// Items found by the hash of their name, in time that does not grow with
+// how many there are: a list of a thousand fields costs a header line what
+// a list of one does. Open addressing over twice as many places as items.
+class NameIndex {
+ public:
+  static constexpr std::size_t kNone = SIZE_MAX;
+
+  // Room for up to count items; valid() is false if there was no memory.
+  explicit NameIndex(std::size_t count) {
+    std::size_t places = 2;
+    while (places < 2 * count) places *= 2;
+    places_ = allocate_array<Place>(places);
+    if (!places_) return;
+    mask_ = places - 1;
+    for (std::size_t i = 0; i < places; ++i) places_[i] = Place{0, kNone};
+  }
+
+  [[nodiscard]] bool valid() const { return places_ != nullptr; }
+
+  // The first item of that hash that is(item) holds for; kNone if none.
+  template <class Is>
+  [[nodiscard]] std::size_t find(std::uint64_t hash, Is is) const {
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+      const Place& p = places_[at];
+      if (p.item == kNone) return kNone;
+      if (p.hash == hash && is(p.item)) return p.item;
+    }
+  }
+
+  // Adds an item; no more than the count made room for.
+  void add(std::uint64_t hash, std::size_t item) {
+    std::size_t at = hash & mask_;
+    while (places_[at].item != kNone) at = (at + 1) & mask_;
+    places_[at] = Place{hash, item};
+  }
+
+ private:
+  struct Place {
+    std::uint64_t hash;
+    std::size_t item;  // kNone where the place is free
+  };
+
+  HeapArray<Place> places_;  // a power of two of them, more than twice the items
+  std::size_t mask_ = 0;
+};
+
+}  // namespace fieldsift
