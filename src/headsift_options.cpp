@@ -1,10 +1,28 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "headsift_options.h"
 
+#include <array>
+#include <optional>
 #include <utility>
 
 namespace fieldsift {
 namespace {
+
+// The options that take a value: after the short form in the same
+// argument or the next one ("-fLIST", "-f LIST"), after the long form's "="
+// or in the next argument ("--fields=LIST", "--fields LIST").
+struct ValuedOption {
+  std::string_view short_form;
+  std::string_view long_form;
+  std::string_view HeadsiftOptions::*value;
+  std::string_view missing;  // the report when no value follows
+  std::string_view twice;    // the report for a second one
+};
+
+constexpr std::array<ValuedOption, 2> kValued = {{
+    {"-f", "--fields", &HeadsiftOptions::fields, "missing field list", "field list given twice"},
+    {"-o", "--output", &HeadsiftOptions::output, "missing output file", "output given twice"},
+}};
 
 // What an argument before "--" is.
 enum class Role { File, EndOfOptions, Option, OptionBeforeValue };
@@ -12,7 +30,9 @@ enum class Role { File, EndOfOptions, Option, OptionBeforeValue };
 Role role_of(std::string_view arg) {
   if (arg == "--") return Role::EndOfOptions;
   if (arg.size() < 2 || arg[0] != '-') return Role::File;  // "-" among them
-  if (arg == "-f" || arg == "--fields") return Role::OptionBeforeValue;
+  for (const ValuedOption& v : kValued) {
+    if (arg == v.short_form || arg == v.long_form) return Role::OptionBeforeValue;
+  }
   return Role::Option;
 }
 
@@ -24,19 +44,20 @@ HeadsiftOptions misused(std::string_view culprit, std::string_view why) {
   return o;
 }
 
-constexpr std::string_view kLongFields = "--fields=";
-
-// The list an option of its own argument carries: "-fLIST" or "--fields=LIST".
-bool list_within(std::string_view arg, std::string_view& list) {
-  if (arg.starts_with(kLongFields)) {
-    list = arg.substr(kLongFields.size());
-    return true;
+// The valued option an argument is, its value within it if it holds one.
+const ValuedOption* valued_option(std::string_view arg, std::optional<std::string_view>& within) {
+  for (const ValuedOption& v : kValued) {
+    if (arg == v.short_form || arg == v.long_form) return &v;
+    if (arg.starts_with(v.long_form) && arg[v.long_form.size()] == '=') {
+      within = arg.substr(v.long_form.size() + 1);
+      return &v;
+    }
+    if (arg.starts_with(v.short_form) && !arg.starts_with("--")) {
+      within = arg.substr(v.short_form.size());
+      return &v;
+    }
   }
-  if (arg.starts_with("-f") && !arg.starts_with("--")) {
-    list = arg.substr(2);
-    return true;
-  }
-  return false;
+  return nullptr;
 }
 
 // The switch an option sets, if it is one.
@@ -67,7 +88,6 @@ HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
 
 HeadsiftOptions read_options(std::span<const char* const> args) {
   HeadsiftOptions o;
-  bool listed = false;  // an -f has given its list
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const Role role = role_of(arg);
@@ -81,18 +101,17 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
       *flag = true;
       continue;
     }
-    std::string_view list;
-    if (role == Role::OptionBeforeValue) {
-      if (i + 1 == args.size()) return misused(arg, "missing field list");
-      list = args[++i];
-    } else if (!list_within(arg, list)) {
-      return misused(arg, "unknown option");
+    std::optional<std::string_view> value;
+    const ValuedOption* const option = valued_option(arg, value);
+    if (option == nullptr) return misused(arg, "unknown option");
+    if (!value) {
+      if (i + 1 == args.size()) return misused(arg, option->missing);
+      value = args[++i];
     }
-    if (listed) return misused(arg, "field list given twice");
-    listed = true;
-    o.fields = list;
+    if ((o.*option->value).data() != nullptr) return misused(arg, option->twice);
+    o.*option->value = *value;
   }
-  return what_is_asked(o, listed);
+  return what_is_asked(o, o.fields.data() != nullptr);
 }
 
 const char* FileArguments::next() {

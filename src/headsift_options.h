@@ -18,7 +18,9 @@ enum class Request {
 
 struct HeadsiftOptions {
   Request request = Request::Blocks;
-  std::string_view fields;   // Rows: the -f list as given
+  // Each valued option's value as given; null (not empty) when not given.
+  std::string_view fields;   // Rows: the -f list
+  std::string_view output;   // -o: the file that takes standard output's place
   bool json = false;         // Rows: JSON Lines rather than TSV
   bool csv = false;          // Rows: CSV rather than TSV
   bool bom = false;          // Rows, CSV: a byte order mark first
@@ -30,7 +32,8 @@ struct HeadsiftOptions {
 // Options may stand anywhere before a "--", and all of them are understood
 // before a byte is read; the first --help, --version or misuse decides.
 // -f takes its list from the rest of its argument or from the next one
-// (so does --fields, after "=" or as the next argument).
+// (so does --fields, after "=" or as the next argument); -o and --output
+// take a file name alike.
 [[nodiscard]] HeadsiftOptions read_options(std::span<const char* const> args);
 
 // The FILE arguments in turn, read as read_options reads them: every

@@ -102,6 +102,20 @@ int misused(HeadsiftStreams streams, std::string_view culprit, std::string_view 
   return kExitFailure;
 }
 
+// The file -o names takes standard output's place before anything is read.
+// Nothing happens to it on a usage error.
+bool open_output(HeadsiftStreams& streams, std::string_view name) {
+  if (name.data() == nullptr) return true;                  // no -o
+  const int error = streams.output_file.open(name.data());  // the end of an argument
+  if (error != 0) {
+    report_error(streams.err, kHeadsift, name, error_description(error));
+    return false;
+  }
+  streams.out.reopened();
+  streams.input_is_output = streams.output_file.input_is_output();
+  return true;
+}
+
 // One row a message, of the fields the list names.
 int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                const HeadsiftOptions& o) {
@@ -116,6 +130,7 @@ int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                                                            : o.fields;
     return misused(streams, culprit, describe(list.error));
   }
+  if (!open_output(streams, o.output)) return kExitFailure;
   const RowFormat format = o.json ? RowFormat::JsonLines : o.csv ? RowFormat::Csv : RowFormat::Tsv;
   RowSink sink(list.list, streams.out, format, o.decode);
   sink.write_start(o.bom);
@@ -141,6 +156,7 @@ int run_headsift(std::span<const char* const> args, HeadsiftStreams streams) {
     case Request::Blocks:
       break;
   }
+  if (!open_output(streams, o.output)) return kExitFailure;
   HeaderBlocks blocks(streams.out);
   return copy_all(args, streams, blocks);
 }

@@ -16,6 +16,7 @@ namespace fieldsift {
 struct HeadsiftStreams {
   ByteChannel& in;    // standard input
   NamedInput& named;  // each FILE argument in turn
+  NamedOutput& output_file;  // -o FILE, in standard output's place
   StreamBuffer& in_buffer;
   LineWriter& out;
   TextOutput& err;

@@ -33,6 +33,10 @@ class LineWriter {
   // Hands every buffered byte to the system.
   bool flush();
 
+  // The output now leads elsewhere (a file opened in its place), before
+  // anything is written: it is buffered as its kind says.
+  void reopened() { kind_ = out_.kind(); }
+
   // Whether any write failed, and the first failure that was not a broken
   // pipe (0 if none): a reader that has gone away is no error of ours.
   [[nodiscard]] bool failed() const { return failed_; }

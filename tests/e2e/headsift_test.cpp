@@ -89,6 +89,34 @@ TEST(HeadsiftFilesTest, StandardInputWhenNoFileIsNamed) {
   EXPECT_TRUE(finished(run_piped({"--"}, kLf, {}, kHeadsift), 0, model::header_blocks(kLf), ""));
 }
 
+// -o FILE gets what standard output would, in every format; an input that
+// is FILE is refused and the rest read; a FILE that cannot be opened is
+// reported before anything is read.
+TEST(HeadsiftFilesTest, OutputToAFileByName) {
+  Folder folder;
+  const std::string lf = folder.add("lf.mbox", kLf);
+  const std::string out = folder.path("out");
+  for (const std::vector<std::string>& asked :
+       std::vector<std::vector<std::string>>{{}, {"-f", "x,:size"}, {"-f", "x", "--json"},
+                                             {"-f", "x", "--csv", "--bom"}}) {
+    std::vector<std::string> args = asked;
+    args.push_back(lf);
+    const Outcome to_stdout = run_piped(args, "", {}, kHeadsift);
+    args.insert(args.begin(), {"-o", out});
+    EXPECT_TRUE(finished(run_piped(args, "", {}, kHeadsift), 0, "", ""));
+    EXPECT_EQ(contents_of(out), to_stdout.out) << args[2];
+  }
+  folder.add("out", "");  // removed with the folder
+  const std::string err = reported(lf, "Input file is also the output");
+  EXPECT_TRUE(finished(run_piped({"--output=" + lf, lf, "-"}, kCrLf, {}, kHeadsift), 2, "", err));
+  EXPECT_EQ(contents_of(lf), model::header_blocks(kCrLf));
+  const Fd input = file_holding(kLf);
+  const std::string nowhere = folder.path("none/out");
+  EXPECT_TRUE(finished(run_from({"-o", nowhere}, input.get(), kHeadsift), 2, "",
+                       reported(nowhere, "No such file or directory")));
+  EXPECT_EQ(file_offset(input.get()), 0);
+}
+
 struct OptionCase {
   std::string label;
   std::vector<std::string> args;
@@ -156,6 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
         misuse("CsvWithoutFields", {"--csv"}, "--csv: only with -f"),
         misuse("CsvAndJson", {"-f", "a", "--json", "--csv"}, "--csv: not with --json"),
         misuse("BomWithoutCsv", {"-f", "a", "--bom"}, "--bom: only with --csv"),
+        misuse("OutputWithoutAFile", {"-o"}, "-o: missing output file"),
+        misuse("TwoOutputs", {"-oa", "--output", "b"}, "--output: output given twice"),
         misuse("AnUnknownView", {"-f", "date:iso,subject::"}, "subject::: unknown view")),
     label_of<OptionCase>);
 

@@ -62,4 +62,12 @@ class ScriptedFiles final : public NamedInput {
   std::unique_ptr<ScriptedChannel> channel_;
 };
 
+// An -o FILE that opens, in tests that need no more of it: the output
+// stays the scripted standard output.
+class ScriptedOutputFile final : public NamedOutput {
+ public:
+  int open(const char* /*name*/) override { return 0; }
+  bool input_is_output() override { return false; }
+};
+
 }  // namespace fieldsift::testing

@@ -58,7 +58,9 @@ inline int run_headsift_over(std::span<const char* const> args, ScriptedChannel&
   StreamBuffer err_stage(report_area);
   TextOutput err_text(err, err_stage, StreamMode::Binary);
   StreamBuffer in_buffer;
-  const HeadsiftStreams streams{in, files, in_buffer, output.writer, err_text, input_is_output};
+  ScriptedOutputFile output_file;
+  const HeadsiftStreams streams{in,       files,          output_file, in_buffer, output.writer,
+                                err_text, input_is_output};
   return finish_output(output.writer, err_text, kHeadsift, run_headsift(args, streams));
 }
 

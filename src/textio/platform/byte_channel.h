@@ -56,6 +56,32 @@ class NamedInput : public ByteChannel {
   [[nodiscard]] virtual bool is_output() = 0;
 };
 
+// The program's output opened by name, an -o FILE, which takes standard
+// output's place. Tests script one.
+class NamedOutput {
+ public:
+  NamedOutput() = default;
+  NamedOutput(const NamedOutput&) = delete;
+  NamedOutput& operator=(const NamedOutput&) = delete;
+  NamedOutput(NamedOutput&&) = delete;
+  NamedOutput& operator=(NamedOutput&&) = delete;
+  virtual ~NamedOutput() = default;
+
+  // Creates or empties the file; 0 or the error number.
+  [[nodiscard]] virtual int open(const char* name) = 0;
+  // Whether reading standard input would meet the output, once opened.
+  [[nodiscard]] virtual bool input_is_output() = 0;
+};
+
+// The file system's, through the Output handle.
+class OutputFile final : public NamedOutput {
+ public:
+  [[nodiscard]] int open(const char* name) override { return open_output(name); }
+  [[nodiscard]] bool input_is_output() override {
+    return fieldsift::input_is_output(StdHandle::Input);
+  }
+};
+
 // The files of the file system, through the Named handle.
 class NamedFile final : public NamedInput {
  public:

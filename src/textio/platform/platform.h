@@ -62,6 +62,12 @@ struct FileIdentity {
 // Closes the file opened by name, if one is open.
 void close_named();
 
+// Creates a file by name, or empties the one there, for writing, and makes
+// it the Output handle in standard output's place; answers 0, or the error
+// number of the failure. An input that is that file is the output whatever
+// it holds.
+[[nodiscard]] int open_output(const char* name);
+
 // The files one FILE argument names, in turn. A shell has already expanded
 // any wildcards in it, but for Windows, where the program expands them: each
 // file (not folder) whose long name its last part matches, by name_matches,

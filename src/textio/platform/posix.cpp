@@ -20,6 +20,7 @@ struct HandleState {
   StreamKind kind = StreamKind::Device;
   bool usable = false;  // false: closed or unqueryable, every call fails with kBadDescriptor
   int fd = -1;
+  bool named = false;  // the Output handle is a file the program opened by name
 };
 
 // Indexed by StdHandle. The standard ones are set once at start-up; the
@@ -98,6 +99,20 @@ int open_named(const char* name) {
   return 0;
 }
 
+int open_output(const char* name) {
+  int fd = -1;
+  do {
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open is the system's, and variadic
+    fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return errno;
+  HandleState& out = state(StdHandle::Output);
+  out = classify(fd);
+  out.fd = fd;
+  out.named = true;
+  return 0;
+}
+
 namespace {
 
 FileIdentity identity(const struct stat& st) {
@@ -116,6 +131,8 @@ bool input_is_output(StdHandle input) {
   if (S_ISFIFO(in.st_mode) && S_ISFIFO(out.st_mode))
     return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
   if (!S_ISREG(in.st_mode)) return false;
+  // A file opened as the output was emptied: no input is to be read from it.
+  if (state(StdHandle::Output).named) return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
   return reads_own_output(identity(in), identity(out), lseek(descriptor(input), 0, SEEK_CUR),
                           in.st_size);
 }

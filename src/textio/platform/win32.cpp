@@ -23,6 +23,7 @@ struct HandleState {
   HANDLE handle = nullptr;
   StreamKind kind = StreamKind::Device;
   bool usable = false;  // false: missing or of unknown kind, every call fails with kBadDescriptor
+  bool named = false;   // the Output handle is a file the program opened by name
 };
 
 // Indexed by StdHandle. The standard ones are set once at start-up; the
@@ -113,6 +114,24 @@ int open_named(const char* name) {
   return 0;
 }
 
+int open_output(const char* name) {
+  const HANDLE handle =
+      CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      return EISDIR;
+    return crt_error_number(error);
+  }
+  HandleState& out = state(StdHandle::Output);
+  out = classify(handle);
+  out.handle = handle;
+  out.named = true;
+  return 0;
+}
+
 // Which file a handle leads to: its volume's serial number and its index
 // there. The newer query (Windows 8 and later) comes first: Wine answers the
 // classic one only for files it opened itself, not for those a Unix parent
@@ -155,6 +174,8 @@ bool input_is_output(StdHandle input) {
   // and a real one for a file it opened itself: such a pair is told apart by
   // the file's index alone.
   if (a.device == 0 || b.device == 0) a.device = b.device;
+  // A file opened as the output was emptied: no input is to be read from it.
+  if (out.named) return a.device == b.device && a.index == b.index;
   return reads_own_output(a, b, at.QuadPart, size.QuadPart);
 }
 
