@@ -131,6 +131,7 @@ int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
     return misused(streams, culprit, describe(list.error));
   }
   if (!open_output(streams, o.output)) return kExitFailure;
+  write_utf8_as_text(StdHandle::Output);  // rows of text, not header bytes
   const RowFormat format = o.json ? RowFormat::JsonLines : o.csv ? RowFormat::Csv : RowFormat::Tsv;
   RowSink sink(list.list, streams.out, format, o.decode);
   sink.write_start(o.bom);

@@ -31,6 +31,7 @@ void FieldScanner::begin() {
   }
   place_ = Place::LineStart;
   open_ = nullptr;
+  found_ = 0;
   first_line_ = true;
   held_cr_ = false;
 }
@@ -40,7 +41,7 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
   const unsigned char* p = bytes.data();
   const unsigned char* const end = p + bytes.size();
   while (p != end) {
-    const unsigned char* const before = p;
+    [[maybe_unused]] const unsigned char* const before = p;  // for the checks below
     switch (place_) {
       case Place::LineStart:
         p = at_line_start(p);
@@ -54,6 +55,8 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
       case Place::PassingOver:
         p = pass_over(p, end);
         break;
+      case Place::Done:
+        return;
     }
     // Each step takes bytes, but for one that only tells what a line is.
     assert(p >= before && p <= end);
@@ -83,7 +86,9 @@ const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
     return p;
   }
   close_value();
-  if (names_.first_bytes().members[*p]) {
+  if (found_ == names_.slots().size()) {
+    place_ = Place::Done;
+  } else if (names_.first_bytes().members[*p]) {
     name_.shrink_to(0);  // a refusal stays set for the header
     place_ = Place::InName;
   } else {
@@ -127,6 +132,7 @@ const unsigned char* FieldScanner::in_cut_name(const unsigned char* p, const uns
 
 const unsigned char* FieldScanner::open_value(FieldSlot* slot, const unsigned char* colon) {
   slot->present = true;
+  ++found_;
   slot->value_start = values_.size();
   open_ = slot;
   place_ = Place::InValue;

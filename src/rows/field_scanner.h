@@ -17,7 +17,8 @@ namespace fieldsift {
 // after it that begin with SP or TAB, each line end (LF, or CR LF) between
 // them removed and their white space kept, then SP and TAB dropped from
 // both ends. The header's bytes may come cut anywhere. Only line starts are
-// looked at, found by the scan kernels and memchr, and values copied in runs.
+// looked at, found by the scan kernels and memchr, and values copied in runs;
+// once every field is found, nothing more of the header.
 class FieldScanner {
  public:
   // The names, as FieldNames takes them, are not copied: they must outlive
@@ -44,9 +45,10 @@ class FieldScanner {
   // Where the header stands between two calls.
   enum class Place {
     LineStart,
-    InName,      // a line that may name a wanted field; name_ holds its first bytes if it is cut
-    InValue,     // inside a line of the value being collected
-    PassingOver  // inside a line nobody wants
+    InName,       // a line that may name a wanted field; name_ holds its first bytes if it is cut
+    InValue,      // inside a line of the value being collected
+    PassingOver,  // inside a line nobody wants
+    Done,         // every field is found: the rest of the header need not be looked at
   };
 
   const unsigned char* at_line_start(const unsigned char* p);
@@ -64,6 +66,7 @@ class FieldScanner {
   ByteVector name_;    // in InName, a cut line's first bytes so far, at most names_.name_limit()
   Place place_ = Place::LineStart;
   FieldSlot* open_ = nullptr;  // the slot whose value is being collected, if any
+  std::size_t found_ = 0;      // slots present in this header
   bool first_line_ = true;     // no line of this header has started yet
   bool in_first_line_ = true;  // the line being read is the header's first
   bool held_cr_ = false;  // in InValue: a CR ended the last bytes; a LF next makes it a line end

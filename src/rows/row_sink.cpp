@@ -23,7 +23,7 @@ RowSink::RowSink(const ColumnList& columns, LineWriter& out, RowFormat format, b
       decode_(decode) {}
 
 void RowSink::begin_input(std::string_view name) {
-  input_ = bytes_of(name);
+  writer_.begin_input(bytes_of(name));
   error_ = 0;
   pending_ = false;
 }
@@ -43,7 +43,7 @@ void RowSink::end_header() {
   if (columns_.needs_size()) {
     pending_ = true;
   } else {
-    writer_.write_row(input_, offset_, {cells_.get(), columns_.columns().size()});
+    writer_.write_row(offset_, {cells_.get(), columns_.columns().size()});
   }
 }
 
@@ -59,7 +59,7 @@ void RowSink::write_row(std::uint64_t end) {
     if (columns[i].view == View::Size)
       cells_[i] = Cell{CellKind::Number, {}, static_cast<std::int64_t>(end - offset_)};
   }
-  writer_.write_row(input_, offset_, {cells_.get(), columns.size()});
+  writer_.write_row(offset_, {cells_.get(), columns.size()});
 }
 
 // Each column's cell, the bytes that views and decoding make put one

@@ -61,25 +61,54 @@ void RowWriter::write_start(bool bom) {
   hand_over();
 }
 
-void RowWriter::write_row(std::span<const unsigned char> input, std::uint64_t offset,
-                          std::span<const Cell> cells) {
+void RowWriter::begin_input(std::span<const unsigned char> input) {
+  input_ = input;
+  input_column_.clear();
+  capture_ = &input_column_;
   switch (format_) {
     case RowFormat::Tsv:
-      write_tsv_row(input, offset, cells);
+      write_tsv_name(input);
       break;
     case RowFormat::JsonLines:
-      write_json_row(input, offset, cells);
+      write_json_string(input);
       break;
     case RowFormat::Csv:
-      write_csv_row(input, offset, cells);
+      write_csv_name(input);
+      break;
+  }
+  capture_ = nullptr;
+}
+
+// Where no memory could be had for the column, it is made again each row.
+void RowWriter::write_input() {
+  if (!input_column_.failed()) return write(input_column_.bytes());
+  switch (format_) {
+    case RowFormat::Tsv:
+      return write_tsv_name(input_);
+    case RowFormat::JsonLines:
+      return write_json_string(input_);
+    case RowFormat::Csv:
+      return write_csv_name(input_);
+  }
+}
+
+void RowWriter::write_row(std::uint64_t offset, std::span<const Cell> cells) {
+  switch (format_) {
+    case RowFormat::Tsv:
+      write_tsv_row(offset, cells);
+      break;
+    case RowFormat::JsonLines:
+      write_json_row(offset, cells);
+      break;
+    case RowFormat::Csv:
+      write_csv_row(offset, cells);
       break;
   }
   hand_over();
 }
 
-void RowWriter::write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                              std::span<const Cell> cells) {
-  write_tsv_name(input);
+void RowWriter::write_tsv_row(std::uint64_t offset, std::span<const Cell> cells) {
+  write_input();
   write("\t");
   write_number(offset);
   for (const Cell& c : cells) {
@@ -95,10 +124,9 @@ void RowWriter::write_tsv_row(std::span<const unsigned char> input, std::uint64_
   write("\n");
 }
 
-void RowWriter::write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
-                               std::span<const Cell> cells) {
+void RowWriter::write_json_row(std::uint64_t offset, std::span<const Cell> cells) {
   write("{\"input\":");
-  write_json_string(input);
+  write_input();
   write(",\"offset\":");
   write_number(offset);
   write(",\"fields\":{");
@@ -134,9 +162,8 @@ void RowWriter::write_json_cell(const Cell& cell) {
   }
 }
 
-void RowWriter::write_csv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                              std::span<const Cell> cells) {
-  write_csv_name(input);
+void RowWriter::write_csv_row(std::uint64_t offset, std::span<const Cell> cells) {
+  write_input();
   write(",");
   write_number(offset);
   for (const Cell& c : cells) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "bytes/byte_vector.h"
 #include "rows/cell.h"
 #include "rows/column_list.h"
 #include "textio/line_writer.h"
@@ -50,21 +51,22 @@ class RowWriter {
   // LineWriter's to tell.
   void write_start(bool bom);
 
+  // The rows of this input come next: its name as reports give it, written
+  // as its column once here for all its rows.
+  void begin_input(std::span<const unsigned char> input);
+
   // cells: one a column. Failures are the LineWriter's to tell.
-  void write_row(std::span<const unsigned char> input, std::uint64_t offset,
-                 std::span<const Cell> cells);
+  void write_row(std::uint64_t offset, std::span<const Cell> cells);
 
  private:
   // A row is put together here and handed to the LineWriter whole: one call
   // a row, not one a column and separator. A longer row goes in pieces.
   static constexpr std::size_t kStageSize = 1024;
 
-  void write_tsv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                     std::span<const Cell> cells);
-  void write_json_row(std::span<const unsigned char> input, std::uint64_t offset,
-                      std::span<const Cell> cells);
-  void write_csv_row(std::span<const unsigned char> input, std::uint64_t offset,
-                     std::span<const Cell> cells);
+  void write_input();
+  void write_tsv_row(std::uint64_t offset, std::span<const Cell> cells);
+  void write_json_row(std::uint64_t offset, std::span<const Cell> cells);
+  void write_csv_row(std::uint64_t offset, std::span<const Cell> cells);
   void write_tsv_name(std::span<const unsigned char> name);
   void write_tsv_text(std::span<const unsigned char> bytes);
   void write_json_string(std::span<const unsigned char> bytes);
@@ -79,6 +81,10 @@ class RowWriter {
   void write_number(std::uint64_t number);
   void write(std::string_view text);
   void write(std::span<const unsigned char> bytes) {
+    if (capture_ != nullptr) {
+      (void)capture_->append(bytes);  // a refusal shows in its failed()
+      return;
+    }
     if (bytes.size() <= kStageSize - staged_) return stage(bytes);
     write_past_stage(bytes);
   }
@@ -92,6 +98,9 @@ class RowWriter {
   LineWriter& out_;
   RowFormat format_;
   std::span<const Column> columns_;
+  std::span<const unsigned char> input_;  // this input's name
+  ByteVector input_column_;  // its column, as the format writes it; failed(): written each row
+  ByteVector* capture_ = nullptr;  // where writes go instead of the stage, if anywhere
   std::array<unsigned char, kStageSize> stage_{};
   std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
 };

@@ -101,6 +101,12 @@ class ArgumentFiles {
 
 [[nodiscard]] StreamKind handle_kind(StdHandle handle);
 
+// From now on, a write to the handle that is all well-formed UTF-8 goes to
+// a console as text, whatever the console's code page; other bytes, and
+// every write to anything but a console, go as they are. A console that
+// takes bytes shows them by its code page, which is rarely UTF-8's.
+void write_utf8_as_text(StdHandle handle);
+
 // One read of at most into.size() bytes; count 0 without error is end of input.
 [[nodiscard]] IoResult read_handle(StdHandle handle, std::span<unsigned char> into);
 

@@ -148,6 +148,9 @@ ArgumentFiles::File ArgumentFiles::next() {
 
 StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
 
+// A terminal here takes its text as bytes, in the encoding of its locale.
+void write_utf8_as_text(StdHandle /*handle*/) {}
+
 IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
   if (!state(handle).usable) return {0, kBadDescriptor};
   const int fd = descriptor(handle);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "bytes/utf8.h"
 #include "textio/platform/win32_errors.h"
 
 // The argument vector is the C runtime's own split of GetCommandLineA, which
@@ -24,6 +25,7 @@ struct HandleState {
   StreamKind kind = StreamKind::Device;
   bool usable = false;  // false: missing or of unknown kind, every call fails with kBadDescriptor
   bool named = false;   // the Output handle is a file the program opened by name
+  bool console_text = false;  // a console, which takes well-formed UTF-8 as text
 };
 
 // Indexed by StdHandle. The standard ones are set once at start-up; the
@@ -181,6 +183,48 @@ bool input_is_output(StdHandle input) {
 
 StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
 
+void write_utf8_as_text(StdHandle handle) {
+  HandleState& h = state(handle);
+  DWORD mode = 0;
+  h.console_text = h.usable && h.kind == StreamKind::Device && GetConsoleMode(h.handle, &mode);
+}
+
+namespace {
+
+bool is_utf8(std::span<const unsigned char> bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t n = well_formed_length(bytes.subspan(i));
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+// Well-formed UTF-8 to a console as UTF-16, a piece at a time, each cut
+// where a character begins so that none is split.
+IoResult write_console_text(HANDLE console, std::span<const unsigned char> bytes) {
+  constexpr std::size_t kPiece = 2048;
+  std::array<wchar_t, kPiece> units{};
+  for (std::size_t done = 0; done < bytes.size();) {
+    std::size_t end = std::min(bytes.size(), done + kPiece);
+    while (end < bytes.size() && (bytes[end] & 0xC0U) == kContinuationLow) --end;
+    const int length = MultiByteToWideChar(
+        CP_UTF8, 0, reinterpret_cast<const char*>(bytes.data() + done),
+        static_cast<int>(end - done), units.data(), static_cast<int>(units.size()));
+    DWORD put = 0;
+    for (int sent = 0; sent < length; sent += static_cast<int>(put)) {
+      if (!WriteConsoleW(console, units.data() + sent, static_cast<DWORD>(length - sent), &put,
+                         nullptr))
+        return {done, write_failure(GetLastError())};
+      if (put == 0) return {done, EIO};
+    }
+    done = end;
+  }
+  return {bytes.size(), 0};
+}
+
+}  // namespace
+
 IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
   const HandleState& h = state(handle);
   if (!h.usable) return {0, kBadDescriptor};
@@ -206,6 +250,7 @@ bool input_ready(StdHandle handle) {
 IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
   const HandleState& h = state(handle);
   if (!h.usable) return {0, kBadDescriptor};
+  if (h.console_text && is_utf8(bytes)) return write_console_text(h.handle, bytes);
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD put = 0;
