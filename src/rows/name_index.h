@@ -56,7 +56,7 @@ class NameIndex {
   // The first item of that hash that is(item) holds for; kNone if none.
   template <class Is>
   [[nodiscard]] std::size_t find(std::uint64_t hash, Is is) const {
-    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+    for (std::size_t at = static_cast<std::size_t>(hash) & mask_;; at = (at + 1) & mask_) {
       const Place& p = places_[at];
       if (p.item == kNone) return kNone;
       if (p.hash == hash && is(p.item)) return p.item;
@@ -65,7 +65,7 @@ class NameIndex {
 
   // Adds an item; no more than the count made room for.
   void add(std::uint64_t hash, std::size_t item) {
-    std::size_t at = hash & mask_;
+    std::size_t at = static_cast<std::size_t>(hash) & mask_;
     while (places_[at].item != kNone) at = (at + 1) & mask_;
     places_[at] = Place{hash, item};
   }
