@@ -8,8 +8,9 @@
 
 namespace fieldsift {
 
-// Which bytes of a column each row format escapes, found eight bytes at a
-// time, as most values need no escape at all, and their escapes.
+// Which bytes of a column each row format escapes, found a block at a time
+// by the scan kernels, as most values need no escape at all, and their
+// escapes.
 
 // The first byte at or after i that a TSV column escapes (backslash, TAB,
 // CR, LF); bytes.size() if none.

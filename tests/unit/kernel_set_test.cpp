@@ -127,6 +127,35 @@ TEST_P(ByteScanTest, FindEmptyLineMatchesTheByteByByteRule) {
   }
 }
 
+// The row writers' sets: below and above a bound, and bytes of their own.
+TEST_P(ByteScanTest, FindEscapeMatchesTheByteByByteRule) {
+  const std::vector<EscapeSet> kSets = {{0, 0xFF, {'\\', '\t', '\r', '\n'}},
+                                        {0x20, 0x7F, {'"', '\\', '"', '\\'}},
+                                        {0, 0x7F, {',', '"', '\r', '\n'}}};
+  std::mt19937 rng(11);
+  for (int round = 0; round < 30000; ++round) {
+    const EscapeSet& set = kSets[static_cast<std::size_t>(round) % kSets.size()];
+    // Mostly plain text, so the wide steps run, with a stop now and then.
+    const std::string text =
+        random_bytes(rng, random_size(rng),
+                     round % 2 == 0 ? "abcdefghijklmnopqrstuvwxyz0123456789 \x7f\x1f\x20"
+                                    : "ab\t,\"\\\xc3\x80\n");
+    std::size_t expected = text.size();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c < set.below || c > set.above || std::ranges::count(set.equal, c) > 0) {
+        expected = i;
+        break;
+      }
+    }
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    ASSERT_EQ(
+        static_cast<std::size_t>(kernels().find_escape(begin, begin + text.size(), set) - begin),
+        expected)
+        << "text: " << text;
+  }
+}
+
 // Two hits in one step of the scan, in the same block or in different ones:
 // the scan answers the one first in memory, which a machine that numbers its
 // bytes the other way round, or a step that tests its blocks out of order,

@@ -12,6 +12,7 @@
 
 #include <immintrin.h>
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -39,8 +40,11 @@ template <std::size_t W>
 
 }  // namespace
 
-extern const KernelSet kAvx2Kernels = {"avx2", find_line_start<kRegister>,
-                                       find_empty_line<kRegister>, find_line_start_among<kRegister>,
+extern const KernelSet kAvx2Kernels = {"avx2",
+                                       find_line_start<kRegister>,
+                                       find_empty_line<kRegister>,
+                                       find_line_start_among<kRegister>,
+                                       find_escape<kRegister>,
                                        add_cr_before_lf<kRegister>};
 
 }  // namespace fieldsift

@@ -137,6 +137,47 @@ const unsigned char* find_empty_line(const unsigned char* begin, const unsigned 
   return end;
 }
 
+// Values are short: after the wide steps, one block at a time, and the last
+// bytes in a block of their own, its lanes past them not counted.
+template <std::size_t W>
+const unsigned char* find_escape(const unsigned char* begin, const unsigned char* end,
+                                 const EscapeSet& set) {
+  static_assert(2 * W <= kWidestStep);
+  using Block = typename Lanes<W>::Block;
+  using Mask = typename Lanes<W>::Mask;
+  const auto stops = [&set](const Block& b, Mask& hits) {
+    hits = (b < set.below) | (b > set.above) | (b == set.equal[0]) | (b == set.equal[1]) |
+           (b == set.equal[2]) | (b == set.equal[3]);
+  };
+  const unsigned char* p = begin;
+  for (; end - p >= static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
+    Block b;
+    Mask low;
+    Mask high;
+    load<W>(b, p);
+    stops(b, low);
+    load<W>(b, p + W);
+    stops(b, high);
+    if (any<W>(low | high)) return p + lowest(bits_of<W>(low) | bits_of<W>(high) << W);
+  }
+  Block b;
+  Mask hits;
+  if (end - p >= static_cast<std::ptrdiff_t>(W)) {
+    load<W>(b, p);
+    stops(b, hits);
+    if (any<W>(hits)) return p + lowest(bits_of<W>(hits));
+    p += W;
+  }
+  const auto rest = static_cast<std::size_t>(end - p);
+  if (rest == 0) return end;
+  std::array<unsigned char, W> last{};
+  std::memcpy(last.data(), p, rest);
+  load<W>(b, last.data());
+  stops(b, hits);
+  const std::uint64_t found = bits_of<W>(hits) & ((std::uint64_t{1} << rest) - 1);
+  return found != 0 ? p + lowest(found) : end;
+}
+
 // The block at src + in, with a CR put in before each LF (the bits of lfs,
 // at least one), copied to dst + out piece by piece; answers the new out.
 template <std::size_t W>

@@ -17,4 +17,13 @@ struct ByteSet {
   std::array<bool, 256> members{};
 };
 
+// Which bytes a scan of text for a writer's escapes stops at: those below
+// below, those above above, and those equal to one of equal (repeat a byte
+// to want fewer). below 0 and above 0xFF stop at none.
+struct EscapeSet {
+  unsigned char below;
+  unsigned char above;
+  std::array<unsigned char, 4> equal;
+};
+
 }  // namespace fieldsift

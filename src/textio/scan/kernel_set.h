@@ -25,6 +25,10 @@ struct KernelSet {
   // once: for the lines of a header, few of which are wanted.
   const unsigned char* (*find_line_start_among)(const unsigned char* begin,
                                                 const unsigned char* end, const ByteSet& first);
+  // The first byte in [begin, end) that the set stops at; end if none. Most
+  // values a row writes hold none: it passes them a block at a time.
+  const unsigned char* (*find_escape)(const unsigned char* begin, const unsigned char* end,
+                                      const EscapeSet& set);
   // Copies n bytes from src to dst, apart, with a CR put in before each LF;
   // answers the bytes written, and writes nothing past dst + 2n.
   std::size_t (*add_cr_before_lf)(const unsigned char* src, std::size_t n, unsigned char* dst);

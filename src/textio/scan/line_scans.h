@@ -32,6 +32,15 @@ namespace fieldsift {
                                   begin);
 }
 
+// Where the first byte of bytes that the set stops at is: its index, or
+// bytes.size() if none.
+[[nodiscard]] inline std::size_t find_escape(std::span<const unsigned char> bytes,
+                                             const EscapeSet& set) {
+  const unsigned char* const begin = bytes.data();
+  return static_cast<std::size_t>(active_kernels().find_escape(begin, begin + bytes.size(), set) -
+                                  begin);
+}
+
 // Copies bytes to into, which has room for twice as many, with a CR put in
 // before each LF; answers the bytes written.
 [[nodiscard]] inline std::size_t add_cr_before_lf(std::span<const unsigned char> bytes,
