@@ -39,6 +39,19 @@ FieldNames::FieldNames(std::span<const std::string_view> names)
     const unsigned char first = fold_case(bytes[0]);
     first_bytes_.members[first] = true;
     first_bytes_.members[upper_case(first)] = true;
+    add_first_pairs(first, bytes.size() > 1 ? std::optional(fold_case(bytes[1])) : std::nullopt);
+  }
+}
+
+// A one-byte name lets any second byte follow its first.
+void FieldNames::add_first_pairs(unsigned char first, std::optional<unsigned char> second) {
+  for (const unsigned char a : {first, upper_case(first)}) {
+    for (unsigned b = 0; b < 256; ++b) {
+      const auto c = static_cast<unsigned char>(b);
+      if (second && c != *second && c != upper_case(*second)) continue;
+      const std::size_t pair = std::size_t{a} << 8U | c;
+      first_pairs_[pair / 64] |= std::uint64_t{1} << (pair % 64);
+    }
   }
 }
 
@@ -59,6 +72,8 @@ FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned
     if (bytes.size() < kSeparator.size()) return {nullptr, nullptr, false};
     if (is_separator(bytes)) return {nullptr, nullptr, true};
   }
+  // The name runs to the first colon, its blanks at the end dropped: a line
+  // begins with none. Past name_limit() bytes only blanks may come.
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = bytes[i];
     if (c == kColon) return {wanted(trim_blanks(bytes.first(i))), line + i, true};

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -43,6 +46,12 @@ class FieldNames {
   // The names' first bytes in both cases: only a line that begins with one
   // may name a field.
   [[nodiscard]] const ByteSet& first_bytes() const { return first_bytes_; }
+  // Whether a line that begins with these two bytes may name a field: a
+  // name begins so, in either case, or a one-byte name with the first.
+  [[nodiscard]] bool may_begin(unsigned char first, unsigned char second) const {
+    const std::size_t pair = std::size_t{first} << 8U | second;
+    return (first_pairs_[pair / 64] >> (pair % 64) & 1U) != 0;
+  }
   // How much of a line's start tells what it names: the longest name, and
   // at least the separator's "From ".
   [[nodiscard]] std::size_t name_limit() const { return name_limit_; }
@@ -64,12 +73,14 @@ class FieldNames {
 
  private:
   [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
+  void add_first_pairs(unsigned char first, std::optional<unsigned char> second);
 
   HeapArray<FieldSlot> slots_;  // size_ of them, in the order named; null if refused
   std::size_t size_;
   NameIndex index_;  // of slots_, by their names
   std::size_t name_limit_ = 0;
   ByteSet first_bytes_;
+  std::array<std::uint64_t, 256 * 256 / 64> first_pairs_{};  // a bit for each pair may_begin takes
 };
 
 }  // namespace fieldsift

@@ -44,7 +44,7 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
     [[maybe_unused]] const unsigned char* const before = p;  // for the checks below
     switch (place_) {
       case Place::LineStart:
-        p = at_line_start(p);
+        p = at_line_start(p, end);
         break;
       case Place::InName:
         p = in_name(p, end);
@@ -78,7 +78,7 @@ FieldValue FieldScanner::field(std::size_t i) const {
 // A line's first byte tells whether it goes on the value before it, may name
 // a wanted field, or is passed over. The empty line that ends the header is
 // one of the last.
-const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
+const unsigned char* FieldScanner::at_line_start(const unsigned char* p, const unsigned char* end) {
   in_first_line_ = first_line_;
   first_line_ = false;
   if (is_blank(*p)) {
@@ -88,7 +88,7 @@ const unsigned char* FieldScanner::at_line_start(const unsigned char* p) {
   close_value();
   if (found_ == names_.slots().size()) {
     place_ = Place::Done;
-  } else if (names_.first_bytes().members[*p]) {
+  } else if (names_.first_bytes().members[*p] && (end - p < 2 || names_.may_begin(p[0], p[1]))) {
     name_.shrink_to(0);  // a refusal stays set for the header
     place_ = Place::InName;
   } else {

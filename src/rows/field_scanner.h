@@ -51,7 +51,7 @@ class FieldScanner {
     Done,         // every field is found: the rest of the header need not be looked at
   };
 
-  const unsigned char* at_line_start(const unsigned char* p);
+  const unsigned char* at_line_start(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_name(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_cut_name(const unsigned char* p, const unsigned char* end);
   const unsigned char* open_value(FieldSlot* slot, const unsigned char* colon);
