@@ -33,6 +33,11 @@ class ByteVector {
     failed_ = false;
   }
 
+  // Writes bytes over those at pos, which must be the vector's already.
+  void write_at(std::size_t pos, std::span<const unsigned char> bytes) {
+    if (!bytes.empty()) std::memcpy(storage_.get() + pos, bytes.data(), bytes.size());
+  }
+
   // Drops bytes from the end.
   void shrink_to(std::size_t size) { size_ = size < size_ ? size : size_; }
 

@@ -22,12 +22,27 @@ struct Cell {
   std::int64_t number = 0;  // Number
 };
 
-// Adds an item to a list's bytes at the end of out; false if out could not grow.
-inline bool append_item(ByteVector& out, std::span<const unsigned char> item) {
-  const std::size_t size = item.size();
+// An item of a list, added to its bytes at the end of out: begin_item,
+// the item's bytes, end_item with what begin_item answered. A growth out
+// refuses shows in its failed().
+[[nodiscard]] inline std::size_t begin_item(ByteVector& out) {
+  constexpr std::array<unsigned char, sizeof(std::size_t)> kLength{};
+  (void)out.append(kLength);  // its length, once known
+  return out.size();
+}
+
+inline void end_item(ByteVector& out, std::size_t start) {
+  if (out.failed()) return;
+  const std::size_t size = out.size() - start;
   std::array<unsigned char, sizeof size> length{};
   std::memcpy(length.data(), &size, sizeof size);
-  return out.append(length) && out.append(item);
+  out.write_at(start - sizeof size, length);
+}
+
+inline void append_item(ByteVector& out, std::span<const unsigned char> item) {
+  const std::size_t start = begin_item(out);
+  (void)out.append(item);
+  end_item(out, start);
 }
 
 // The items of a list's bytes, in turn.
