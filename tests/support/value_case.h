@@ -16,7 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "bytes/byte_vector.h"
 #include "bytes/bytes_of.h"
+#include "values/address_list.h"
 #include "values/date_time.h"
 
 namespace fieldsift::testing {
@@ -68,7 +70,7 @@ inline std::string escape_field(std::string_view value) {
 }
 
 struct ValueCase {
-  std::string kind;  // date, epoch
+  std::string kind;  // date, epoch, addr
   std::vector<std::string> values;
   std::vector<std::string> expected;  // "-" for none
   std::string note;
@@ -122,10 +124,25 @@ inline std::string date_answer(const std::optional<std::int64_t>& seconds) {
   return std::string(iso.empty() ? kNone : iso);
 }
 
+// The first mailbox's display name ("-" if none, or empty), then each addr-spec.
+inline std::vector<std::string> address_answers(std::string_view list) {
+  std::vector<std::string> answers = {std::string(kNone)};
+  MailboxReader reader(bytes_of(list));
+  for (std::optional<Mailbox> m; (m = reader.next());) {
+    ByteVector address;
+    ByteVector name;
+    if (!append_addr_spec(*m, address) || !append_display_name(*m, name)) return {"no room"};
+    if (answers.size() == 1 && name.size() > 0) answers[0] = string_of_bytes(name.bytes());
+    answers.push_back(string_of_bytes(address.bytes()));
+  }
+  return answers;
+}
+
 inline std::vector<std::string> answers(const ValueCase& c) {
   const std::string_view value = c.values[0];
   if (c.kind == "date") return {date_answer(parse_date_time(bytes_of(value)))};
   if (c.kind == "epoch") return {date_answer(std::stoll(c.values[0]))};
+  if (c.kind == "addr") return address_answers(value);
   return {"unknown kind " + c.kind};
 }
 

@@ -2,18 +2,22 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bytes/byte_vector.h"
 #include "bytes/bytes_of.h"
 #include "support/value_case.h"
+#include "values/address_list.h"
 #include "values/civil_time.h"
 #include "values/date_time.h"
 
 namespace fieldsift {
 namespace {
 
+using testing::string_of_bytes;
 using testing::ValueCase;
 
 // tests/data/value_cases.txt, which the build puts in the program: the unit
@@ -45,8 +49,7 @@ TEST_P(ValueCasesTest, EnoughCases) {
   EXPECT_GE(cases_of(GetParam()).size(), at_least);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachKind, ValueCasesTest,
-                         ::testing::Values("date", "epoch"));
+INSTANTIATE_TEST_SUITE_P(EachKind, ValueCasesTest, ::testing::Values("date", "epoch", "addr"));
 
 TEST(EpochValueTest, SecondsWrittenInDecimal) {
   for (const ValueCase& c : cases_of("epoch")) {
@@ -99,6 +102,39 @@ TEST(DateTimeValueTest, DaysCountedOneByOne) {
         IsoDateTimeText text;
         ASSERT_EQ(format_iso_date_time(day * 86400, text), iso);
       }
+    }
+  }
+}
+
+// Values of the bytes that steer the parsers, at random: every reader ends,
+// every part it gives lies in the value, and an addr-spec holds an '@' and
+// reads back as itself.
+TEST(ValueJunkTest, PartsLieInTheValue) {
+  constexpr std::string_view kAlphabet = "<>()\"\\,;:@.[] \taZ9";
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<std::size_t> length(0, 24);
+  std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+  for (int round = 0; round < 20000; ++round) {
+    std::string value(length(random), ' ');
+    for (char& c : value) c = kAlphabet[pick(random)];
+    const auto bytes = bytes_of(value);
+    const auto inside = [&bytes](std::span<const unsigned char> part) {
+      return part.empty() || (part.data() >= bytes.data() &&
+                              part.data() + part.size() <= bytes.data() + bytes.size());
+    };
+    (void)parse_date_time(bytes);
+    MailboxReader mailboxes(bytes);
+    for (std::size_t n = 0; const std::optional<Mailbox> m = mailboxes.next(); ++n) {
+      ASSERT_LE(n, value.size()) << value;
+      ASSERT_TRUE(inside(m->local_part) && inside(m->domain) && inside(m->commented)) << value;
+      ByteVector address;
+      ByteVector name;
+      ASSERT_TRUE(append_addr_spec(*m, address) && append_display_name(*m, name));
+      ASSERT_NE(string_of_bytes(address.bytes()).find('@'), std::string::npos) << value;
+      const std::optional<Mailbox> again = MailboxReader(address.bytes()).next();
+      ByteVector again_address;
+      ASSERT_TRUE(again && append_addr_spec(*again, again_address)) << value;
+      ASSERT_EQ(string_of_bytes(again_address.bytes()), string_of_bytes(address.bytes())) << value;
     }
   }
 }
