@@ -20,6 +20,7 @@
 #include "bytes/bytes_of.h"
 #include "values/address_list.h"
 #include "values/date_time.h"
+#include "values/msg_ids.h"
 
 namespace fieldsift::testing {
 
@@ -70,7 +71,7 @@ inline std::string escape_field(std::string_view value) {
 }
 
 struct ValueCase {
-  std::string kind;  // date, epoch, addr
+  std::string kind;  // date, epoch, addr, ids, parent
   std::vector<std::string> values;
   std::vector<std::string> expected;  // "-" for none
   std::string note;
@@ -138,11 +139,25 @@ inline std::vector<std::string> address_answers(std::string_view list) {
   return answers;
 }
 
+inline std::vector<std::string> id_answers(std::string_view value) {
+  std::vector<std::string> answers;
+  MsgIdReader reader(bytes_of(value));
+  while (const std::optional<std::span<const unsigned char>> id = reader.next())
+    answers.push_back(string_of_bytes(*id));
+  if (answers.empty()) answers.emplace_back(kNone);
+  return answers;
+}
+
 inline std::vector<std::string> answers(const ValueCase& c) {
   const std::string_view value = c.values[0];
   if (c.kind == "date") return {date_answer(parse_date_time(bytes_of(value)))};
   if (c.kind == "epoch") return {date_answer(std::stoll(c.values[0]))};
   if (c.kind == "addr") return address_answers(value);
+  if (c.kind == "ids") return id_answers(value);
+  if (c.kind == "parent") {
+    const auto id = parent_id(bytes_of(value), bytes_of(c.values[1]));
+    return {id ? string_of_bytes(*id) : std::string(kNone)};
+  }
   return {"unknown kind " + c.kind};
 }
 

@@ -13,6 +13,7 @@
 #include "values/address_list.h"
 #include "values/civil_time.h"
 #include "values/date_time.h"
+#include "values/msg_ids.h"
 
 namespace fieldsift {
 namespace {
@@ -49,7 +50,8 @@ TEST_P(ValueCasesTest, EnoughCases) {
   EXPECT_GE(cases_of(GetParam()).size(), at_least);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachKind, ValueCasesTest, ::testing::Values("date", "epoch", "addr"));
+INSTANTIATE_TEST_SUITE_P(EachKind, ValueCasesTest,
+                         ::testing::Values("date", "epoch", "addr", "ids", "parent"));
 
 TEST(EpochValueTest, SecondsWrittenInDecimal) {
   for (const ValueCase& c : cases_of("epoch")) {
@@ -107,8 +109,8 @@ TEST(DateTimeValueTest, DaysCountedOneByOne) {
 }
 
 // Values of the bytes that steer the parsers, at random: every reader ends,
-// every part it gives lies in the value, and an addr-spec holds an '@' and
-// reads back as itself.
+// every part it gives lies in the value, an addr-spec holds an '@' and reads
+// back as itself, and an id holds no white space or bracket.
 TEST(ValueJunkTest, PartsLieInTheValue) {
   constexpr std::string_view kAlphabet = "<>()\"\\,;:@.[] \taZ9";
   std::mt19937 random(20261207);
@@ -135,6 +137,13 @@ TEST(ValueJunkTest, PartsLieInTheValue) {
       ByteVector again_address;
       ASSERT_TRUE(again && append_addr_spec(*again, again_address)) << value;
       ASSERT_EQ(string_of_bytes(again_address.bytes()), string_of_bytes(address.bytes())) << value;
+    }
+    MsgIdReader ids(bytes);
+    for (std::size_t n = 0; const std::optional<std::span<const unsigned char>> id = ids.next();
+         ++n) {
+      ASSERT_LE(n, value.size()) << value;
+      ASSERT_TRUE(inside(*id) && !id->empty()) << value;
+      ASSERT_EQ(string_of_bytes(*id).find_first_of(" \t<>"), std::string::npos) << value;
     }
   }
 }
