@@ -1,7 +1,8 @@
 #pragma once
 
 // A case of tests/data/value_cases.txt and the value parsers' answers to it,
-// for the unit test that holds the parsers to the cases.
+// for the unit test that holds the parsers to the cases and for the driver
+// that tools/compare_values.py runs on mail.
 //
 // A case is a line: its kind, its values, then the answers expected, and
 // perhaps a note ("differs: why"), separated by TABs. A field that is "-"
