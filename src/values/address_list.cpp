@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "values/address_list.h"
+
+#include "values/lexical.h"
+
+namespace fieldsift {
+namespace {
+
+using Bytes = std::span<const unsigned char>;
+using End = std::optional<std::size_t>;  // where a production ends; none if it is not there
+
+bool at(Bytes bytes, std::size_t pos, unsigned char c) {
+  return pos < bytes.size() && bytes[pos] == c;
+}
+
+// 1*atext
+End atom(Bytes bytes, std::size_t pos) {
+  const std::size_t start = pos;
+  while (pos < bytes.size() && is_atext(bytes[pos])) ++pos;
+  if (pos == start) return std::nullopt;
+  return pos;
+}
+
+// atom / quoted-string
+End word(Bytes bytes, std::size_t pos) {
+  if (at(bytes, pos, '"')) return quoted_string_end(bytes, pos);
+  return atom(bytes, pos);
+}
+
+// "[" *dtext "]", a quoted-pair among dtext as obs-dtext allows.
+End domain_literal(Bytes bytes, std::size_t pos) {
+  for (++pos; pos < bytes.size(); ++pos) {
+    if (bytes[pos] == ']') return pos + 1;
+    if (bytes[pos] == '[') return std::nullopt;
+    if (bytes[pos] == kQuotedPair) ++pos;
+  }
+  return std::nullopt;
+}
+
+// [CFWS] part *([CFWS] "." [CFWS] part) [CFWS]: obs-local-part and
+// obs-domain, of which dot-atom is the case without CFWS.
+template <typename Part>
+End dotted(Bytes bytes, std::size_t pos, Part part) {
+  for (;;) {
+    const End start = cfws_end(bytes, pos);
+    const End end = start ? part(bytes, *start) : std::nullopt;
+    if (!end) return std::nullopt;
+    const End after = cfws_end(bytes, *end);
+    if (!after || !at(bytes, *after, '.')) return after;
+    pos = *after + 1;
+  }
+}
+
+End local_part(Bytes bytes, std::size_t pos) { return dotted(bytes, pos, word); }
+
+End domain(Bytes bytes, std::size_t pos) {
+  const End start = cfws_end(bytes, pos);
+  if (!start || !at(bytes, *start, '[')) return dotted(bytes, pos, atom);
+  const End end = domain_literal(bytes, *start);
+  return end ? cfws_end(bytes, *end) : std::nullopt;
+}
+
+// obs-phrase as Python reads it: words, CFWS, and dots anywhere, a dot
+// joined to the atext it touches. It may be empty.
+End phrase(Bytes bytes, std::size_t pos) {
+  for (;;) {
+    const End start = cfws_end(bytes, pos);
+    if (!start) return std::nullopt;
+    pos = *start;
+    if (at(bytes, pos, '"')) {
+      const End end = quoted_string_end(bytes, pos);
+      if (!end) return std::nullopt;
+      pos = *end;
+      continue;
+    }
+    const std::size_t run = pos;
+    while (pos < bytes.size() && (is_atext(bytes[pos]) || bytes[pos] == '.')) ++pos;
+    if (pos == run) return pos;
+  }
+}
+
+// local-part "@" domain
+End addr_spec(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
+  const End local_end = local_part(bytes, pos);
+  if (!local_end || !at(bytes, *local_end, '@')) return std::nullopt;
+  const End end = domain(bytes, *local_end + 1);
+  if (!end) return std::nullopt;
+  mailbox.local_part = bytes.subspan(pos, *local_end - pos);
+  mailbox.domain = bytes.subspan(*local_end + 1, *end - *local_end - 1);
+  return end;
+}
+
+// obs-route: obs-domain-list ":", where obs-domain-list is
+// *(CFWS / ",") "@" domain *("," [CFWS] ["@" domain]). The route is dropped.
+End obs_route(Bytes bytes, std::size_t pos) {
+  while (at(bytes, pos, '@')) {
+    End end = domain(bytes, pos + 1);
+    while (end && at(bytes, *end, ',')) end = cfws_end(bytes, *end + 1);
+    if (!end) return std::nullopt;
+    if (at(bytes, *end, ':')) return *end + 1;
+    pos = *end;
+  }
+  return std::nullopt;
+}
+
+// "<" [CFWS] [obs-route] addr-spec ">": just past the ">".
+End angle_addr(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
+  End start = cfws_end(bytes, pos + 1);
+  if (start && at(bytes, *start, '@')) start = obs_route(bytes, *start);
+  const End end = start ? addr_spec(bytes, *start, mailbox) : std::nullopt;
+  if (!end || !at(bytes, *end, '>')) return std::nullopt;
+  return *end + 1;
+}
+
+}  // namespace
+
+std::optional<Mailbox> MailboxReader::next() {
+  while (pos_ < list_.size()) {
+    // A member begins at pos_, its comments before it included.
+    const End start = cfws_end(list_, pos_);
+    if (!start || *start == list_.size()) break;
+    if (list_[*start] == ',' || (in_group_ && list_[*start] == ';')) {
+      if (list_[*start] == ';') in_group_ = false;
+      pos_ = *start + 1;
+      continue;
+    }
+    if (std::optional<Mailbox> mailbox = member(pos_)) {
+      pos_ += mailbox->commented.size();
+      return mailbox;
+    }
+    const End colon = in_group_ ? std::nullopt : phrase(list_, pos_);
+    in_group_ = colon && at(list_, *colon, ':');
+    pos_ = in_group_ ? *colon + 1 : junk_end(pos_);
+  }
+  pos_ = list_.size();
+  return std::nullopt;
+}
+
+// mailbox = name-addr / addr-spec, from start to the comma or the group's
+// ';' that ends it.
+std::optional<Mailbox> MailboxReader::member(std::size_t start) const {
+  Mailbox mailbox;
+  const End words = phrase(list_, start);
+  if (!words) return std::nullopt;
+  End end;
+  if (at(list_, *words, '<')) {
+    mailbox.name_addr = true;
+    mailbox.phrase = list_.subspan(start, *words - start);
+    end = angle_addr(list_, *words, mailbox);
+    if (end) mailbox.commented = list_.subspan(start, *end - start);
+    if (end) end = cfws_end(list_, *end);
+  } else if (at(list_, *words, '@')) {
+    end = addr_spec(list_, start, mailbox);
+    if (end) mailbox.commented = list_.subspan(start, *end - start);
+  }
+  if (!end || !ends_member(*end)) return std::nullopt;
+  return mailbox;
+}
+
+bool MailboxReader::ends_member(std::size_t pos) const {
+  return pos == list_.size() || list_[pos] == ',' || (in_group_ && list_[pos] == ';');
+}
+
+// Past a member that is no address, up to the comma (or the group's ';')
+// after it; quoted strings and comments taken whole, to the end of the list
+// if they never close.
+std::size_t MailboxReader::junk_end(std::size_t start) const {
+  std::size_t pos = start;
+  while (pos < list_.size() && !ends_member(pos)) {
+    if (list_[pos] == '"') {
+      pos = quoted_string_end(list_, pos).value_or(list_.size());
+    } else if (list_[pos] == '(') {
+      pos = comment_end(list_, pos).value_or(list_.size());
+    } else {
+      ++pos;
+    }
+  }
+  return pos;
+}
+
+}  // namespace fieldsift

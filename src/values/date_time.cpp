@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include "values/date_time.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "bytes/ascii.h"
+#include "bytes/bytes_of.h"
+#include "values/civil_time.h"
+#include "values/date_names.h"
+#include "values/lexical.h"
+
+namespace fieldsift {
+namespace {
+
+using date_names::kDayNames;
+using date_names::kMonthNames;
+using date_names::kZoneNames;
+using date_names::ZoneName;
+using Bytes = std::span<const unsigned char>;
+
+constexpr int kLastHour = 23;
+constexpr int kLastMinute = 59;
+constexpr int kDecimal = 10;
+constexpr int kHundred = 100;
+constexpr int kTwoDigitYearsFrom2000 = 50;  // 00 to 49
+constexpr int kYear2000 = 2000;
+constexpr int kFirstYear = 1900;
+// The first second that format_iso_date_time cannot write.
+constexpr std::int64_t kFirstSecondOf10000 =
+    days_from_civil({kLastFourDigitYear + 1, 1, 1}) * kSecondsPerDay;
+
+// What a date-time says, read and not yet checked.
+struct Fields {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int zone_minutes = 0;
+};
+
+// Reads a value from the left; pos <= bytes.size(), and the bytes before pos
+// are read. Each step skips the CFWS after its token, so every token may have
+// CFWS before it, as the obsolete forms allow.
+struct Reader {
+  Bytes bytes;
+  std::size_t pos = 0;
+
+  [[nodiscard]] bool at_end() const { return pos == bytes.size(); }
+  [[nodiscard]] bool at(unsigned char c) const { return !at_end() && bytes[pos] == c; }
+  void skip_cfws() { pos = fieldsift::skip_cfws(bytes, pos); }
+
+  bool take(unsigned char c) {
+    if (!at(c)) return false;
+    ++pos;
+    skip_cfws();
+    return true;
+  }
+
+  // A run of from 1 to max_digits digits, and how many it had (0: none, or
+  // more than max_digits).
+  std::size_t digits(int& value, std::size_t max_digits) {
+    std::size_t n = 0;
+    value = 0;
+    for (; pos < bytes.size() && is_digit(bytes[pos]); ++pos, ++n) {
+      if (n == max_digits) return 0;
+      value = value * kDecimal + (bytes[pos] - '0');
+    }
+    return n;
+  }
+
+  std::size_t number(int& value, std::size_t max_digits) {
+    const std::size_t n = digits(value, max_digits);
+    skip_cfws();
+    return n;
+  }
+
+  Bytes letters() {
+    const std::size_t start = pos;
+    while (pos < bytes.size() && is_letter(bytes[pos])) ++pos;
+    return bytes.subspan(start, pos - start);
+  }
+};
+
+// The index of a name in a table of names in lower case, or table.size().
+template <std::size_t N>
+std::size_t name_index(Bytes word, const std::array<std::string_view, N>& names) {
+  const auto* found = std::ranges::find_if(
+      names, [word](std::string_view name) { return equal_folded(word, bytes_of(name)); });
+  return static_cast<std::size_t>(found - names.begin());
+}
+
+bool day_of_week(Reader& r) {
+  const std::size_t start = r.pos;
+  if (name_index(r.letters(), kDayNames) == kDayNames.size()) {
+    r.pos = start;
+    return false;
+  }
+  r.skip_cfws();
+  return true;
+}
+
+bool month(Reader& r, Fields& f) {
+  const std::size_t index = name_index(r.letters(), kMonthNames);
+  r.skip_cfws();
+  f.month = static_cast<int>(index) + 1;
+  return index < kMonthNames.size();
+}
+
+bool day(Reader& r, Fields& f) { return r.number(f.day, 2) != 0; }
+
+// Four digits are the year as it is, from 1900 on as RFC 5322 has it (more
+// digits, a year we could not write); two and three are obs-year, read as
+// its section 4.3 says.
+bool year(Reader& r, Fields& f) {
+  const std::size_t digits = r.number(f.year, 4);
+  if (digits == 2) f.year += f.year < kTwoDigitYearsFrom2000 ? kYear2000 : kFirstYear;
+  if (digits == 3) f.year += kFirstYear;
+  return digits >= 2 && f.year >= kFirstYear;
+}
+
+bool time_of_day(Reader& r, Fields& f) {
+  if (r.number(f.hour, 2) != 2 || !r.take(':') || r.number(f.minute, 2) != 2) return false;
+  f.second = 0;
+  return !r.take(':') || r.number(f.second, 2) == 2;
+}
+
+// obs-zone: a name from the table, or any other run of letters as -0000.
+bool obs_zone(Reader& r, Fields& f) {
+  const Bytes name = r.letters();
+  const auto* found = std::ranges::find_if(
+      kZoneNames, [name](const ZoneName& z) { return equal_folded(name, bytes_of(z.name)); });
+  f.zone_minutes = found == kZoneNames.end() ? 0 : found->hours * kMinutesPerHour;
+  return !name.empty();
+}
+
+bool zone(Reader& r, Fields& f) {
+  if (!r.at('+') && !r.at('-')) return obs_zone(r, f);
+  const int sign = r.bytes[r.pos++] == '-' ? -1 : 1;
+  int hhmm = 0;
+  if (r.digits(hhmm, 4) != 4) return false;
+  f.zone_minutes = sign * (hhmm / kHundred * kMinutesPerHour + hhmm % kHundred);
+  return hhmm / kHundred <= kLastHour && hhmm % kHundred <= kLastMinute;
+}
+
+// The zone, or none at the end of the value. What follows a zone, set off by
+// white space or a comment, is passed over, as Python's reader passes over
+// every word after it (`+0200 CEST`); what is glued to it (`GMT+0200`) makes
+// it no zone.
+bool zone_and_rest(Reader& r, Fields& f) {
+  f.zone_minutes = 0;
+  if (r.at_end()) return true;
+  if (!zone(r, f)) return false;
+  return r.at_end() || is_blank(r.bytes[r.pos]) || r.at('(');
+}
+
+// day month year time-of-day zone
+bool date_and_time(Reader& r, Fields& f) {
+  return day(r, f) && month(r, f) && year(r, f) && time_of_day(r, f) && zone_and_rest(r, f);
+}
+
+// asctime's order: month day time-of-day year, a zone after the year or
+// before it, or none.
+bool asctime(Reader& r, Fields& f) {
+  if (!month(r, f) || !day(r, f) || !time_of_day(r, f)) return false;
+  if (r.at_end() || is_digit(r.bytes[r.pos])) return year(r, f) && zone_and_rest(r, f);
+  if (!zone(r, f)) return false;
+  r.skip_cfws();
+  return year(r, f) && r.at_end();
+}
+
+// [day-of-week ","] date time, or asctime's form with its day of week or
+// without. A day name without a comma begins only asctime's.
+bool date_time(Reader& r, Fields& f) {
+  r.skip_cfws();
+  const bool weekday = day_of_week(r);
+  if (weekday ? r.take(',') : !r.at_end() && is_digit(r.bytes[r.pos])) return date_and_time(r, f);
+  return asctime(r, f);
+}
+
+std::optional<std::int64_t> instant(const Fields& f) {
+  if (f.day < 1 || f.day > days_in_month(f.year, f.month) || f.hour > kLastHour ||
+      f.minute > kLastMinute || f.second > kLastMinute)
+    return std::nullopt;
+  const std::int64_t seconds =
+      days_from_civil({f.year, f.month, f.day}) * kSecondsPerDay +
+      (f.hour * kMinutesPerHour + f.minute - f.zone_minutes) * std::int64_t{kSecondsPerMinute} +
+      f.second;
+  if (seconds >= kFirstSecondOf10000) return std::nullopt;
+  return seconds;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> parse_date_time(Bytes value) {
+  const auto last_semicolon = std::find(value.rbegin(), value.rend(), ';');
+  Reader r{value.last(static_cast<std::size_t>(last_semicolon - value.rbegin()))};
+  Fields f;
+  if (!date_time(r, f)) return std::nullopt;
+  return instant(f);
+}
+
+}  // namespace fieldsift

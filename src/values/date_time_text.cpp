@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: BSD-2-Clause
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "values/civil_time.h"
+#include "values/date_time.h"
+
+namespace fieldsift {
+namespace {
+
+constexpr int kDecimal = 10;
+
+// The numbers of an ISO date-time, year first, and where each goes in it.
+constexpr std::string_view kIsoPattern = "0000-00-00T00:00:00Z";
+struct IsoSlot {
+  std::size_t at, width;
+};
+constexpr std::array<IsoSlot, 6> kIsoSlots = {{{0, 4}, {5, 2}, {8, 2}, {11, 2}, {14, 2}, {17, 2}}};
+static_assert(kIsoPattern.size() == kIsoDateTimeSize);
+
+// Writes value in width decimal digits, zeros first, at out[at].
+void put_digits(IsoDateTimeText& out, std::size_t at, std::int64_t value, std::size_t width) {
+  for (std::size_t i = width; i-- > 0; value /= kDecimal)
+    out[at + i] = static_cast<char>('0' + value % kDecimal);
+}
+
+}  // namespace
+
+std::string_view format_iso_date_time(std::int64_t seconds, IsoDateTimeText& out) {
+  const std::int64_t days = civil::floor_div(seconds, kSecondsPerDay);
+  const CivilDate date = civil_from_days(days);
+  if (date.year < 0 || date.year > kLastFourDigitYear) return {};
+  const std::int64_t of_day = seconds - days * kSecondsPerDay;  // 0 to 86399
+  const std::array<std::int64_t, kIsoSlots.size()> numbers = {
+      date.year,
+      date.month,
+      date.day,
+      of_day / kSecondsPerHour,
+      of_day / kSecondsPerMinute % kMinutesPerHour,
+      of_day % kSecondsPerMinute};
+  std::ranges::copy(kIsoPattern, out.begin());
+  for (std::size_t i = 0; i < numbers.size(); ++i)
+    put_digits(out, kIsoSlots[i].at, numbers[i], kIsoSlots[i].width);
+  return {out.data(), out.size()};
+}
+
+std::string_view format_epoch_seconds(std::int64_t seconds, EpochSecondsText& out) {
+  const std::to_chars_result end = std::to_chars(out.data(), out.data() + out.size(), seconds);
+  return {out.data(), static_cast<std::size_t>(end.ptr - out.data())};
+}
+
+}  // namespace fieldsift

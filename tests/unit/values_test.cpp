@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bytes/byte_vector.h"
+#include "bytes/bytes_of.h"
+#include "support/value_case.h"
+#include "values/address_list.h"
+#include "values/civil_time.h"
+#include "values/date_time.h"
+#include "values/msg_ids.h"
+
+namespace fieldsift {
+namespace {
+
+using testing::string_of_bytes;
+using testing::ValueCase;
+
+// tests/data/value_cases.txt, which the build puts in the program: the unit
+// tests run under Wine and qemu too, where the source tree may not be.
+constexpr std::string_view kCaseText =
+#include "value_cases.inc"
+    ;
+
+std::vector<ValueCase> cases_of(std::string_view kind) {
+  std::vector<ValueCase> cases;
+  for (ValueCase& c : testing::value_cases(kCaseText))
+    if (c.kind == kind) cases.push_back(std::move(c));
+  return cases;
+}
+
+class ValueCasesTest : public ::testing::TestWithParam<std::string_view> {};
+
+// Each case's answers, its intended differences from Python included: the
+// note is for compare_values.py, which checks that Python differs.
+TEST_P(ValueCasesTest, AnswersAsExpected) {
+  for (const ValueCase& c : cases_of(GetParam()))
+    EXPECT_EQ(testing::answers(c), c.expected) << c.line;
+}
+
+// The cases that make each parser's table, so that a file cut short or
+// misread fails here rather than passing with fewer cases.
+TEST_P(ValueCasesTest, EnoughCases) {
+  const std::size_t at_least = GetParam() == "date" ? 40 : GetParam() == "addr" ? 30 : 5;
+  EXPECT_GE(cases_of(GetParam()).size(), at_least);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachKind, ValueCasesTest,
+                         ::testing::Values("date", "epoch", "addr", "ids", "parent"));
+
+TEST(EpochValueTest, SecondsWrittenInDecimal) {
+  for (const ValueCase& c : cases_of("epoch")) {
+    EpochSecondsText text;
+    EXPECT_EQ(format_epoch_seconds(std::stoll(c.values[0]), text), c.values[0]);
+  }
+  EpochSecondsText text;
+  EXPECT_EQ(format_epoch_seconds(std::numeric_limits<std::int64_t>::min(), text),
+            "-9223372036854775808");
+}
+
+TEST(EpochValueTest, IsoOnlyForFourDigitYears) {
+  constexpr std::int64_t kYear0 = -62167219200;      // 0000-01-01T00:00:00Z
+  constexpr std::int64_t kYear10000 = 253402300800;  // 10000-01-01T00:00:00Z
+  IsoDateTimeText text;
+  EXPECT_EQ(format_iso_date_time(kYear0, text), "0000-01-01T00:00:00Z");
+  for (const std::int64_t seconds :
+       {kYear0 - 1, kYear10000, std::numeric_limits<std::int64_t>::min(),
+        std::numeric_limits<std::int64_t>::max()})
+    EXPECT_EQ(format_iso_date_time(seconds, text), "") << seconds;
+}
+
+static_assert(days_from_civil({1970, 1, 1}) == 0);
+static_assert(days_from_civil({2000, 3, 1}) == 11017);
+static_assert(days_from_civil({1969, 12, 31}) == -1);
+static_assert(civil_from_days(11016).month == 2 && civil_from_days(11016).day == 29);
+
+// Every day from 1900 to 9999, counted by stepping a date a day at a time:
+// a sample of them, and every day of the years where the leap rule turns,
+// read back as the seconds that count says and written as the date stepped.
+TEST(DateTimeValueTest, DaysCountedOneByOne) {
+  constexpr std::string_view kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  constexpr int kDaysPerMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  std::int64_t day = -25567;  // 1900-01-01 from 1970-01-01
+  for (int year = 1900; year <= 9999; ++year) {
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    const bool whole_year = year % 100 == 0 || year % 100 == 1 || year == 1970;
+    for (int month = 1; month <= 12; ++month) {
+      const int days = kDaysPerMonth[month - 1] + (month == 2 && leap ? 1 : 0);
+      for (int d = 1; d <= days; ++d, ++day) {
+        if (!whole_year && day % 97 != 0) continue;
+        char value[40];
+        std::snprintf(value, sizeof value, "%d %s %d 23:59:58 +0001", d, kMonths[month - 1].data(),
+                      year);
+        const std::int64_t expected = day * 86400 + 86398 - 60;
+        ASSERT_EQ(parse_date_time(bytes_of(value)), expected) << value;
+        char iso[40];
+        std::snprintf(iso, sizeof iso, "%04d-%02d-%02dT00:00:00Z", year, month, d);
+        IsoDateTimeText text;
+        ASSERT_EQ(format_iso_date_time(day * 86400, text), iso);
+      }
+    }
+  }
+}
+
+// Values of the bytes that steer the parsers, at random: every reader ends,
+// every part it gives lies in the value, an addr-spec holds an '@' and reads
+// back as itself, and an id holds no white space or bracket.
+TEST(ValueJunkTest, PartsLieInTheValue) {
+  constexpr std::string_view kAlphabet = "<>()\"\\,;:@.[] \taZ9";
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<std::size_t> length(0, 24);
+  std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+  for (int round = 0; round < 20000; ++round) {
+    std::string value(length(random), ' ');
+    for (char& c : value) c = kAlphabet[pick(random)];
+    const auto bytes = bytes_of(value);
+    const auto inside = [&bytes](std::span<const unsigned char> part) {
+      return part.empty() || (part.data() >= bytes.data() &&
+                              part.data() + part.size() <= bytes.data() + bytes.size());
+    };
+    (void)parse_date_time(bytes);
+    MailboxReader mailboxes(bytes);
+    for (std::size_t n = 0; const std::optional<Mailbox> m = mailboxes.next(); ++n) {
+      ASSERT_LE(n, value.size()) << value;
+      ASSERT_TRUE(inside(m->local_part) && inside(m->domain) && inside(m->commented)) << value;
+      ByteVector address;
+      ByteVector name;
+      ASSERT_TRUE(append_addr_spec(*m, address) && append_display_name(*m, name));
+      ASSERT_NE(string_of_bytes(address.bytes()).find('@'), std::string::npos) << value;
+      const std::optional<Mailbox> again = MailboxReader(address.bytes()).next();
+      ByteVector again_address;
+      ASSERT_TRUE(again && append_addr_spec(*again, again_address)) << value;
+      ASSERT_EQ(string_of_bytes(again_address.bytes()), string_of_bytes(address.bytes())) << value;
+    }
+    MsgIdReader ids(bytes);
+    for (std::size_t n = 0; const std::optional<std::span<const unsigned char>> id = ids.next();
+         ++n) {
+      ASSERT_LE(n, value.size()) << value;
+      ASSERT_TRUE(inside(*id) && !id->empty()) << value;
+      ASSERT_EQ(string_of_bytes(*id).find_first_of(" \t<>"), std::string::npos) << value;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace fieldsift
