@@ -70,15 +70,17 @@ std::vector<GoldenCase> golden_cases() {
 }
 
 // What the models say headsift writes from standard input: header blocks,
-// or with -f LIST [--json] its rows; none for --decode, whose rules the
+// or with -f LIST [--json | --csv] its rows; none for --decode, whose rules the
 // decoder's own table holds.
 std::optional<std::string> headsift_model(const std::vector<std::string>& args,
                                           const std::string& input) {
   if (args.empty()) return model::header_blocks(input);
   if (args.back() == "--decode") return std::nullopt;
   const bool json = args.size() == 3 && args[2] == "--json";
-  if (args[0] != "-f" || args.size() != (json ? 3U : 2U)) bad_line("headsift " + args[0]);
-  return model::rows(json ? model::Rows::Json : model::Rows::Tsv, input, "stdin", args[1]);
+  const bool csv = args.size() == 3 && args[2] == "--csv";
+  if (args[0] != "-f" || args.size() != (json || csv ? 3U : 2U)) bad_line("headsift " + args[0]);
+  const model::Rows format = json ? model::Rows::Json : csv ? model::Rows::Csv : model::Rows::Tsv;
+  return model::rows(format, input, "stdin", args[1]);
 }
 
 class GoldenTest : public testing::TestWithParam<GoldenCase> {};

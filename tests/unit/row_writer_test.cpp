@@ -92,6 +92,20 @@ TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
        "\xef\xbf\xbd\xef\xbf\xbd\"}}\n"},
       {"names and the input's name alike", Rows::Json, "\xe9", "\xe9: v\n\n", "caf\xe9",
        "{\"input\":\"caf\xef\xbf\xbd\",\"offset\":0,\"fields\":{\"\xef\xbf\xbd\":\"v\"}}\n"},
+      {"a name's control bytes as a report shows them", Rows::Tsv, "x", "X: \x1b[31m\n\n",
+       "a\x1b\x01\x7f\tb", "a???\\tb\t0\t\x1b[31m\n"},
+      {"U+2028 and U+2029 escaped", Rows::Json, "x",
+       "X: a\xe2\x80\xa8"
+       "b\xe2\x80\xa9\n\n",
+       "in", "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\"a\\u2028b\\u2029\"}}\n"},
+      {"CSV: headings, quotes where needed, CR LF", Rows::Csv, "subject, x :,y",
+       "Subject: a, \"b\"\nX: plain\nY: \xff\n\n", "d\"ir,\x01",
+       "input,offset,subject,x,y\r\n\"d\"\"ir,?\",0,\"a, \"\"b\"\"\",plain,\xef\xbf\xbd\r\n"},
+      {"computed and raw columns together", Rows::Tsv, ":size,subject", mailbox, "in",
+       "in\t0\t24\ts\nin\t24\t16\t\n"},
+      {"sizes in JSON and CSV", Rows::Json, ":size", mailbox, "in",
+       "{\"input\":\"in\",\"offset\":0,\"fields\":{\":size\":24}}\n"
+       "{\"input\":\"in\",\"offset\":24,\"fields\":{\":size\":16}}\n"},
   };
   // A row is handed over whole up to a size, and longer ones in pieces.
   const std::string long_value = std::string(1500, 'x') + "\t\xff" + std::string(1500, 'y');
@@ -104,6 +118,43 @@ TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
   for (const RowCase& c : cases) {
     EXPECT_EQ(model::rows(c.format, c.input, c.input_name, c.names), c.rows)
         << "the model, " << c.what;
+    EXPECT_EQ(written(c.format, c.names, c.input, c.input_name), c.rows) << c.what;
+    EXPECT_EQ(written(c.format, c.names, c.input, c.input_name, {1}, StreamKind::Device), c.rows)
+        << c.what << ", a byte at a time, to a terminal";
+  }
+}
+
+// What each view writes in each format: lists one space apart or as
+// arrays, numbers as digits, nothing found as an empty column or null.
+TEST(RowWriterTest, ViewsInEveryFormat) {
+  using model::Rows;
+  const std::string mail =
+      "From a\nDate: Thu, 29 Aug 2002 10:00:00 +0200 (CEST)\n"
+      "From: \"Doe, John\" <John@Example.COM>\nTo: Friends: a@x, \"B, C\" <b@y>;, c@z\n"
+      "Message-ID: <m1@x>\n\n"
+      "From b\nDate: 31 Apr 2002 10:00 GMT\nIn-Reply-To: Message of \"x\" <m1@x>\n"
+      "References: <m0@x>\n <m1@x>\n\n";
+  const std::string columns = "date:iso,date:epoch,to:addr,from:name,message-id:id,:parent";
+  const std::vector<RowCase> cases = {
+      {"TSV", Rows::Tsv, columns, mail, "in",
+       "in\t0\t2002-08-29T08:00:00Z\t1030608000\ta@x b@y c@z\tDoe, John\tm1@x\t\n"
+       "in\t146\t\t\t\t\t\tm1@x\n"},
+      {"JSON", Rows::Json, columns, mail, "in",
+       "{\"input\":\"in\",\"offset\":0,\"fields\":{\"date:iso\":\"2002-08-29T08:00:00Z\","
+       "\"date:epoch\":1030608000,\"to:addr\":[\"a@x\",\"b@y\",\"c@z\"],"
+       "\"from:name\":\"Doe, John\",\"message-id:id\":[\"m1@x\"],\":parent\":null}}\n"
+       "{\"input\":\"in\",\"offset\":146,\"fields\":{\"date:iso\":null,\"date:epoch\":null,"
+       "\"to:addr\":[],\"from:name\":null,\"message-id:id\":[],\":parent\":\"m1@x\"}}\n"},
+      {"CSV", Rows::Csv, columns, mail, "in",
+       "input,offset,date:iso,date:epoch,to:addr,from:name,message-id:id,:parent\r\n"
+       "in,0,2002-08-29T08:00:00Z,1030608000,a@x b@y c@z,\"Doe, John\",m1@x,\r\n"
+       "in,146,,,,,,m1@x\r\n"},
+  };
+  for (const RowCase& c : cases) {
+    if (const std::optional<std::string> m =
+            model::rows(c.format, c.input, c.input_name, c.names)) {
+      EXPECT_EQ(*m, c.rows) << "the model, " << c.what;
+    }
     EXPECT_EQ(written(c.format, c.names, c.input, c.input_name), c.rows) << c.what;
     EXPECT_EQ(written(c.format, c.names, c.input, c.input_name, {1}, StreamKind::Device), c.rows)
         << c.what << ", a byte at a time, to a terminal";
