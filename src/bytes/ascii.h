@@ -52,8 +52,10 @@ inline constexpr auto is_blank = [](unsigned char c) { return c == ' ' || c == '
 [[nodiscard]] constexpr bool equal_folded(std::span<const unsigned char> a,
                                           std::span<const unsigned char> b) {
   if (a.size() != b.size()) return false;
+  // Two bytes match when they are one, or a letter's two cases: they differ
+  // in the case bit alone.
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (fold_case(a[i]) != fold_case(b[i])) return false;
+    if (a[i] != b[i] && ((a[i] ^ b[i]) != kCaseBit || !is_letter(a[i]))) return false;
   }
   return true;
 }

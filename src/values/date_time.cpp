@@ -85,17 +85,17 @@ struct Reader {
   }
 };
 
-// The index of a name in a table of names in lower case, or table.size().
+// The index of a word of letters among names packed, or names.size(). The
+// packing folds every letter, and a word is letters alone.
 template <std::size_t N>
-std::size_t name_index(Bytes word, const std::array<std::string_view, N>& names) {
-  const auto* found = std::ranges::find_if(
-      names, [word](std::string_view name) { return equal_folded(word, bytes_of(name)); });
-  return static_cast<std::size_t>(found - names.begin());
+std::size_t name_index(Bytes word, const std::array<unsigned, N>& names) {
+  const unsigned key = date_names::packed(word);
+  return static_cast<std::size_t>(std::ranges::find(names, key) - names.begin());
 }
 
 bool day_of_week(Reader& r) {
   const std::size_t start = r.pos;
-  if (name_index(r.letters(), kDayNames) == kDayNames.size()) {
+  if (name_index(r.letters(), date_names::kDayKeys) == kDayNames.size()) {
     r.pos = start;
     return false;
   }
@@ -104,7 +104,7 @@ bool day_of_week(Reader& r) {
 }
 
 bool month(Reader& r, Fields& f) {
-  const std::size_t index = name_index(r.letters(), kMonthNames);
+  const std::size_t index = name_index(r.letters(), date_names::kMonthKeys);
   r.skip_cfws();
   f.month = static_cast<int>(index) + 1;
   return index < kMonthNames.size();
@@ -131,8 +131,10 @@ bool time_of_day(Reader& r, Fields& f) {
 // obs-zone: a name from the table, or any other run of letters as -0000.
 bool obs_zone(Reader& r, Fields& f) {
   const Bytes name = r.letters();
-  const auto* found = std::ranges::find_if(
-      kZoneNames, [name](const ZoneName& z) { return equal_folded(name, bytes_of(z.name)); });
+  const unsigned key = date_names::packed(name);
+  const auto* found = std::ranges::find_if(kZoneNames, [key](const ZoneName& z) {
+    return key != 0 && date_names::packed(z.name) == key;
+  });
   f.zone_minutes = found == kZoneNames.end() ? 0 : found->hours * kMinutesPerHour;
   return !name.empty();
 }

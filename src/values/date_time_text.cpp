@@ -19,8 +19,9 @@ struct IsoSlot {
 constexpr std::array<IsoSlot, 6> kIsoSlots = {{{0, 4}, {5, 2}, {8, 2}, {11, 2}, {14, 2}, {17, 2}}};
 static_assert(kIsoPattern.size() == kIsoDateTimeSize);
 
-// Writes value in width decimal digits, zeros first, at out[at].
-void put_digits(IsoDateTimeText& out, std::size_t at, std::int64_t value, std::size_t width) {
+// Writes value in width decimal digits, zeros first, at out[at]; every
+// number of a date-time fits an int.
+void put_digits(IsoDateTimeText& out, std::size_t at, int value, std::size_t width) {
   for (std::size_t i = width; i-- > 0; value /= kDecimal)
     out[at + i] = static_cast<char>('0' + value % kDecimal);
 }
@@ -32,13 +33,14 @@ std::string_view format_iso_date_time(std::int64_t seconds, IsoDateTimeText& out
   const CivilDate date = civil_from_days(days);
   if (date.year < 0 || date.year > kLastFourDigitYear) return {};
   const std::int64_t of_day = seconds - days * kSecondsPerDay;  // 0 to 86399
-  const std::array<std::int64_t, kIsoSlots.size()> numbers = {
-      date.year,
+  const auto seconds_of_day = static_cast<int>(of_day);
+  const std::array<int, kIsoSlots.size()> numbers = {
+      static_cast<int>(date.year),
       date.month,
       date.day,
-      of_day / kSecondsPerHour,
-      of_day / kSecondsPerMinute % kMinutesPerHour,
-      of_day % kSecondsPerMinute};
+      seconds_of_day / kSecondsPerHour,
+      seconds_of_day / kSecondsPerMinute % kMinutesPerHour,
+      seconds_of_day % kSecondsPerMinute};
   std::ranges::copy(kIsoPattern, out.begin());
   for (std::size_t i = 0; i < numbers.size(); ++i)
     put_digits(out, kIsoSlots[i].at, numbers[i], kIsoSlots[i].width);

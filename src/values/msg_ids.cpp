@@ -2,6 +2,7 @@
 #include "values/msg_ids.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "bytes/ascii.h"
@@ -12,10 +13,19 @@ namespace {
 
 using Bytes = std::span<const unsigned char>;
 
-bool is_bracket(unsigned char c) { return c == '<' || c == '>'; }
+constexpr bool is_bracket(unsigned char c) { return c == '<' || c == '>'; }
 
-// A byte of an id: neither white space nor a bracket.
-bool is_id_byte(unsigned char c) { return !is_blank(c) && !is_bracket(c); }
+// The bytes of an id: neither white space nor a bracket.
+constexpr std::array<bool, 256> kIdBytes = [] {
+  std::array<bool, 256> id{};
+  for (std::size_t c = 0; c < id.size(); ++c) {
+    const auto byte = static_cast<unsigned char>(c);
+    id[c] = !is_blank(byte) && !is_bracket(byte);
+  }
+  return id;
+}();
+
+bool is_id_byte(unsigned char c) { return kIdBytes[c]; }
 
 std::size_t blanks_end(Bytes bytes, std::size_t pos) {
   while (pos < bytes.size() && is_blank(bytes[pos])) ++pos;
@@ -25,7 +35,8 @@ std::size_t blanks_end(Bytes bytes, std::size_t pos) {
 // The value as one bare id: [CFWS] token [CFWS], the token holding an '@'
 // and ending at white space or a comment.
 std::optional<Bytes> bare_id(Bytes value) {
-  if (std::ranges::any_of(value, is_bracket)) return std::nullopt;
+  if (std::ranges::find(value, '<') != value.end() || std::ranges::find(value, '>') != value.end())
+    return std::nullopt;
   const std::size_t start = skip_cfws(value, 0);
   std::size_t end = start;
   while (end < value.size() && !is_blank(value[end]) && value[end] != '(') ++end;
