@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the decoder's charset data, src/decode/charset_data.cpp: every
-charset name the decoder knows, with its aliases, and for each charset it
-decodes by table the code point of each byte from 0x80 to 0xFF. The code
+"""Writes the decoder's charset data, src/decode/charset_data.cpp: a row for
+each charset the decoder knows, saying how it decodes; for each charset it
+decodes by table the code point of each byte from 0x80 to 0xFF; for each it
+leaves to the system the names the system's converters know it by; and every
+name and alias mail gives the charsets, each pointing to its row. The code
 points come from Python's own codecs, and every alias Python knows is held to
 the codec it names there.
 
@@ -12,12 +14,31 @@ writes nothing, and fails, showing the difference, when FILE is not what it
 would write."""
 
 import codecs
+import dataclasses
 import difflib
 import pathlib
 import sys
 
-# Charsets decoded by our own table: the enumerator of Charset, Python's codec,
-# and the names mail gives it besides the codec's own.
+
+@dataclasses.dataclass
+class Charset:
+    name: str             # as mail writes it most often
+    decoding: str         # the enumerator of Decoding
+    codecs: set           # the Python codecs that may name it: the first, for a table, is read
+    aliases: list         # the names mail gives it
+    system: str = None    # BySystem, Iso2022Jp: the name of its SystemCharset row
+
+
+@dataclasses.dataclass
+class SystemCharset:
+    name: str
+    iconv_name: str
+    code_page: int
+    replacement_is_text: bool = False
+
+
+# Charsets decoded by our own table: the number of each ISO-8859 part, and
+# the names mail gives it besides the codec's own.
 ISO_ALIASES = {
     1: ["latin1", "l1", "iso-ir-100", "cp819", "ibm819", "csisolatin1", "iso_8859-1:1987"],
     2: ["latin2", "l2", "iso-ir-101", "csisolatin2", "iso_8859-2:1987"],
@@ -39,41 +60,56 @@ ISO_ALIASES = {
     16: ["latin10", "l10", "iso-ir-226"],
 }
 
-TABLE_CHARSETS = (
-    [(f"Iso8859_{n}", f"iso8859_{n}",
-      [f"iso-8859-{n}", f"iso8859-{n}", f"iso_8859-{n}", f"iso8859_{n}"] + aliases)
-     for n, aliases in ISO_ALIASES.items()]
-    + [(f"Windows{n}", f"cp{n}", [f"windows-{n}", f"cp{n}", f"x-cp{n}"])
-       for n in range(1250, 1259)]
-    + [("Koi8R", "koi8_r", ["koi8-r", "koi8r", "cskoi8r", "koi8"]),
-       ("Koi8U", "koi8_u", ["koi8-u", "koi8u", "cskoi8u"])]
-)
-
-# Charsets decoded without a table, and the codecs by which Python may
-# know their names. The CJK ones are left to the system's converter, which
-# decodes each as its widest common form (GB2312 as GBK, Shift_JIS as
-# Windows-31J, EUC-KR as its Windows extension), as mail readers do.
-OTHER_CHARSETS = [
-    ("UsAscii", {"ascii"},
-     ["us-ascii", "ascii", "us", "ansi_x3.4-1968", "ansi_x3.4-1986", "iso646-us",
-      "iso_646.irv:1991", "iso-ir-6", "cp367", "ibm367", "csascii"]),
-    ("Utf8", {"utf-8"}, ["utf-8", "utf8", "unicode-1-1-utf-8"]),
-    ("Gbk", {"gb2312", "gbk"},
-     ["gb2312", "csgb2312", "gb_2312-80", "euc-cn", "euccn", "x-euc-cn", "gbk", "cp936", "ms936",
-      "windows-936", "x-gbk", "chinese", "csiso58gb231280", "iso-ir-58"]),
-    ("Gb18030", {"gb18030"}, ["gb18030"]),
-    ("Big5", {"big5", "cp950"}, ["big5", "big-5", "csbig5", "cn-big5", "x-x-big5", "cp950",
-                                 "ms950"]),
-    ("ShiftJis", {"shift_jis", "cp932"},
-     ["shift_jis", "shift-jis", "sjis", "x-sjis", "ms_kanji", "csshiftjis", "windows-31j",
-      "cswindows31j", "cp932", "ms932"]),
-    ("EucJp", {"euc_jp"}, ["euc-jp", "eucjp", "x-euc-jp", "ujis", "cseucpkdfmtjapanese"]),
-    ("Iso2022Jp", {"iso2022_jp"}, ["iso-2022-jp", "csiso2022jp"]),
-    ("EucKr", {"euc_kr", "cp949"},
-     ["euc-kr", "euckr", "cseuckr", "ks_c_5601-1987", "ks_c_5601-1989", "ks_c_5601", "ksc5601",
-      "ksc_5601", "korean", "csksc56011987", "iso-ir-149", "cp949", "ms949", "uhc",
-      "windows-949"]),
+# The system's converters, each charset read as the Windows code page of the
+# same name reads it, so that both systems give the same characters: the CJK
+# charsets as their widest common forms (GB2312 as GBK, Shift_JIS as CP932,
+# whose bytes below 0x80 are ASCII where glibc's SHIFT_JIS makes a backslash a
+# yen sign, Big5 as CP950, EUC-KR as its Windows extension CP949), as mail
+# readers do. No character of these but one of GB18030 is U+FFFD.
+SYSTEM_CHARSETS = [
+    SystemCharset("GBK", "GBK", 936),
+    SystemCharset("GB18030", "GB18030", 54936, replacement_is_text=True),
+    SystemCharset("Big5", "CP950", 950),
+    SystemCharset("Shift_JIS", "CP932", 932),
+    SystemCharset("EUC-JP", "EUC-JP", 20932),
+    SystemCharset("EUC-KR", "CP949", 949),
 ]
+
+CHARSETS = (
+    [Charset("US-ASCII", "Ascii", {"ascii"},
+             ["us-ascii", "ascii", "us", "ansi_x3.4-1968", "ansi_x3.4-1986", "iso646-us",
+              "iso_646.irv:1991", "iso-ir-6", "cp367", "ibm367", "csascii"]),
+     Charset("UTF-8", "Utf8", {"utf-8"}, ["utf-8", "utf8", "unicode-1-1-utf-8"])]
+    + [Charset(f"ISO-8859-{n}", "ByTable", {f"iso8859_{n}"},
+               [f"iso-8859-{n}", f"iso8859-{n}", f"iso_8859-{n}", f"iso8859_{n}"] + aliases)
+       for n, aliases in ISO_ALIASES.items()]
+    + [Charset(f"Windows-{n}", "ByTable", {f"cp{n}"}, [f"windows-{n}", f"cp{n}", f"x-cp{n}"])
+       for n in range(1250, 1259)]
+    + [Charset("KOI8-R", "ByTable", {"koi8_r"}, ["koi8-r", "koi8r", "cskoi8r", "koi8"]),
+       Charset("KOI8-U", "ByTable", {"koi8_u"}, ["koi8-u", "koi8u", "cskoi8u"]),
+       Charset("GBK", "BySystem", {"gb2312", "gbk"},
+               ["gb2312", "csgb2312", "gb_2312-80", "euc-cn", "euccn", "x-euc-cn", "gbk", "cp936",
+                "ms936", "windows-936", "x-gbk", "chinese", "csiso58gb231280", "iso-ir-58"],
+               system="GBK"),
+       Charset("GB18030", "BySystem", {"gb18030"}, ["gb18030"], system="GB18030"),
+       Charset("Big5", "BySystem", {"big5", "cp950"},
+               ["big5", "big-5", "csbig5", "cn-big5", "x-x-big5", "cp950", "ms950"],
+               system="Big5"),
+       Charset("Shift_JIS", "BySystem", {"shift_jis", "cp932"},
+               ["shift_jis", "shift-jis", "sjis", "x-sjis", "ms_kanji", "csshiftjis",
+                "windows-31j", "cswindows31j", "cp932", "ms932"],
+               system="Shift_JIS"),
+       Charset("EUC-JP", "BySystem", {"euc_jp"},
+               ["euc-jp", "eucjp", "x-euc-jp", "ujis", "cseucpkdfmtjapanese"], system="EUC-JP"),
+       Charset("EUC-KR", "BySystem", {"euc_kr", "cp949"},
+               ["euc-kr", "euckr", "cseuckr", "ks_c_5601-1987", "ks_c_5601-1989", "ks_c_5601",
+                "ksc5601", "ksc_5601", "korean", "csksc56011987", "iso-ir-149", "cp949", "ms949",
+                "uhc", "windows-949"],
+               system="EUC-KR"),
+       # Read by our own code as EUC-JP, which every system's converter reads.
+       Charset("ISO-2022-JP", "Iso2022Jp", {"iso2022_jp"}, ["iso-2022-jp", "csiso2022jp"],
+               system="EUC-JP")]
+)
 
 UNMAPPED = 0xFFFF
 # The decoder folds a name into a buffer of this size; a longer name is unknown.
@@ -91,13 +127,14 @@ def python_codec(name):
         return None
 
 
-def check_aliases(enumerator, codec_names, aliases):
-    for alias in aliases:
+def check_aliases(charset):
+    known_codecs = {codecs.lookup(c).name for c in charset.codecs}
+    for alias in charset.aliases:
         if alias != alias.lower() or len(alias) > MAX_NAME:
             fail(f"{alias}: a name is lower case and at most {MAX_NAME} bytes")
         known = python_codec(alias)
-        if known is not None and known not in codec_names:
-            fail(f"{alias} of {enumerator} is {known} to Python")
+        if known is not None and known not in known_codecs:
+            fail(f"{alias} of {charset.name} is {known} to Python")
 
 
 def byte_table(codec):
@@ -111,34 +148,47 @@ def byte_table(codec):
     return table
 
 
-def table_rows(enumerator, codec, table):
-    rows = [f"    {{Charset::{enumerator}, {{{{  // Python's {codecs.lookup(codec).name}"]
+def table_rows(charset):
+    codec = sorted(charset.codecs)[0]
+    table = byte_table(codec)
+    rows = [f"    {{{{  // {charset.name}, Python's {codecs.lookup(codec).name}"]
     for start in range(0, 128, 8):
         cells = ", ".join(f"0x{cp:04X}" for cp in table[start:start + 8])
         rows.append(f"        {cells},  // 0x{0x80 + start:02X}")
-    rows.append("    }}},")
+    rows.append("    }},")
     return rows
 
 
-def names_rows(named):
+def system_rows():
+    return [f'    {{"{s.iconv_name}", {s.code_page}, {str(s.replacement_is_text).lower()}}},'
+            f"  // {s.name}" for s in SYSTEM_CHARSETS]
+
+
+def charset_rows():
+    tables = [c.name for c in CHARSETS if c.decoding == "ByTable"]
+    systems = [s.name for s in SYSTEM_CHARSETS]
+    rows = []
+    for c in CHARSETS:
+        table = f"&kByteTables[{tables.index(c.name)}]" if c.decoding == "ByTable" else "nullptr"
+        system = f"&kSystemCharsets[{systems.index(c.system)}]" if c.system else "nullptr"
+        rows.append(f'    {{"{c.name}", Decoding::{c.decoding}, {table}, {system}}},')
+    return rows
+
+
+def names_rows():
     seen = {}
-    for name, enumerator in named:
-        if seen.setdefault(name, enumerator) != enumerator:
-            fail(f"{name} names both {seen[name]} and {enumerator}")
-    return [f'    {{"{name}", Charset::{enumerator}}},' for name, enumerator in sorted(seen.items())]
+    for index, charset in enumerate(CHARSETS):
+        check_aliases(charset)
+        for alias in charset.aliases:
+            if seen.setdefault(alias, index) != index:
+                fail(f"{alias} names both {CHARSETS[seen[alias]].name} and {charset.name}")
+    return [f'    {{"{name}", &kCharsets[{index}]}},  // {CHARSETS[index].name}'
+            for name, index in sorted(seen.items())]
 
 
 def generate():
-    named = []
-    tables = []
-    for enumerator, codec, aliases in TABLE_CHARSETS:
-        check_aliases(enumerator, {codecs.lookup(codec).name}, aliases)
-        named += [(alias, enumerator) for alias in aliases]
-        tables += table_rows(enumerator, codec, byte_table(codec))
-    for enumerator, codec_names, aliases in OTHER_CHARSETS:
-        check_aliases(enumerator, codec_names, aliases)
-        named += [(alias, enumerator) for alias in aliases]
-    names = names_rows(named)
+    tables = [row for c in CHARSETS if c.decoding == "ByTable" for row in table_rows(c)]
+    names = names_rows()
     lines = [
         "// SPDX-License-Identifier: BSD-2-Clause",
         "// Written by tools/make_charset_tables.py from Python's codecs: edit the",
@@ -153,30 +203,28 @@ def generate():
         "namespace {",
         "",
         "// clang-format off",
-        f"constexpr std::array<ByteTable, {len(TABLE_CHARSETS)}> kByteTables = {{{{",
+        f"constexpr std::array<ByteTable, {tables.count('    }},')}> kByteTables = {{{{",
         *tables,
         "}};",
         "",
-        "static_assert([] {",
-        "  for (std::size_t i = 0; i < kByteTables.size(); ++i) {",
-        "    const std::size_t expected = static_cast<std::size_t>(kFirstTableCharset) + i;",
-        "    if (static_cast<std::size_t>(kByteTables[i].charset) != expected) return false;",
-        "  }",
-        "  return true;",
-        "}(), \"the tables stand in the order of Charset\");",
+        f"constexpr std::array<SystemCharset, {len(SYSTEM_CHARSETS)}> kSystemCharsets = {{{{",
+        *system_rows(),
+        "}};",
+        "",
+        "// A row is named by its place in its table, the first as the others.",
+        "// NOLINTBEGIN(readability-container-data-pointer)",
+        f"constexpr std::array<Charset, {len(CHARSETS)}> kCharsets = {{{{",
+        *charset_rows(),
+        "}};",
         "",
         "// Sorted, so that a name is found by halving.",
         f"constexpr std::array<CharsetName, {len(names)}> kCharsetNames = {{{{",
         *names,
         "}};",
+        "// NOLINTEND(readability-container-data-pointer)",
         "// clang-format on",
         "",
         "}  // namespace",
-        "",
-        "const ByteTable& byte_table(Charset charset) {",
-        "  return kByteTables[static_cast<std::size_t>(charset) -",
-        "                     static_cast<std::size_t>(kFirstTableCharset)];",
-        "}",
         "",
         "std::span<const CharsetName> charset_names() { return kCharsetNames; }",
         "",

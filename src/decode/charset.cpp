@@ -5,15 +5,14 @@
 #include <array>
 #include <string_view>
 
-#include "decode/charset_data.h"
 #include "bytes/ascii.h"
 
 namespace fieldsift {
 
-std::optional<Charset> find_charset(std::span<const unsigned char> name) {
+const Charset* find_charset(std::span<const unsigned char> name) {
   // Every name we know fits; a longer one is none of them.
   std::array<char, 32> folded{};
-  if (name.empty() || name.size() > folded.size()) return std::nullopt;
+  if (name.empty() || name.size() > folded.size()) return nullptr;
   std::transform(name.begin(), name.end(), folded.begin(),
                  [](unsigned char c) { return static_cast<char>(fold_case(c)); });
   const std::string_view key(folded.data(), name.size());
@@ -21,7 +20,7 @@ std::optional<Charset> find_charset(std::span<const unsigned char> name) {
   const auto found =
       std::lower_bound(names.begin(), names.end(), key,
                        [](const CharsetName& entry, std::string_view k) { return entry.name < k; });
-  if (found == names.end() || found->name != key) return std::nullopt;
+  if (found == names.end() || found->name != key) return nullptr;
   return found->charset;
 }
 

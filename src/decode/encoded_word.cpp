@@ -62,12 +62,12 @@ std::optional<EncodedWord> parse_encoded_word(Bytes token) {
   const auto star = std::find(name.begin(), name.end(), '*');
   if (star != name.end() && !std::all_of(star + 1, name.end(), is_language_byte))
     return std::nullopt;
-  const std::optional<Charset> charset =
+  const Charset* const charset =
       find_charset(name.first(static_cast<std::size_t>(star - name.begin())));
-  if (!charset) return std::nullopt;
+  if (charset == nullptr) return std::nullopt;
   const unsigned char encoding = inner[label + 1] | kCaseBit;
-  if (encoding == 'b' && is_proper_b(text)) return EncodedWord{*charset, true, text};
-  if (encoding == 'q' && is_proper_q(text)) return EncodedWord{*charset, false, text};
+  if (encoding == 'b' && is_proper_b(text)) return EncodedWord{charset, true, text};
+  if (encoding == 'q' && is_proper_q(text)) return EncodedWord{charset, false, text};
   return std::nullopt;
 }
 

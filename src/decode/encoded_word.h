@@ -14,7 +14,7 @@ namespace fieldsift {
 
 // One encoded word, =?charset[*language]?B|Q?text?=, that we can decode.
 struct EncodedWord {
-  Charset charset;
+  const Charset* charset;               // never null
   bool base64;                          // B; else Q
   std::span<const unsigned char> text;  // between the third ? and the closing ?=
 };

@@ -122,7 +122,7 @@ class ValueDecoder {
   // Feeds the text of first, and of each word in its charset that follows
   // with white space only between (none, with one_word), to one converter.
   Run convert_run(std::size_t pos, const EncodedWord& first, bool one_word) {
-    TextConverter converter(first.charset, out_);
+    TextConverter converter(*first.charset, out_);
     const auto feed = [&converter](unsigned char byte) { converter.feed(byte); };
     decode_text(first, feed);
     Run run{token_end(pos), 1, Conversion::Converted};

@@ -1,29 +1,27 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "decode/text_converter.h"
 
-#include "decode/charset_data.h"
 #include "decode/iso2022jp.h"
 
 namespace fieldsift {
 
-TextConverter::TextConverter(Charset charset, ByteVector& out)
-    : charset_(charset),
-      out_(out),
-      table_(by_table(charset) ? &byte_table(charset).code_points : nullptr) {}
+TextConverter::TextConverter(const Charset& charset, ByteVector& out)
+    : charset_(charset), out_(out) {}
 
 void TextConverter::feed(unsigned char byte) {
-  constexpr unsigned char kFirstNonAscii = 0x80;
   if (refused_) return;
-  if (charset_ == Charset::Utf8) {
-    feed_utf8(byte);
-  } else if (charset_ >= kFirstSystemCharset) {
-    (void)held_.push_back(byte);  // a failure stays set in held_, and finish() sees it
-  } else if (byte < kFirstNonAscii) {
-    put(byte);  // ASCII in every charset we decode by table
-  } else if (table_ == nullptr || (*table_)[byte - kFirstNonAscii] == kUnmapped) {
-    refused_ = true;
-  } else {
-    put((*table_)[byte - kFirstNonAscii]);
+  switch (charset_.decoding) {
+    case Decoding::Utf8:
+      feed_utf8(byte);
+      break;
+    case Decoding::Ascii:
+    case Decoding::ByTable:
+      feed_by_table(byte);
+      break;
+    case Decoding::BySystem:
+    case Decoding::Iso2022Jp:
+      (void)held_.push_back(byte);  // a failure stays set in held_, and finish() sees it
+      break;
   }
 }
 
@@ -35,17 +33,29 @@ void TextConverter::feed_utf8(unsigned char byte) {
   }
 }
 
+// ASCII below 0x80 in every charset we decode by table; US-ASCII has none.
+void TextConverter::feed_by_table(unsigned char byte) {
+  constexpr unsigned char kFirstNonAscii = 0x80;
+  if (byte < kFirstNonAscii) {
+    put(byte);
+  } else if (charset_.table == nullptr || (*charset_.table)[byte - kFirstNonAscii] == kUnmapped) {
+    refused_ = true;
+  } else {
+    put((*charset_.table)[byte - kFirstNonAscii]);
+  }
+}
+
 Conversion TextConverter::convert_held(ByteVector& utf8) const {
-  if (charset_ != Charset::Iso2022Jp)
-    return convert_to_utf8(system_charset(charset_), held_.bytes(), utf8);
+  if (charset_.decoding != Decoding::Iso2022Jp)
+    return convert_to_utf8(*charset_.system, held_.bytes(), utf8);
   ByteVector eucjp;
   const Conversion result = iso2022jp_to_eucjp(held_.bytes(), eucjp);
   if (result != Conversion::Converted) return result;
-  return convert_to_utf8(SystemCharset::EucJp, eucjp.bytes(), utf8);
+  return convert_to_utf8(*charset_.system, eucjp.bytes(), utf8);
 }
 
 Conversion TextConverter::finish() {
-  if (charset_ >= kFirstSystemCharset && !refused_) {
+  if (charset_.system != nullptr && !refused_) {
     if (held_.failed()) return Conversion::NoMemory;
     ByteVector utf8;
     const Conversion result = convert_held(utf8);

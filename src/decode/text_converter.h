@@ -4,10 +4,10 @@
 #include <array>
 #include <cstdint>
 
-#include "decode/charset.h"
 #include "bytes/byte_vector.h"
-#include "textio/platform/platform.h"
 #include "bytes/utf8.h"
+#include "decode/charset_data.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 
@@ -28,7 +28,9 @@ namespace fieldsift {
 // until finish().
 class TextConverter {
  public:
-  TextConverter(Charset charset, ByteVector& out);
+  // The row is not copied: it must outlive the converter, as the rows of
+  // the charset data do.
+  TextConverter(const Charset& charset, ByteVector& out);
 
   void feed(unsigned char byte);
 
@@ -38,6 +40,7 @@ class TextConverter {
 
  private:
   void feed_utf8(unsigned char byte);
+  void feed_by_table(unsigned char byte);
   // The text held, as the system converts it.
   [[nodiscard]] Conversion convert_held(ByteVector& utf8) const;
   void put(char32_t c) {
@@ -50,10 +53,9 @@ class TextConverter {
     staged_size_ = 0;
   }
 
-  Charset charset_;
+  const Charset& charset_;
   ByteVector& out_;
-  const std::array<std::uint16_t, 128>* table_;  // the charset's, if it goes by table
-  bool refused_ = false;                         // a byte fed is not text in the charset
+  bool refused_ = false;  // a byte fed is not text in the charset
   Utf8Reader utf8_;
   ByteVector held_;  // the text of a system charset, empty for the others
   // UTF-8 not yet added to out_, so that out_ grows by many characters at once.

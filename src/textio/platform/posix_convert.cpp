@@ -15,13 +15,6 @@
 namespace fieldsift {
 namespace {
 
-// Indexed by SystemCharset. Each charset is read as the Windows code page of
-// the same name reads it, so that both systems give the same characters:
-// Shift_JIS as CP932, whose bytes below 0x80 are ASCII (glibc's SHIFT_JIS
-// makes a backslash a yen sign), Big5 as CP950, EUC-KR as CP949.
-constexpr std::array<const char*, 6> kIconvNames = {"GBK",   "GB18030", "CP950",
-                                                    "CP932", "EUC-JP",  "CP949"};
-
 constexpr std::size_t kChunkSize = 1024;
 
 // One call of iconv: converts what it can of in (none: ends the text, as a
@@ -47,12 +40,12 @@ Conversion convert_some(iconv_t cd, std::span<const unsigned char>& in, ByteVect
 
 }  // namespace
 
-Conversion convert_to_utf8(SystemCharset charset, std::span<const unsigned char> bytes,
+Conversion convert_to_utf8(const SystemCharset& charset, std::span<const unsigned char> bytes,
                            ByteVector& out) {
   // iconv_open's failure is the pointer of the value -1.
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,performance-no-int-to-ptr)
   auto* const no_converter = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
-  auto* const cd = iconv_open("UTF-8", kIconvNames[static_cast<std::size_t>(charset)]);
+  auto* const cd = iconv_open("UTF-8", charset.iconv_name);
   if (cd == no_converter) return errno == ENOMEM ? Conversion::NoMemory : Conversion::NoConverter;
   const std::size_t mark = out.size();
   Conversion result = Conversion::Converted;
