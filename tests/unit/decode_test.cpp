@@ -54,10 +54,12 @@ const std::vector<DecodeCase> kCases = {
     {"B without its padding", "=?utf-8?b?YQ?= =?utf-8?b?YWI?=", "aab"},
     {"B with too much padding", "=?utf-8?b?YQ====?=", "a"},
     {"B with bits past its last byte", "=?utf-8?b?YR==?= =?utf-8?b?SGVsbG8gb25=?=", "aHello on"},
-    {"empty text",
-     "x =?utf-8?q?"
-     "?= y",
-     "x  y"},
+    {"no text is no word, and swallows no white space",
+     "=?utf-8?q?a?= =?utf-8?b?"
+     "?= =?utf-8?q?b?=",
+     "a =?utf-8?b?"
+     "?= b"},
+    {"text that stands for no byte", "x =?utf-8?b?==?= y", "x  y"},
     {"B: a lone character after the last four", "=?utf-8?b?YWJjZ?=", "=?utf-8?b?YWJjZ?="},
     {"B: padding inside", "=?utf-8?b?YQ==YQ==?=", "=?utf-8?b?YQ==YQ==?="},
     {"B: a character outside the alphabet", "=?utf-8?b?YW!j?=", "=?utf-8?b?YW!j?="},
@@ -70,8 +72,24 @@ const std::vector<DecodeCase> kCases = {
      "=?utf-8-but-much-longer-than-any-name?q?a?=", "=?utf-8-but-much-longer-than-any-name?q?a?="},
     {"no charset", "=??q?abc?= =?*en?q?a?=", "=??q?abc?= =?*en?q?a?="},
     {"a word glued to text", "H=?ISO-8859-1?B?9g==?=hn", "H=?ISO-8859-1?B?9g==?=hn"},
-    {"a word in parentheses or quotes", "(=?utf-8?q?a?=) \"=?utf-8?q?b?=\"",
-     "(=?utf-8?q?a?=) \"=?utf-8?q?b?=\""},
+    {"a word in a comment or a quoted string", "(=?utf-8?q?a?=) \"=?utf-8?q?b?=\"", "(a) \"b\""},
+    {"in a display name", "\"=?utf-8?q?J=C3=B6rg?=\" <j@x>", "\"J\u00f6rg\" <j@x>"},
+    {"in a comment after an address", "j@x (=?utf-8?q?J=C3=B6rg?=)", "j@x (J\u00f6rg)"},
+    {"white space inside the marks as anywhere", "\" =?utf-8?q?a?= \" ( =?utf-8?q?b?= )",
+     "\" a \" ( b )"},
+    {"words of one quoted string joined",
+     "\"=?utf-8?q?J=C3?= =?utf-8?q?=B6rg?=\" (=?utf-8?q?a?=\t=?utf-8?q?b?=)", "\"J\u00f6rg\" (ab)"},
+    {"marks nested and glued to text before", "((=?utf-8?q?a?=)) x\"=?utf-8?q?b?=\"",
+     "((a)) x\"b\""},
+    {"a closing mark ends a run",
+     "\"=?utf-8?q?=C3?=\" =?utf-8?q?=A9?=", "\"=?utf-8?q?=C3?=\" =?utf-8?q?=A9?="},
+    {"a mark inside Q text", "(=?utf-8?q?a)?=) \"=?utf-8?q?\"?=\"", "(a)) \"\"\""},
+    {"glued after a closing mark or before an opening one",
+     "(x)=?utf-8?q?a?= =?utf-8?q?b?=(x) \"=?utf-8?q?c?=x\"",
+     "(x)=?utf-8?q?a?= =?utf-8?q?b?=(x) \"=?utf-8?q?c?=x\""},
+    {"a CR alone is no white space", "=?utf-8?q?a?=\r=?utf-8?q?b?= =?utf-8?q?c?= \r =?utf-8?q?d?=",
+     "=?utf-8?q?a?=\r=?utf-8?q?b?= c \r d"},
+    {"a LF alone is", "=?utf-8?q?a?=\n\t=?utf-8?q?b?=\n", "ab\n"},
     {"two words glued together", "=?utf-8?q?a?==?utf-8?q?b?=", "=?utf-8?q?a?==?utf-8?q?b?="},
     {"a ? inside the text", "=?utf-8?q?a?b?=", "=?utf-8?q?a?b?="},
     {"not UTF-8", "=?utf-8?b?/w==?=", "=?utf-8?b?/w==?="},
@@ -149,7 +167,8 @@ TEST(DecodeWordsTest, DecodesWhatIsEncoded) {
     for (int words = 1 + static_cast<int>(rng() % 4); words > 0; --words) {
       std::string text;
       const bool latin1 = rng() % 2 == 0;
-      for (int n = static_cast<int>(rng() % 6); n > 0; --n) {
+      // At least one character: a word without text is none.
+      for (int n = 1 + static_cast<int>(rng() % 5); n > 0; --n) {
         const char32_t c = latin1 ? rng() % 256 : samples[rng() % samples.size()];
         text += latin1 ? std::string(1, static_cast<char>(c)) : model::utf8_of(c);
         expected += model::decoded_character(c);
