@@ -124,6 +124,8 @@ DECODE = {
                                                       SPACE, 2, LATIN1_WORD | 4 << 2, 3]) + b"a\x85\xe9",
     "marks": bytes([ANY_VALUE]) + b'"=?utf-8?q?J=C3=B6rg?=" <j@x> (=?iso-8859-1?q?a?= =?utf-8?b??=)'
              b" =?utf-8?q?a?=\r=?utf-8?q?b?=",
+    "unicode": bytes([ANY_VALUE]) + b"=?utf-16?B?//5KAPYAcgBnAA==?= =?utf-16be?B?AGHYNN0e?= "
+               b"=?UTF-7?Q?a+-b+2D3dHg-.+AGE?= =?latin-1?q?=E9?= =?x-mac-roman?B?2Q==?=",
     "built_marks": bytes([BUILT_VALUE, UTF8_WORD | 0x40, 1, 0, 0, 0xE9, SPACE, 0,
                           LATIN1_WORD | 0xC0, 2]) + b"a\xe9" + bytes([UTF8_WORD, 0]),
 }

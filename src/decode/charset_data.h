@@ -24,6 +24,10 @@ using ByteTable = std::array<std::uint16_t, 128>;
 enum class Decoding : std::uint8_t {
   Ascii,      // bytes below 0x80 only
   Utf8,       // by our own reader of UTF-8
+  Utf16,      // by our own code, in the order a byte-order mark gives, else big-endian
+  Utf16Be,    // by our own code
+  Utf16Le,    // by our own code
+  Utf7,       // by our own code
   ByTable,    // by a table of our own, the same on every system
   BySystem,   // by the system's converter
   Iso2022Jp,  // turned into EUC-JP by our own code, then by the system's converter

@@ -25,6 +25,14 @@ bool is_blank_or_lf(unsigned char c) { return c == ' ' || c == '\t' || c == kLf;
 bool opens(unsigned char c) { return c == '"' || c == '('; }
 bool closes(unsigned char c) { return c == '"' || c == ')'; }
 
+// Whether words of a charset with only white space between them are read as
+// one text. In UTF-16 with its byte-order mark and in UTF-7 a writer makes
+// each word a text of its own, beginning with its mark or ending its shifted
+// run, and it is read so.
+bool joins_words(const Charset& charset) {
+  return charset.decoding != Decoding::Utf16 && charset.decoding != Decoding::Utf7;
+}
+
 // Whether "=?" occurs: the one look that a value without encoded words costs.
 bool has_word_start(Bytes value) {
   const unsigned char* p = value.data();
@@ -167,14 +175,15 @@ class ValueDecoder {
   }
 
   // Feeds the text of first, and of each word in its charset that follows
-  // with white space only between (none, with one_word), to one converter.
+  // with white space only between (none, with one_word, or where the charset
+  // does not join its words), to one converter.
   Run convert_run(const Word& first, bool one_word) {
     const Charset& charset = *first.word.charset;
     TextConverter converter(charset, out_);
     const auto feed = [&converter](unsigned char byte) { converter.feed(byte); };
     decode_text(first.word, feed);
     Run run{first.end, 1, Conversion::Converted};
-    while (!one_word) {
+    while (!one_word && joins_words(charset)) {
       // A word right before a closing mark ends its run.
       if (run.end == value_.size() || space_at(run.end) == 0) break;
       const std::size_t next = space_end(run.end);

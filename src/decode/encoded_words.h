@@ -18,7 +18,8 @@ namespace fieldsift {
 // between two decoded words is dropped; words in one charset with only white
 // space between them are decoded as one text, so that a character cut in two
 // across them comes out whole, and where that text does not convert, each
-// word alone. A word whose charset we do not know, whose B or Q is improper or
+// word alone (in UTF-16 with its mark and in UTF-7, each word is always
+// alone). A word whose charset we do not know, whose B or Q is improper or
 // empty, or whose bytes are not text in its charset is written as it stands,
 // and so are the white space around it and every byte outside the words.
 // Controls that decoding gives, but for TAB, CR and LF, are written as U+FFFD

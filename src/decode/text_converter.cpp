@@ -2,8 +2,19 @@
 #include "decode/text_converter.h"
 
 #include "decode/iso2022jp.h"
+#include "decode/utf16.h"
+#include "decode/utf7.h"
 
 namespace fieldsift {
+namespace {
+
+// Whether text in the charset is held until finish(), for a converter that
+// reads it whole.
+bool holds_text(Decoding decoding) {
+  return decoding != Decoding::Ascii && decoding != Decoding::Utf8 && decoding != Decoding::ByTable;
+}
+
+}  // namespace
 
 TextConverter::TextConverter(const Charset& charset, ByteVector& out)
     : charset_(charset), out_(out) {}
@@ -18,6 +29,10 @@ void TextConverter::feed(unsigned char byte) {
     case Decoding::ByTable:
       feed_by_table(byte);
       break;
+    case Decoding::Utf16:
+    case Decoding::Utf16Be:
+    case Decoding::Utf16Le:
+    case Decoding::Utf7:
     case Decoding::BySystem:
     case Decoding::Iso2022Jp:
       (void)held_.push_back(byte);  // a failure stays set in held_, and finish() sees it
@@ -46,16 +61,32 @@ void TextConverter::feed_by_table(unsigned char byte) {
 }
 
 Conversion TextConverter::convert_held(ByteVector& utf8) const {
-  if (charset_.decoding != Decoding::Iso2022Jp)
-    return convert_to_utf8(*charset_.system, held_.bytes(), utf8);
-  ByteVector eucjp;
-  const Conversion result = iso2022jp_to_eucjp(held_.bytes(), eucjp);
-  if (result != Conversion::Converted) return result;
-  return convert_to_utf8(*charset_.system, eucjp.bytes(), utf8);
+  const std::span<const unsigned char> text = held_.bytes();
+  switch (charset_.decoding) {
+    case Decoding::Utf16:
+      return utf16_to_utf8(text, ByteOrder::Marked, utf8);
+    case Decoding::Utf16Be:
+      return utf16_to_utf8(text, ByteOrder::BigEndian, utf8);
+    case Decoding::Utf16Le:
+      return utf16_to_utf8(text, ByteOrder::LittleEndian, utf8);
+    case Decoding::Utf7:
+      return utf7_to_utf8(text, utf8);
+    case Decoding::Iso2022Jp: {
+      ByteVector eucjp;
+      const Conversion result = iso2022jp_to_eucjp(text, eucjp);
+      return result == Conversion::Converted ? by_system(eucjp.bytes(), utf8) : result;
+    }
+    default:
+      return by_system(text, utf8);
+  }
+}
+
+Conversion TextConverter::by_system(std::span<const unsigned char> text, ByteVector& utf8) const {
+  return convert_to_utf8(*charset_.system, text, utf8);
 }
 
 Conversion TextConverter::finish() {
-  if (charset_.system != nullptr && !refused_) {
+  if (holds_text(charset_.decoding) && !refused_) {
     if (held_.failed()) return Conversion::NoMemory;
     ByteVector utf8;
     const Conversion result = convert_held(utf8);

@@ -120,9 +120,11 @@ class ArgumentFiles {
 // names each system knows it by. The decoder's data holds the rows.
 struct SystemCharset {
   const char* iconv_name;    // the C library's iconv's
-  std::uint32_t code_page;   // KERNEL32's
+  std::uint32_t code_page;   // KERNEL32's; kNoCodePage where it has none
   bool replacement_is_text;  // U+FFFD is one of its characters, not a sign of bytes refused
 };
+
+inline constexpr std::uint32_t kNoCodePage = 0;
 
 enum class Conversion {
   Converted,    // the text's UTF-8 is added to out

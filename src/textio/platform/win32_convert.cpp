@@ -65,7 +65,8 @@ Utf16 to_utf16(const SystemCharset& charset, std::span<const unsigned char> byte
 
 Conversion convert_to_utf8(const SystemCharset& charset, std::span<const unsigned char> bytes,
                            ByteVector& out) {
-  if (!IsValidCodePage(charset.code_page)) return Conversion::NoConverter;
+  if (charset.code_page == kNoCodePage || !IsValidCodePage(charset.code_page))
+    return Conversion::NoConverter;
   if (bytes.empty()) return Conversion::Converted;
   // A UTF-16 unit takes 2 bytes, and one may come to 3 in UTF-8.
   if (bytes.size() > INT_MAX / 3) return Conversion::NoMemory;
