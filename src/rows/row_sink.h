@@ -5,12 +5,12 @@
 #include <span>
 #include <string_view>
 
+#include "bytes/byte_vector.h"
+#include "bytes/heap_bytes.h"
 #include "message/header_sink.h"
 #include "rows/field_list.h"
 #include "rows/field_scanner.h"
 #include "rows/row_writer.h"
-#include "bytes/byte_vector.h"
-#include "bytes/heap_bytes.h"
 #include "textio/line_writer.h"
 
 namespace fieldsift {
@@ -23,7 +23,7 @@ class RowSink {
  public:
   // The names are not copied: they must outlive the sink.
   RowSink(const FieldList& fields, LineWriter& out, RowFormat format, bool decode)
-      : scanner_(fields),
+      : scanner_(fields, decode),
         writer_(out, format),
         values_(allocate_array<FieldValue>(fields.size())),
         decoded_ends_(allocate_array<std::size_t>(decode ? fields.size() : 0)),
