@@ -14,6 +14,16 @@ bool holds_text(Decoding decoding) {
   return decoding != Decoding::Ascii && decoding != Decoding::Utf8 && decoding != Decoding::ByTable;
 }
 
+// Whether UTF-8 holds a C1 control, U+0080 to U+009F: C2 and 80..9F.
+bool holds_c1_control(std::span<const unsigned char> utf8) {
+  constexpr unsigned char kC1Lead = 0xC2;
+  constexpr unsigned char kLastC1Second = 0x9F;
+  for (std::size_t i = 0; i + 1 < utf8.size(); ++i) {
+    if (utf8[i] == kC1Lead && utf8[i + 1] <= kLastC1Second) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TextConverter::TextConverter(const Charset& charset, ByteVector& out)
@@ -81,8 +91,14 @@ Conversion TextConverter::convert_held(ByteVector& utf8) const {
   }
 }
 
+// No text in the charsets the system converts holds a C1 control: a
+// converter that gives one has read bytes it does not know as if they were
+// one (KERNEL32's EUC-JP reads the 0x8F before a JIS X 0212 character so, and
+// the character after it as another), and the text is refused.
 Conversion TextConverter::by_system(std::span<const unsigned char> text, ByteVector& utf8) const {
-  return convert_to_utf8(*charset_.system, text, utf8);
+  const Conversion result = convert_to_utf8(*charset_.system, text, utf8);
+  if (result == Conversion::Converted && holds_c1_control(utf8.bytes())) return Conversion::Refused;
+  return result;
 }
 
 Conversion TextConverter::finish() {

@@ -297,6 +297,11 @@ const std::vector<SystemCase> kSystemCases = {
     {"ks_c_5601-1987", "EUC-KR", "=?ks_c_5601-1987?B?x9Gxub7uIMGmuPE=?=", "한국어 제목"},
     {"gbk", "GBK cut short", "=?gbk?q?a=B1?=", "=?gbk?q?a=B1?="},
     {"shift_jis", "Shift_JIS, a control decoded", "=?shift_jis?q?a=01?=", "a\uFFFD"},
+    // KERNEL32's EUC-JP gives 0x8F, JIS X 0212's shift, as U+008F and reads
+    // the character after it as JIS X 0208's; no text here holds a C1
+    // control, so a converter that gives one has misread the bytes.
+    {"euc-jp", "EUC-JP, JIS X 0212", "=?euc-jp?B?j7Ch?=", "丂", "=?euc-jp?B?j7Ch?="},
+    {"euc-jp", "EUC-JP, a byte read as a C1 control", "=?euc-jp?q?a=80?=", "=?euc-jp?q?a=80?="},
     {"big5-hkscs", "Big5-HKSCS", "=?big5-hkscs?B?pKSk5Z3v?=", "中文嘅"},
     // KERNEL32's CP950 reads its user-defined area (81-A0 first bytes), where
     // HKSCS has characters, as characters for private use.
