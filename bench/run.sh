@@ -196,15 +196,23 @@ verify_all() {
   verify_rows
 }
 
-# A row a message; decoding changes nothing where no word is encoded, and
-# the encoded twin's subjects decode to the mailbox's own.
+# A row a message; decoding changes nothing where no word is encoded but a
+# folded line's leading SP and TAB, which it makes one space, and the
+# encoded twin's subjects decode to the mailbox's own. The rows of the
+# mailbox with each line's leading white space one space are what decoding
+# must give (a body's lines change too, and with them the offsets, which are
+# left out of the comparison).
 verify_rows() {
   local messages
   messages=$(grep -c '^$' "$heads")  # the empty line that ends each header
   [[ $(wc -l <"$work/out.rows_two") == "$messages" ]] ||
     echo "FAIL: headsift -f writes other than one row for each of $messages messages" >&2
-  verify "$work/out.rows_decode" "headsift -f --decode, nothing encoded" "$work/out.rows_two"
-  cmp -s <(cut -f 3- "$work/out.rows_two") <(cut -f 3- "$work/out.encoded_decode") ||
+  sed 's/^[[:blank:]][[:blank:]]*/ /' "$lf" | "$headsift" -f subject,from | cut -f 3- \
+    >"$work/out.one_space"
+  cut -f 3- "$work/out.rows_decode" >"$work/out.rows_decode_values"
+  verify "$work/out.rows_decode_values" "headsift -f --decode, nothing encoded" \
+    "$work/out.one_space"
+  cmp -s "$work/out.one_space" <(cut -f 3- "$work/out.encoded_decode") ||
     echo "FAIL: the encoded twin's subjects do not decode to the mailbox's own" >&2
 }
 

@@ -14,9 +14,12 @@
 //            byte % 8) characters, 3 bytes each (modulo U+110000; a
 //            surrogate is taken as U+FFFD); 2: an ISO-8859-1 word of (next
 //            byte % 16) bytes; 3: (next byte % 4) more white space. Bits 2-4
-//            of K pick a name of the word's charset, bit 5 B or Q.
+//            of K pick a name of the word's charset, bit 5 B or Q, bit 6
+//            set puts the word in quotes or, with bit 7, in parentheses.
 //            Decoded, it must be the words' text, controls replaced, with
-//            the white space between two words dropped.
+//            the white space between two words dropped; a word in marks is
+//            decoded with them, and the white space around it stays; a word
+//            without text is none, and stands as it is.
 
 #include <array>
 #include <cstdint>
@@ -110,6 +113,21 @@ struct Builder {
   }
 };
 
+// A word in marks, or none, as the kind's bits 6 and 7 say; a word without
+// text as text.
+void word_segment(Builder& b, unsigned kind, const std::string& word, const std::string& text,
+                  const std::string& decoded_text) {
+  if (text.empty()) {
+    b.segment(word, word, false);
+  } else if ((kind & 0x40U) != 0) {
+    const std::string open = (kind & 0x80U) != 0 ? "(" : "\"";
+    const std::string close = (kind & 0x80U) != 0 ? ")" : "\"";
+    b.segment(open + word + close, open + decoded_text + close, false);
+  } else {
+    b.segment(word, decoded_text, true);
+  }
+}
+
 void check_built_value(const std::uint8_t* data, std::size_t size) {
   std::size_t pos = 0;
   const auto byte = [&]() -> unsigned { return pos < size ? data[pos++] : 0U; };
@@ -132,14 +150,16 @@ void check_built_value(const std::uint8_t* data, std::size_t size) {
         text += model::utf8_of(c);
         expected += model::decoded_character(c);
       }
-      b.segment(model::encoded_word(kUtf8Names[kind >> 2 & 7], base64, text), expected, true);
+      word_segment(b, kind, model::encoded_word(kUtf8Names[kind >> 2 & 7], base64, text), text,
+                   expected);
     } else if (kind % 4 == 2) {
       for (unsigned n = byte() % 16; n > 0; --n) {
         const unsigned c = byte();
         text += static_cast<char>(c);
         expected += model::decoded_character(c);
       }
-      b.segment(model::encoded_word(kLatin1Names[kind >> 2 & 7], base64, text), expected, true);
+      word_segment(b, kind, model::encoded_word(kLatin1Names[kind >> 2 & 7], base64, text), text,
+                   expected);
     } else {
       static constexpr std::array<std::string_view, 4> kSpaces = {" ", "\t", "\r\n ", "  "};
       b.space += kSpaces[byte() % 4];

@@ -122,6 +122,12 @@ DECODE = {
     "controls": bytes([ANY_VALUE]) + b"\x01=?utf-8?q?=00=7F=C2=85=09?=\x7f \xc2\x85 =?utf-8?b?YR=?=",
     "built": bytes([BUILT_VALUE, PLAIN, 3]) + b"Re:" + bytes([UTF8_WORD | B, 2, 0, 0, 0xE9, 0, 0x30, 0x42,
                                                       SPACE, 2, LATIN1_WORD | 4 << 2, 3]) + b"a\x85\xe9",
+    "marks": bytes([ANY_VALUE]) + b'"=?utf-8?q?J=C3=B6rg?=" <j@x> (=?iso-8859-1?q?a?= =?utf-8?b??=)'
+             b" =?utf-8?q?a?=\r=?utf-8?q?b?=",
+    "unicode": bytes([ANY_VALUE]) + b"=?utf-16?B?//5KAPYAcgBnAA==?= =?utf-16be?B?AGHYNN0e?= "
+               b"=?UTF-7?Q?a+-b+2D3dHg-.+AGE?= =?latin-1?q?=E9?= =?x-mac-roman?B?2Q==?=",
+    "built_marks": bytes([BUILT_VALUE, UTF8_WORD | 0x40, 1, 0, 0, 0xE9, SPACE, 0,
+                          LATIN1_WORD | 0xC0, 2]) + b"a\xe9" + bytes([UTF8_WORD, 0]),
 }
 
 

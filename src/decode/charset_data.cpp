@@ -11,8 +11,8 @@ namespace fieldsift {
 namespace {
 
 // clang-format off
-constexpr std::array<ByteTable, 26> kByteTables = {{
-    {Charset::Iso8859_1, {{  // Python's iso8859-1
+constexpr std::array<ByteTable, 38> kByteTables = {{
+    {{  // ISO-8859-1, Python's iso8859-1
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -29,8 +29,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Iso8859_2, {{  // Python's iso8859-2
+    }},
+    {{  // ISO-8859-2, Python's iso8859-2
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -47,8 +47,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,  // 0xE8
         0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,  // 0xF0
         0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // 0xF8
-    }}},
-    {Charset::Iso8859_3, {{  // Python's iso8859-3
+    }},
+    {{  // ISO-8859-3, Python's iso8859-3
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -65,8 +65,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0xFFFF, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x0121, 0x00F6, 0x00F7,  // 0xF0
         0x011D, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x016D, 0x015D, 0x02D9,  // 0xF8
-    }}},
-    {Charset::Iso8859_4, {{  // Python's iso8859-4
+    }},
+    {{  // ISO-8859-4, Python's iso8859-4
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -83,8 +83,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x010D, 0x00E9, 0x0119, 0x00EB, 0x0117, 0x00ED, 0x00EE, 0x012B,  // 0xE8
         0x0111, 0x0146, 0x014D, 0x0137, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x0173, 0x00FA, 0x00FB, 0x00FC, 0x0169, 0x016B, 0x02D9,  // 0xF8
-    }}},
-    {Charset::Iso8859_5, {{  // Python's iso8859-5
+    }},
+    {{  // ISO-8859-5, Python's iso8859-5
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -101,8 +101,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // 0xE8
         0x2116, 0x0451, 0x0452, 0x0453, 0x0454, 0x0455, 0x0456, 0x0457,  // 0xF0
         0x0458, 0x0459, 0x045A, 0x045B, 0x045C, 0x00A7, 0x045E, 0x045F,  // 0xF8
-    }}},
-    {Charset::Iso8859_6, {{  // Python's iso8859-6
+    }},
+    {{  // ISO-8859-6, Python's iso8859-6
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -119,8 +119,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x0648, 0x0649, 0x064A, 0x064B, 0x064C, 0x064D, 0x064E, 0x064F,  // 0xE8
         0x0650, 0x0651, 0x0652, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0xF0
         0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0xF8
-    }}},
-    {Charset::Iso8859_7, {{  // Python's iso8859-7
+    }},
+    {{  // ISO-8859-7, Python's iso8859-7
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -137,8 +137,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x03B8, 0x03B9, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BE, 0x03BF,  // 0xE8
         0x03C0, 0x03C1, 0x03C2, 0x03C3, 0x03C4, 0x03C5, 0x03C6, 0x03C7,  // 0xF0
         0x03C8, 0x03C9, 0x03CA, 0x03CB, 0x03CC, 0x03CD, 0x03CE, 0xFFFF,  // 0xF8
-    }}},
-    {Charset::Iso8859_8, {{  // Python's iso8859-8
+    }},
+    {{  // ISO-8859-8, Python's iso8859-8
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -155,8 +155,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x05D8, 0x05D9, 0x05DA, 0x05DB, 0x05DC, 0x05DD, 0x05DE, 0x05DF,  // 0xE8
         0x05E0, 0x05E1, 0x05E2, 0x05E3, 0x05E4, 0x05E5, 0x05E6, 0x05E7,  // 0xF0
         0x05E8, 0x05E9, 0x05EA, 0xFFFF, 0xFFFF, 0x200E, 0x200F, 0xFFFF,  // 0xF8
-    }}},
-    {Charset::Iso8859_9, {{  // Python's iso8859-9
+    }},
+    {{  // ISO-8859-9, Python's iso8859-9
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -173,8 +173,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x011F, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0131, 0x015F, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Iso8859_10, {{  // Python's iso8859-10
+    }},
+    {{  // ISO-8859-10, Python's iso8859-10
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -191,8 +191,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x010D, 0x00E9, 0x0119, 0x00EB, 0x0117, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x00F0, 0x0146, 0x014D, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x0169,  // 0xF0
         0x00F8, 0x0173, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x0138,  // 0xF8
-    }}},
-    {Charset::Iso8859_11, {{  // Python's iso8859-11
+    }},
+    {{  // ISO-8859-11, Python's iso8859-11
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -209,8 +209,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x0E4D, 0x0E4E, 0x0E4F,  // 0xE8
         0x0E50, 0x0E51, 0x0E52, 0x0E53, 0x0E54, 0x0E55, 0x0E56, 0x0E57,  // 0xF0
         0x0E58, 0x0E59, 0x0E5A, 0x0E5B, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0xF8
-    }}},
-    {Charset::Iso8859_13, {{  // Python's iso8859-13
+    }},
+    {{  // ISO-8859-13, Python's iso8859-13
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -227,8 +227,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x010D, 0x00E9, 0x017A, 0x0117, 0x0123, 0x0137, 0x012B, 0x013C,  // 0xE8
         0x0161, 0x0144, 0x0146, 0x00F3, 0x014D, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x0173, 0x0142, 0x015B, 0x016B, 0x00FC, 0x017C, 0x017E, 0x2019,  // 0xF8
-    }}},
-    {Charset::Iso8859_14, {{  // Python's iso8859-14
+    }},
+    {{  // ISO-8859-14, Python's iso8859-14
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -245,8 +245,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x0175, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x1E6B,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x0177, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Iso8859_15, {{  // Python's iso8859-15
+    }},
+    {{  // ISO-8859-15, Python's iso8859-15
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -263,8 +263,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Iso8859_16, {{  // Python's iso8859-16
+    }},
+    {{  // ISO-8859-16, Python's iso8859-16
         0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
         0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
         0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
@@ -281,8 +281,44 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x0111, 0x0144, 0x00F2, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x015B,  // 0xF0
         0x0171, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0119, 0x021B, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Windows1250, {{  // Python's cp1250
+    }},
+    {{  // TIS-620, Python's tis-620
+        0x0080, 0x0081, 0x0082, 0x0083, 0x0084, 0x0085, 0x0086, 0x0087,  // 0x80
+        0x0088, 0x0089, 0x008A, 0x008B, 0x008C, 0x008D, 0x008E, 0x008F,  // 0x88
+        0x0090, 0x0091, 0x0092, 0x0093, 0x0094, 0x0095, 0x0096, 0x0097,  // 0x90
+        0x0098, 0x0099, 0x009A, 0x009B, 0x009C, 0x009D, 0x009E, 0x009F,  // 0x98
+        0xFFFF, 0x0E01, 0x0E02, 0x0E03, 0x0E04, 0x0E05, 0x0E06, 0x0E07,  // 0xA0
+        0x0E08, 0x0E09, 0x0E0A, 0x0E0B, 0x0E0C, 0x0E0D, 0x0E0E, 0x0E0F,  // 0xA8
+        0x0E10, 0x0E11, 0x0E12, 0x0E13, 0x0E14, 0x0E15, 0x0E16, 0x0E17,  // 0xB0
+        0x0E18, 0x0E19, 0x0E1A, 0x0E1B, 0x0E1C, 0x0E1D, 0x0E1E, 0x0E1F,  // 0xB8
+        0x0E20, 0x0E21, 0x0E22, 0x0E23, 0x0E24, 0x0E25, 0x0E26, 0x0E27,  // 0xC0
+        0x0E28, 0x0E29, 0x0E2A, 0x0E2B, 0x0E2C, 0x0E2D, 0x0E2E, 0x0E2F,  // 0xC8
+        0x0E30, 0x0E31, 0x0E32, 0x0E33, 0x0E34, 0x0E35, 0x0E36, 0x0E37,  // 0xD0
+        0x0E38, 0x0E39, 0x0E3A, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x0E3F,  // 0xD8
+        0x0E40, 0x0E41, 0x0E42, 0x0E43, 0x0E44, 0x0E45, 0x0E46, 0x0E47,  // 0xE0
+        0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x0E4D, 0x0E4E, 0x0E4F,  // 0xE8
+        0x0E50, 0x0E51, 0x0E52, 0x0E53, 0x0E54, 0x0E55, 0x0E56, 0x0E57,  // 0xF0
+        0x0E58, 0x0E59, 0x0E5A, 0x0E5B, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0xF8
+    }},
+    {{  // Windows-874, Python's cp874
+        0x20AC, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x2026, 0xFFFF, 0xFFFF,  // 0x80
+        0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0x88
+        0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+        0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0x98
+        0x00A0, 0x0E01, 0x0E02, 0x0E03, 0x0E04, 0x0E05, 0x0E06, 0x0E07,  // 0xA0
+        0x0E08, 0x0E09, 0x0E0A, 0x0E0B, 0x0E0C, 0x0E0D, 0x0E0E, 0x0E0F,  // 0xA8
+        0x0E10, 0x0E11, 0x0E12, 0x0E13, 0x0E14, 0x0E15, 0x0E16, 0x0E17,  // 0xB0
+        0x0E18, 0x0E19, 0x0E1A, 0x0E1B, 0x0E1C, 0x0E1D, 0x0E1E, 0x0E1F,  // 0xB8
+        0x0E20, 0x0E21, 0x0E22, 0x0E23, 0x0E24, 0x0E25, 0x0E26, 0x0E27,  // 0xC0
+        0x0E28, 0x0E29, 0x0E2A, 0x0E2B, 0x0E2C, 0x0E2D, 0x0E2E, 0x0E2F,  // 0xC8
+        0x0E30, 0x0E31, 0x0E32, 0x0E33, 0x0E34, 0x0E35, 0x0E36, 0x0E37,  // 0xD0
+        0x0E38, 0x0E39, 0x0E3A, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x0E3F,  // 0xD8
+        0x0E40, 0x0E41, 0x0E42, 0x0E43, 0x0E44, 0x0E45, 0x0E46, 0x0E47,  // 0xE0
+        0x0E48, 0x0E49, 0x0E4A, 0x0E4B, 0x0E4C, 0x0E4D, 0x0E4E, 0x0E4F,  // 0xE8
+        0x0E50, 0x0E51, 0x0E52, 0x0E53, 0x0E54, 0x0E55, 0x0E56, 0x0E57,  // 0xF0
+        0x0E58, 0x0E59, 0x0E5A, 0x0E5B, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0xF8
+    }},
+    {{  // Windows-1250, Python's cp1250
         0x20AC, 0xFFFF, 0x201A, 0xFFFF, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0xFFFF, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -299,8 +335,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,  // 0xE8
         0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,  // 0xF0
         0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // 0xF8
-    }}},
-    {Charset::Windows1251, {{  // Python's cp1251
+    }},
+    {{  // Windows-1251, Python's cp1251
         0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 0x88
         0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -317,8 +353,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // 0xE8
         0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // 0xF0
         0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // 0xF8
-    }}},
-    {Charset::Windows1252, {{  // Python's cp1252
+    }},
+    {{  // Windows-1252, Python's cp1252
         0x20AC, 0xFFFF, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFF, 0x017D, 0xFFFF,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -335,8 +371,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x00F0, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x00FD, 0x00FE, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Windows1253, {{  // Python's cp1253
+    }},
+    {{  // Windows-1253, Python's cp1253
         0x20AC, 0xFFFF, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0xFFFF, 0x2030, 0xFFFF, 0x2039, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -353,8 +389,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x03B8, 0x03B9, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BE, 0x03BF,  // 0xE8
         0x03C0, 0x03C1, 0x03C2, 0x03C3, 0x03C4, 0x03C5, 0x03C6, 0x03C7,  // 0xF0
         0x03C8, 0x03C9, 0x03CA, 0x03CB, 0x03CC, 0x03CD, 0x03CE, 0xFFFF,  // 0xF8
-    }}},
-    {Charset::Windows1254, {{  // Python's cp1254
+    }},
+    {{  // Windows-1254, Python's cp1254
         0x20AC, 0xFFFF, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFF, 0xFFFF, 0xFFFF,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -371,8 +407,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x00EC, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x011F, 0x00F1, 0x00F2, 0x00F3, 0x00F4, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x0131, 0x015F, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Windows1255, {{  // Python's cp1255
+    }},
+    {{  // Windows-1255, Python's cp1255
         0x20AC, 0xFFFF, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0x02C6, 0x2030, 0xFFFF, 0x2039, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -389,8 +425,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x05D8, 0x05D9, 0x05DA, 0x05DB, 0x05DC, 0x05DD, 0x05DE, 0x05DF,  // 0xE8
         0x05E0, 0x05E1, 0x05E2, 0x05E3, 0x05E4, 0x05E5, 0x05E6, 0x05E7,  // 0xF0
         0x05E8, 0x05E9, 0x05EA, 0xFFFF, 0xFFFF, 0x200E, 0x200F, 0xFFFF,  // 0xF8
-    }}},
-    {Charset::Windows1256, {{  // Python's cp1256
+    }},
+    {{  // Windows-1256, Python's cp1256
         0x20AC, 0x067E, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0x02C6, 0x2030, 0x0679, 0x2039, 0x0152, 0x0686, 0x0698, 0x0688,  // 0x88
         0x06AF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -407,8 +443,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x0649, 0x064A, 0x00EE, 0x00EF,  // 0xE8
         0x064B, 0x064C, 0x064D, 0x064E, 0x00F4, 0x064F, 0x0650, 0x00F7,  // 0xF0
         0x0651, 0x00F9, 0x0652, 0x00FB, 0x00FC, 0x200E, 0x200F, 0x06D2,  // 0xF8
-    }}},
-    {Charset::Windows1257, {{  // Python's cp1257
+    }},
+    {{  // Windows-1257, Python's cp1257
         0x20AC, 0xFFFF, 0x201A, 0xFFFF, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0xFFFF, 0x2030, 0xFFFF, 0x2039, 0xFFFF, 0x00A8, 0x02C7, 0x00B8,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -425,8 +461,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x010D, 0x00E9, 0x017A, 0x0117, 0x0123, 0x0137, 0x012B, 0x013C,  // 0xE8
         0x0161, 0x0144, 0x0146, 0x00F3, 0x014D, 0x00F5, 0x00F6, 0x00F7,  // 0xF0
         0x0173, 0x0142, 0x015B, 0x016B, 0x00FC, 0x017C, 0x017E, 0x02D9,  // 0xF8
-    }}},
-    {Charset::Windows1258, {{  // Python's cp1258
+    }},
+    {{  // Windows-1258, Python's cp1258
         0x20AC, 0xFFFF, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
         0x02C6, 0x2030, 0xFFFF, 0x2039, 0x0152, 0xFFFF, 0xFFFF, 0xFFFF,  // 0x88
         0xFFFF, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -443,8 +479,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x00E8, 0x00E9, 0x00EA, 0x00EB, 0x0301, 0x00ED, 0x00EE, 0x00EF,  // 0xE8
         0x0111, 0x00F1, 0x0323, 0x00F3, 0x00F4, 0x01A1, 0x00F6, 0x00F7,  // 0xF0
         0x00F8, 0x00F9, 0x00FA, 0x00FB, 0x00FC, 0x01B0, 0x20AB, 0x00FF,  // 0xF8
-    }}},
-    {Charset::Koi8R, {{  // Python's koi8-r
+    }},
+    {{  // KOI8-R, Python's koi8-r
         0x2500, 0x2502, 0x250C, 0x2510, 0x2514, 0x2518, 0x251C, 0x2524,  // 0x80
         0x252C, 0x2534, 0x253C, 0x2580, 0x2584, 0x2588, 0x258C, 0x2590,  // 0x88
         0x2591, 0x2592, 0x2593, 0x2320, 0x25A0, 0x2219, 0x221A, 0x2248,  // 0x90
@@ -461,8 +497,8 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x0425, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E,  // 0xE8
         0x041F, 0x042F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0416, 0x0412,  // 0xF0
         0x042C, 0x042B, 0x0417, 0x0428, 0x042D, 0x0429, 0x0427, 0x042A,  // 0xF8
-    }}},
-    {Charset::Koi8U, {{  // Python's koi8-u
+    }},
+    {{  // KOI8-U, Python's koi8-u
         0x2500, 0x2502, 0x250C, 0x2510, 0x2514, 0x2518, 0x251C, 0x2524,  // 0x80
         0x252C, 0x2534, 0x253C, 0x2580, 0x2584, 0x2588, 0x258C, 0x2590,  // 0x88
         0x2591, 0x2592, 0x2593, 0x2320, 0x25A0, 0x2219, 0x221A, 0x2248,  // 0x90
@@ -479,260 +515,614 @@ constexpr std::array<ByteTable, 26> kByteTables = {{
         0x0425, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E,  // 0xE8
         0x041F, 0x042F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0416, 0x0412,  // 0xF0
         0x042C, 0x042B, 0x0417, 0x0428, 0x042D, 0x0429, 0x0427, 0x042A,  // 0xF8
-    }}},
+    }},
+    {{  // Macintosh, Python's mac-roman
+        0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1,  // 0x80
+        0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8,  // 0x88
+        0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,  // 0x90
+        0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC,  // 0x98
+        0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF,  // 0xA0
+        0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8,  // 0xA8
+        0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5, 0x2202, 0x2211,  // 0xB0
+        0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x03A9, 0x00E6, 0x00F8,  // 0xB8
+        0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB,  // 0xC0
+        0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153,  // 0xC8
+        0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA,  // 0xD0
+        0x00FF, 0x0178, 0x2044, 0x20AC, 0x2039, 0x203A, 0xFB01, 0xFB02,  // 0xD8
+        0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1,  // 0xE0
+        0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4,  // 0xE8
+        0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131, 0x02C6, 0x02DC,  // 0xF0
+        0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,  // 0xF8
+    }},
+    {{  // x-mac-icelandic, Python's mac-iceland
+        0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1,  // 0x80
+        0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8,  // 0x88
+        0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,  // 0x90
+        0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC,  // 0x98
+        0x00DD, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF,  // 0xA0
+        0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8,  // 0xA8
+        0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5, 0x2202, 0x2211,  // 0xB0
+        0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x03A9, 0x00E6, 0x00F8,  // 0xB8
+        0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB,  // 0xC0
+        0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153,  // 0xC8
+        0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA,  // 0xD0
+        0x00FF, 0x0178, 0x2044, 0x20AC, 0x00D0, 0x00F0, 0x00DE, 0x00FE,  // 0xD8
+        0x00FD, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1,  // 0xE0
+        0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4,  // 0xE8
+        0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131, 0x02C6, 0x02DC,  // 0xF0
+        0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,  // 0xF8
+    }},
+    {{  // x-mac-ce, Python's mac-latin2
+        0x00C4, 0x0100, 0x0101, 0x00C9, 0x0104, 0x00D6, 0x00DC, 0x00E1,  // 0x80
+        0x0105, 0x010C, 0x00E4, 0x010D, 0x0106, 0x0107, 0x00E9, 0x0179,  // 0x88
+        0x017A, 0x010E, 0x00ED, 0x010F, 0x0112, 0x0113, 0x0116, 0x00F3,  // 0x90
+        0x0117, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x011A, 0x011B, 0x00FC,  // 0x98
+        0x2020, 0x00B0, 0x0118, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF,  // 0xA0
+        0x00AE, 0x00A9, 0x2122, 0x0119, 0x00A8, 0x2260, 0x0123, 0x012E,  // 0xA8
+        0x012F, 0x012A, 0x2264, 0x2265, 0x012B, 0x0136, 0x2202, 0x2211,  // 0xB0
+        0x0142, 0x013B, 0x013C, 0x013D, 0x013E, 0x0139, 0x013A, 0x0145,  // 0xB8
+        0x0146, 0x0143, 0x00AC, 0x221A, 0x0144, 0x0147, 0x2206, 0x00AB,  // 0xC0
+        0x00BB, 0x2026, 0x00A0, 0x0148, 0x0150, 0x00D5, 0x0151, 0x014C,  // 0xC8
+        0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA,  // 0xD0
+        0x014D, 0x0154, 0x0155, 0x0158, 0x2039, 0x203A, 0x0159, 0x0156,  // 0xD8
+        0x0157, 0x0160, 0x201A, 0x201E, 0x0161, 0x015A, 0x015B, 0x00C1,  // 0xE0
+        0x0164, 0x0165, 0x00CD, 0x017D, 0x017E, 0x016A, 0x00D3, 0x00D4,  // 0xE8
+        0x016B, 0x016E, 0x00DA, 0x016F, 0x0170, 0x0171, 0x0172, 0x0173,  // 0xF0
+        0x00DD, 0x00FD, 0x0137, 0x017B, 0x0141, 0x017C, 0x0122, 0x02C7,  // 0xF8
+    }},
+    {{  // x-mac-cyrillic, Python's mac-cyrillic
+        0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // 0x80
+        0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // 0x88
+        0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // 0x90
+        0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // 0x98
+        0x2020, 0x00B0, 0x0490, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x0406,  // 0xA0
+        0x00AE, 0x00A9, 0x2122, 0x0402, 0x0452, 0x2260, 0x0403, 0x0453,  // 0xA8
+        0x221E, 0x00B1, 0x2264, 0x2265, 0x0456, 0x00B5, 0x0491, 0x0408,  // 0xB0
+        0x0404, 0x0454, 0x0407, 0x0457, 0x0409, 0x0459, 0x040A, 0x045A,  // 0xB8
+        0x0458, 0x0405, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB,  // 0xC0
+        0x00BB, 0x2026, 0x00A0, 0x040B, 0x045B, 0x040C, 0x045C, 0x0455,  // 0xC8
+        0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x201E,  // 0xD0
+        0x040E, 0x045E, 0x040F, 0x045F, 0x2116, 0x0401, 0x0451, 0x044F,  // 0xD8
+        0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // 0xE0
+        0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // 0xE8
+        0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // 0xF0
+        0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x20AC,  // 0xF8
+    }},
+    {{  // x-mac-greek, Python's mac-greek
+        0x00C4, 0x00B9, 0x00B2, 0x00C9, 0x00B3, 0x00D6, 0x00DC, 0x0385,  // 0x80
+        0x00E0, 0x00E2, 0x00E4, 0x0384, 0x00A8, 0x00E7, 0x00E9, 0x00E8,  // 0x88
+        0x00EA, 0x00EB, 0x00A3, 0x2122, 0x00EE, 0x00EF, 0x2022, 0x00BD,  // 0x90
+        0x2030, 0x00F4, 0x00F6, 0x00A6, 0x20AC, 0x00F9, 0x00FB, 0x00FC,  // 0x98
+        0x2020, 0x0393, 0x0394, 0x0398, 0x039B, 0x039E, 0x03A0, 0x00DF,  // 0xA0
+        0x00AE, 0x00A9, 0x03A3, 0x03AA, 0x00A7, 0x2260, 0x00B0, 0x00B7,  // 0xA8
+        0x0391, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x0392, 0x0395, 0x0396,  // 0xB0
+        0x0397, 0x0399, 0x039A, 0x039C, 0x03A6, 0x03AB, 0x03A8, 0x03A9,  // 0xB8
+        0x03AC, 0x039D, 0x00AC, 0x039F, 0x03A1, 0x2248, 0x03A4, 0x00AB,  // 0xC0
+        0x00BB, 0x2026, 0x00A0, 0x03A5, 0x03A7, 0x0386, 0x0388, 0x0153,  // 0xC8
+        0x2013, 0x2015, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x0389,  // 0xD0
+        0x038A, 0x038C, 0x038E, 0x03AD, 0x03AE, 0x03AF, 0x03CC, 0x038F,  // 0xD8
+        0x03CD, 0x03B1, 0x03B2, 0x03C8, 0x03B4, 0x03B5, 0x03C6, 0x03B3,  // 0xE0
+        0x03B7, 0x03B9, 0x03BE, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF,  // 0xE8
+        0x03C0, 0x03CE, 0x03C1, 0x03C3, 0x03C4, 0x03B8, 0x03C9, 0x03C2,  // 0xF0
+        0x03C7, 0x03C5, 0x03B6, 0x03CA, 0x03CB, 0x0390, 0x03B0, 0x00AD,  // 0xF8
+    }},
+    {{  // x-mac-turkish, Python's mac-turkish
+        0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1,  // 0x80
+        0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8,  // 0x88
+        0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,  // 0x90
+        0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC,  // 0x98
+        0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF,  // 0xA0
+        0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260, 0x00C6, 0x00D8,  // 0xA8
+        0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5, 0x2202, 0x2211,  // 0xB0
+        0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x03A9, 0x00E6, 0x00F8,  // 0xB8
+        0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248, 0x2206, 0x00AB,  // 0xC0
+        0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153,  // 0xC8
+        0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x25CA,  // 0xD0
+        0x00FF, 0x0178, 0x011E, 0x011F, 0x0130, 0x0131, 0x015E, 0x015F,  // 0xD8
+        0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1,  // 0xE0
+        0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4,  // 0xE8
+        0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0xF8A0, 0x02C6, 0x02DC,  // 0xF0
+        0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,  // 0xF8
+    }},
+    {{  // IBM437, Python's cp437
+        0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,  // 0x80
+        0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,  // 0x88
+        0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,  // 0x90
+        0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192,  // 0x98
+        0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,  // 0xA0
+        0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,  // 0xA8
+        0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,  // 0xB0
+        0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,  // 0xB8
+        0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,  // 0xC0
+        0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,  // 0xC8
+        0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,  // 0xD0
+        0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,  // 0xD8
+        0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,  // 0xE0
+        0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,  // 0xE8
+        0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,  // 0xF0
+        0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,  // 0xF8
+    }},
+    {{  // IBM850, Python's cp850
+        0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7,  // 0x80
+        0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE, 0x00EC, 0x00C4, 0x00C5,  // 0x88
+        0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,  // 0x90
+        0x00FF, 0x00D6, 0x00DC, 0x00F8, 0x00A3, 0x00D8, 0x00D7, 0x0192,  // 0x98
+        0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA, 0x00BA,  // 0xA0
+        0x00BF, 0x00AE, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,  // 0xA8
+        0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x00C0,  // 0xB0
+        0x00A9, 0x2563, 0x2551, 0x2557, 0x255D, 0x00A2, 0x00A5, 0x2510,  // 0xB8
+        0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x00E3, 0x00C3,  // 0xC0
+        0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,  // 0xC8
+        0x00F0, 0x00D0, 0x00CA, 0x00CB, 0x00C8, 0x0131, 0x00CD, 0x00CE,  // 0xD0
+        0x00CF, 0x2518, 0x250C, 0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580,  // 0xD8
+        0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE,  // 0xE0
+        0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4,  // 0xE8
+        0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8,  // 0xF0
+        0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,  // 0xF8
+    }},
+    {{  // IBM852, Python's cp852
+        0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x016F, 0x0107, 0x00E7,  // 0x80
+        0x0142, 0x00EB, 0x0150, 0x0151, 0x00EE, 0x0179, 0x00C4, 0x0106,  // 0x88
+        0x00C9, 0x0139, 0x013A, 0x00F4, 0x00F6, 0x013D, 0x013E, 0x015A,  // 0x90
+        0x015B, 0x00D6, 0x00DC, 0x0164, 0x0165, 0x0141, 0x00D7, 0x010D,  // 0x98
+        0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x0104, 0x0105, 0x017D, 0x017E,  // 0xA0
+        0x0118, 0x0119, 0x00AC, 0x017A, 0x010C, 0x015F, 0x00AB, 0x00BB,  // 0xA8
+        0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x00C1, 0x00C2, 0x011A,  // 0xB0
+        0x015E, 0x2563, 0x2551, 0x2557, 0x255D, 0x017B, 0x017C, 0x2510,  // 0xB8
+        0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x0102, 0x0103,  // 0xC0
+        0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x00A4,  // 0xC8
+        0x0111, 0x0110, 0x010E, 0x00CB, 0x010F, 0x0147, 0x00CD, 0x00CE,  // 0xD0
+        0x011B, 0x2518, 0x250C, 0x2588, 0x2584, 0x0162, 0x016E, 0x2580,  // 0xD8
+        0x00D3, 0x00DF, 0x00D4, 0x0143, 0x0144, 0x0148, 0x0160, 0x0161,  // 0xE0
+        0x0154, 0x00DA, 0x0155, 0x0170, 0x00FD, 0x00DD, 0x0163, 0x00B4,  // 0xE8
+        0x00AD, 0x02DD, 0x02DB, 0x02C7, 0x02D8, 0x00A7, 0x00F7, 0x00B8,  // 0xF0
+        0x00B0, 0x00A8, 0x02D9, 0x0171, 0x0158, 0x0159, 0x25A0, 0x00A0,  // 0xF8
+    }},
+    {{  // IBM866, Python's cp866
+        0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // 0x80
+        0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // 0x88
+        0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // 0x90
+        0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // 0x98
+        0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // 0xA0
+        0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // 0xA8
+        0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556,  // 0xB0
+        0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510,  // 0xB8
+        0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,  // 0xC0
+        0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567,  // 0xC8
+        0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B,  // 0xD0
+        0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,  // 0xD8
+        0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // 0xE0
+        0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // 0xE8
+        0x0401, 0x0451, 0x0404, 0x0454, 0x0407, 0x0457, 0x040E, 0x045E,  // 0xF0
+        0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,  // 0xF8
+    }},
 }};
 
-static_assert([] {
-  for (std::size_t i = 0; i < kByteTables.size(); ++i) {
-    const std::size_t expected = static_cast<std::size_t>(kFirstTableCharset) + i;
-    if (static_cast<std::size_t>(kByteTables[i].charset) != expected) return false;
-  }
-  return true;
-}(), "the tables stand in the order of Charset");
+constexpr std::array<SystemCharset, 7> kSystemCharsets = {{
+    {"GBK", 936, false},  // GBK
+    {"GB18030", 54936, true},  // GB18030
+    {"CP950", 950, false},  // Big5
+    {"BIG5-HKSCS", 0, false},  // Big5-HKSCS
+    {"CP932", 932, false},  // Shift_JIS
+    {"EUC-JP", 20932, false},  // EUC-JP
+    {"CP949", 949, false},  // EUC-KR
+}};
+
+// A row is named by its place in its table, the first as the others.
+// NOLINTBEGIN(readability-container-data-pointer)
+constexpr std::array<Charset, 52> kCharsets = {{
+    {"US-ASCII", Decoding::Ascii, nullptr, nullptr},
+    {"UTF-8", Decoding::Utf8, nullptr, nullptr},
+    {"UTF-16", Decoding::Utf16, nullptr, nullptr},
+    {"UTF-16BE", Decoding::Utf16Be, nullptr, nullptr},
+    {"UTF-16LE", Decoding::Utf16Le, nullptr, nullptr},
+    {"UTF-7", Decoding::Utf7, nullptr, nullptr},
+    {"ISO-8859-1", Decoding::ByTable, &kByteTables[0], nullptr},
+    {"ISO-8859-2", Decoding::ByTable, &kByteTables[1], nullptr},
+    {"ISO-8859-3", Decoding::ByTable, &kByteTables[2], nullptr},
+    {"ISO-8859-4", Decoding::ByTable, &kByteTables[3], nullptr},
+    {"ISO-8859-5", Decoding::ByTable, &kByteTables[4], nullptr},
+    {"ISO-8859-6", Decoding::ByTable, &kByteTables[5], nullptr},
+    {"ISO-8859-7", Decoding::ByTable, &kByteTables[6], nullptr},
+    {"ISO-8859-8", Decoding::ByTable, &kByteTables[7], nullptr},
+    {"ISO-8859-9", Decoding::ByTable, &kByteTables[8], nullptr},
+    {"ISO-8859-10", Decoding::ByTable, &kByteTables[9], nullptr},
+    {"ISO-8859-11", Decoding::ByTable, &kByteTables[10], nullptr},
+    {"ISO-8859-13", Decoding::ByTable, &kByteTables[11], nullptr},
+    {"ISO-8859-14", Decoding::ByTable, &kByteTables[12], nullptr},
+    {"ISO-8859-15", Decoding::ByTable, &kByteTables[13], nullptr},
+    {"ISO-8859-16", Decoding::ByTable, &kByteTables[14], nullptr},
+    {"TIS-620", Decoding::ByTable, &kByteTables[15], nullptr},
+    {"Windows-874", Decoding::ByTable, &kByteTables[16], nullptr},
+    {"Windows-1250", Decoding::ByTable, &kByteTables[17], nullptr},
+    {"Windows-1251", Decoding::ByTable, &kByteTables[18], nullptr},
+    {"Windows-1252", Decoding::ByTable, &kByteTables[19], nullptr},
+    {"Windows-1253", Decoding::ByTable, &kByteTables[20], nullptr},
+    {"Windows-1254", Decoding::ByTable, &kByteTables[21], nullptr},
+    {"Windows-1255", Decoding::ByTable, &kByteTables[22], nullptr},
+    {"Windows-1256", Decoding::ByTable, &kByteTables[23], nullptr},
+    {"Windows-1257", Decoding::ByTable, &kByteTables[24], nullptr},
+    {"Windows-1258", Decoding::ByTable, &kByteTables[25], nullptr},
+    {"KOI8-R", Decoding::ByTable, &kByteTables[26], nullptr},
+    {"KOI8-U", Decoding::ByTable, &kByteTables[27], nullptr},
+    {"Macintosh", Decoding::ByTable, &kByteTables[28], nullptr},
+    {"x-mac-icelandic", Decoding::ByTable, &kByteTables[29], nullptr},
+    {"x-mac-ce", Decoding::ByTable, &kByteTables[30], nullptr},
+    {"x-mac-cyrillic", Decoding::ByTable, &kByteTables[31], nullptr},
+    {"x-mac-greek", Decoding::ByTable, &kByteTables[32], nullptr},
+    {"x-mac-turkish", Decoding::ByTable, &kByteTables[33], nullptr},
+    {"IBM437", Decoding::ByTable, &kByteTables[34], nullptr},
+    {"IBM850", Decoding::ByTable, &kByteTables[35], nullptr},
+    {"IBM852", Decoding::ByTable, &kByteTables[36], nullptr},
+    {"IBM866", Decoding::ByTable, &kByteTables[37], nullptr},
+    {"GBK", Decoding::BySystem, nullptr, &kSystemCharsets[0]},
+    {"GB18030", Decoding::BySystem, nullptr, &kSystemCharsets[1]},
+    {"Big5", Decoding::BySystem, nullptr, &kSystemCharsets[2]},
+    {"Big5-HKSCS", Decoding::BySystem, nullptr, &kSystemCharsets[3]},
+    {"Shift_JIS", Decoding::BySystem, nullptr, &kSystemCharsets[4]},
+    {"EUC-JP", Decoding::BySystem, nullptr, &kSystemCharsets[5]},
+    {"EUC-KR", Decoding::BySystem, nullptr, &kSystemCharsets[6]},
+    {"ISO-2022-JP", Decoding::Iso2022Jp, nullptr, &kSystemCharsets[5]},
+}};
 
 // Sorted, so that a name is found by halving.
-constexpr std::array<CharsetName, 232> kCharsetNames = {{
-    {"ansi_x3.4-1968", Charset::UsAscii},
-    {"ansi_x3.4-1986", Charset::UsAscii},
-    {"arabic", Charset::Iso8859_6},
-    {"ascii", Charset::UsAscii},
-    {"asmo-708", Charset::Iso8859_6},
-    {"big-5", Charset::Big5},
-    {"big5", Charset::Big5},
-    {"chinese", Charset::Gbk},
-    {"cn-big5", Charset::Big5},
-    {"cp1250", Charset::Windows1250},
-    {"cp1251", Charset::Windows1251},
-    {"cp1252", Charset::Windows1252},
-    {"cp1253", Charset::Windows1253},
-    {"cp1254", Charset::Windows1254},
-    {"cp1255", Charset::Windows1255},
-    {"cp1256", Charset::Windows1256},
-    {"cp1257", Charset::Windows1257},
-    {"cp1258", Charset::Windows1258},
-    {"cp367", Charset::UsAscii},
-    {"cp819", Charset::Iso8859_1},
-    {"cp932", Charset::ShiftJis},
-    {"cp936", Charset::Gbk},
-    {"cp949", Charset::EucKr},
-    {"cp950", Charset::Big5},
-    {"csascii", Charset::UsAscii},
-    {"csbig5", Charset::Big5},
-    {"cseuckr", Charset::EucKr},
-    {"cseucpkdfmtjapanese", Charset::EucJp},
-    {"csgb2312", Charset::Gbk},
-    {"csiso2022jp", Charset::Iso2022Jp},
-    {"csiso58gb231280", Charset::Gbk},
-    {"csiso885915", Charset::Iso8859_15},
-    {"csisolatin1", Charset::Iso8859_1},
-    {"csisolatin2", Charset::Iso8859_2},
-    {"csisolatin3", Charset::Iso8859_3},
-    {"csisolatin4", Charset::Iso8859_4},
-    {"csisolatin5", Charset::Iso8859_9},
-    {"csisolatin6", Charset::Iso8859_10},
-    {"csisolatinarabic", Charset::Iso8859_6},
-    {"csisolatincyrillic", Charset::Iso8859_5},
-    {"csisolatingreek", Charset::Iso8859_7},
-    {"csisolatinhebrew", Charset::Iso8859_8},
-    {"cskoi8r", Charset::Koi8R},
-    {"cskoi8u", Charset::Koi8U},
-    {"csksc56011987", Charset::EucKr},
-    {"csshiftjis", Charset::ShiftJis},
-    {"cswindows31j", Charset::ShiftJis},
-    {"cyrillic", Charset::Iso8859_5},
-    {"ecma-114", Charset::Iso8859_6},
-    {"ecma-118", Charset::Iso8859_7},
-    {"elot_928", Charset::Iso8859_7},
-    {"euc-cn", Charset::Gbk},
-    {"euc-jp", Charset::EucJp},
-    {"euc-kr", Charset::EucKr},
-    {"euccn", Charset::Gbk},
-    {"eucjp", Charset::EucJp},
-    {"euckr", Charset::EucKr},
-    {"gb18030", Charset::Gb18030},
-    {"gb2312", Charset::Gbk},
-    {"gb_2312-80", Charset::Gbk},
-    {"gbk", Charset::Gbk},
-    {"greek", Charset::Iso8859_7},
-    {"greek8", Charset::Iso8859_7},
-    {"hebrew", Charset::Iso8859_8},
-    {"ibm367", Charset::UsAscii},
-    {"ibm819", Charset::Iso8859_1},
-    {"iso-2022-jp", Charset::Iso2022Jp},
-    {"iso-8859-1", Charset::Iso8859_1},
-    {"iso-8859-10", Charset::Iso8859_10},
-    {"iso-8859-11", Charset::Iso8859_11},
-    {"iso-8859-13", Charset::Iso8859_13},
-    {"iso-8859-14", Charset::Iso8859_14},
-    {"iso-8859-15", Charset::Iso8859_15},
-    {"iso-8859-16", Charset::Iso8859_16},
-    {"iso-8859-2", Charset::Iso8859_2},
-    {"iso-8859-3", Charset::Iso8859_3},
-    {"iso-8859-4", Charset::Iso8859_4},
-    {"iso-8859-5", Charset::Iso8859_5},
-    {"iso-8859-6", Charset::Iso8859_6},
-    {"iso-8859-6-e", Charset::Iso8859_6},
-    {"iso-8859-6-i", Charset::Iso8859_6},
-    {"iso-8859-7", Charset::Iso8859_7},
-    {"iso-8859-8", Charset::Iso8859_8},
-    {"iso-8859-8-e", Charset::Iso8859_8},
-    {"iso-8859-8-i", Charset::Iso8859_8},
-    {"iso-8859-9", Charset::Iso8859_9},
-    {"iso-celtic", Charset::Iso8859_14},
-    {"iso-ir-100", Charset::Iso8859_1},
-    {"iso-ir-101", Charset::Iso8859_2},
-    {"iso-ir-109", Charset::Iso8859_3},
-    {"iso-ir-110", Charset::Iso8859_4},
-    {"iso-ir-126", Charset::Iso8859_7},
-    {"iso-ir-127", Charset::Iso8859_6},
-    {"iso-ir-138", Charset::Iso8859_8},
-    {"iso-ir-144", Charset::Iso8859_5},
-    {"iso-ir-148", Charset::Iso8859_9},
-    {"iso-ir-149", Charset::EucKr},
-    {"iso-ir-157", Charset::Iso8859_10},
-    {"iso-ir-199", Charset::Iso8859_14},
-    {"iso-ir-226", Charset::Iso8859_16},
-    {"iso-ir-58", Charset::Gbk},
-    {"iso-ir-6", Charset::UsAscii},
-    {"iso646-us", Charset::UsAscii},
-    {"iso8859-1", Charset::Iso8859_1},
-    {"iso8859-10", Charset::Iso8859_10},
-    {"iso8859-11", Charset::Iso8859_11},
-    {"iso8859-13", Charset::Iso8859_13},
-    {"iso8859-14", Charset::Iso8859_14},
-    {"iso8859-15", Charset::Iso8859_15},
-    {"iso8859-16", Charset::Iso8859_16},
-    {"iso8859-2", Charset::Iso8859_2},
-    {"iso8859-3", Charset::Iso8859_3},
-    {"iso8859-4", Charset::Iso8859_4},
-    {"iso8859-5", Charset::Iso8859_5},
-    {"iso8859-6", Charset::Iso8859_6},
-    {"iso8859-7", Charset::Iso8859_7},
-    {"iso8859-8", Charset::Iso8859_8},
-    {"iso8859-9", Charset::Iso8859_9},
-    {"iso8859_1", Charset::Iso8859_1},
-    {"iso8859_10", Charset::Iso8859_10},
-    {"iso8859_11", Charset::Iso8859_11},
-    {"iso8859_13", Charset::Iso8859_13},
-    {"iso8859_14", Charset::Iso8859_14},
-    {"iso8859_15", Charset::Iso8859_15},
-    {"iso8859_16", Charset::Iso8859_16},
-    {"iso8859_2", Charset::Iso8859_2},
-    {"iso8859_3", Charset::Iso8859_3},
-    {"iso8859_4", Charset::Iso8859_4},
-    {"iso8859_5", Charset::Iso8859_5},
-    {"iso8859_6", Charset::Iso8859_6},
-    {"iso8859_7", Charset::Iso8859_7},
-    {"iso8859_8", Charset::Iso8859_8},
-    {"iso8859_9", Charset::Iso8859_9},
-    {"iso_646.irv:1991", Charset::UsAscii},
-    {"iso_8859-1", Charset::Iso8859_1},
-    {"iso_8859-10", Charset::Iso8859_10},
-    {"iso_8859-10:1992", Charset::Iso8859_10},
-    {"iso_8859-11", Charset::Iso8859_11},
-    {"iso_8859-13", Charset::Iso8859_13},
-    {"iso_8859-14", Charset::Iso8859_14},
-    {"iso_8859-15", Charset::Iso8859_15},
-    {"iso_8859-16", Charset::Iso8859_16},
-    {"iso_8859-1:1987", Charset::Iso8859_1},
-    {"iso_8859-2", Charset::Iso8859_2},
-    {"iso_8859-2:1987", Charset::Iso8859_2},
-    {"iso_8859-3", Charset::Iso8859_3},
-    {"iso_8859-3:1988", Charset::Iso8859_3},
-    {"iso_8859-4", Charset::Iso8859_4},
-    {"iso_8859-4:1988", Charset::Iso8859_4},
-    {"iso_8859-5", Charset::Iso8859_5},
-    {"iso_8859-5:1988", Charset::Iso8859_5},
-    {"iso_8859-6", Charset::Iso8859_6},
-    {"iso_8859-6:1987", Charset::Iso8859_6},
-    {"iso_8859-7", Charset::Iso8859_7},
-    {"iso_8859-7:1987", Charset::Iso8859_7},
-    {"iso_8859-8", Charset::Iso8859_8},
-    {"iso_8859-8:1988", Charset::Iso8859_8},
-    {"iso_8859-9", Charset::Iso8859_9},
-    {"iso_8859-9:1989", Charset::Iso8859_9},
-    {"koi8", Charset::Koi8R},
-    {"koi8-r", Charset::Koi8R},
-    {"koi8-u", Charset::Koi8U},
-    {"koi8r", Charset::Koi8R},
-    {"koi8u", Charset::Koi8U},
-    {"korean", Charset::EucKr},
-    {"ks_c_5601", Charset::EucKr},
-    {"ks_c_5601-1987", Charset::EucKr},
-    {"ks_c_5601-1989", Charset::EucKr},
-    {"ksc5601", Charset::EucKr},
-    {"ksc_5601", Charset::EucKr},
-    {"l1", Charset::Iso8859_1},
-    {"l10", Charset::Iso8859_16},
-    {"l2", Charset::Iso8859_2},
-    {"l3", Charset::Iso8859_3},
-    {"l4", Charset::Iso8859_4},
-    {"l5", Charset::Iso8859_9},
-    {"l6", Charset::Iso8859_10},
-    {"l7", Charset::Iso8859_13},
-    {"l8", Charset::Iso8859_14},
-    {"l9", Charset::Iso8859_15},
-    {"latin-9", Charset::Iso8859_15},
-    {"latin1", Charset::Iso8859_1},
-    {"latin10", Charset::Iso8859_16},
-    {"latin2", Charset::Iso8859_2},
-    {"latin3", Charset::Iso8859_3},
-    {"latin4", Charset::Iso8859_4},
-    {"latin5", Charset::Iso8859_9},
-    {"latin6", Charset::Iso8859_10},
-    {"latin7", Charset::Iso8859_13},
-    {"latin8", Charset::Iso8859_14},
-    {"latin9", Charset::Iso8859_15},
-    {"ms932", Charset::ShiftJis},
-    {"ms936", Charset::Gbk},
-    {"ms949", Charset::EucKr},
-    {"ms950", Charset::Big5},
-    {"ms_kanji", Charset::ShiftJis},
-    {"shift-jis", Charset::ShiftJis},
-    {"shift_jis", Charset::ShiftJis},
-    {"sjis", Charset::ShiftJis},
-    {"uhc", Charset::EucKr},
-    {"ujis", Charset::EucJp},
-    {"unicode-1-1-utf-8", Charset::Utf8},
-    {"us", Charset::UsAscii},
-    {"us-ascii", Charset::UsAscii},
-    {"utf-8", Charset::Utf8},
-    {"utf8", Charset::Utf8},
-    {"windows-1250", Charset::Windows1250},
-    {"windows-1251", Charset::Windows1251},
-    {"windows-1252", Charset::Windows1252},
-    {"windows-1253", Charset::Windows1253},
-    {"windows-1254", Charset::Windows1254},
-    {"windows-1255", Charset::Windows1255},
-    {"windows-1256", Charset::Windows1256},
-    {"windows-1257", Charset::Windows1257},
-    {"windows-1258", Charset::Windows1258},
-    {"windows-31j", Charset::ShiftJis},
-    {"windows-936", Charset::Gbk},
-    {"windows-949", Charset::EucKr},
-    {"x-cp1250", Charset::Windows1250},
-    {"x-cp1251", Charset::Windows1251},
-    {"x-cp1252", Charset::Windows1252},
-    {"x-cp1253", Charset::Windows1253},
-    {"x-cp1254", Charset::Windows1254},
-    {"x-cp1255", Charset::Windows1255},
-    {"x-cp1256", Charset::Windows1256},
-    {"x-cp1257", Charset::Windows1257},
-    {"x-cp1258", Charset::Windows1258},
-    {"x-euc-cn", Charset::Gbk},
-    {"x-euc-jp", Charset::EucJp},
-    {"x-gbk", Charset::Gbk},
-    {"x-sjis", Charset::ShiftJis},
-    {"x-x-big5", Charset::Big5},
+constexpr std::array<CharsetName, 351> kCharsetNames = {{
+    {"1250", &kCharsets[23]},  // Windows-1250
+    {"1251", &kCharsets[24]},  // Windows-1251
+    {"1252", &kCharsets[25]},  // Windows-1252
+    {"1253", &kCharsets[26]},  // Windows-1253
+    {"1254", &kCharsets[27]},  // Windows-1254
+    {"1255", &kCharsets[28]},  // Windows-1255
+    {"1256", &kCharsets[29]},  // Windows-1256
+    {"1257", &kCharsets[30]},  // Windows-1257
+    {"1258", &kCharsets[31]},  // Windows-1258
+    {"437", &kCharsets[40]},  // IBM437
+    {"646", &kCharsets[0]},  // US-ASCII
+    {"850", &kCharsets[41]},  // IBM850
+    {"852", &kCharsets[42]},  // IBM852
+    {"866", &kCharsets[43]},  // IBM866
+    {"8859", &kCharsets[6]},  // ISO-8859-1
+    {"932", &kCharsets[48]},  // Shift_JIS
+    {"936", &kCharsets[44]},  // GBK
+    {"949", &kCharsets[50]},  // EUC-KR
+    {"950", &kCharsets[46]},  // Big5
+    {"ansi_x3.4_1968", &kCharsets[0]},  // US-ASCII
+    {"ansi_x3.4_1986", &kCharsets[0]},  // US-ASCII
+    {"ansi_x3_4_1968", &kCharsets[0]},  // US-ASCII
+    {"arabic", &kCharsets[11]},  // ISO-8859-6
+    {"ascii", &kCharsets[0]},  // US-ASCII
+    {"asmo_708", &kCharsets[11]},  // ISO-8859-6
+    {"big5", &kCharsets[46]},  // Big5
+    {"big5_hkscs", &kCharsets[47]},  // Big5-HKSCS
+    {"big5_tw", &kCharsets[46]},  // Big5
+    {"big5hkscs", &kCharsets[47]},  // Big5-HKSCS
+    {"big_5", &kCharsets[46]},  // Big5
+    {"chinese", &kCharsets[44]},  // GBK
+    {"cn_big5", &kCharsets[46]},  // Big5
+    {"cp1250", &kCharsets[23]},  // Windows-1250
+    {"cp1251", &kCharsets[24]},  // Windows-1251
+    {"cp1252", &kCharsets[25]},  // Windows-1252
+    {"cp1253", &kCharsets[26]},  // Windows-1253
+    {"cp1254", &kCharsets[27]},  // Windows-1254
+    {"cp1255", &kCharsets[28]},  // Windows-1255
+    {"cp1256", &kCharsets[29]},  // Windows-1256
+    {"cp1257", &kCharsets[30]},  // Windows-1257
+    {"cp1258", &kCharsets[31]},  // Windows-1258
+    {"cp367", &kCharsets[0]},  // US-ASCII
+    {"cp437", &kCharsets[40]},  // IBM437
+    {"cp65001", &kCharsets[1]},  // UTF-8
+    {"cp819", &kCharsets[6]},  // ISO-8859-1
+    {"cp850", &kCharsets[41]},  // IBM850
+    {"cp852", &kCharsets[42]},  // IBM852
+    {"cp866", &kCharsets[43]},  // IBM866
+    {"cp874", &kCharsets[22]},  // Windows-874
+    {"cp932", &kCharsets[48]},  // Shift_JIS
+    {"cp936", &kCharsets[44]},  // GBK
+    {"cp949", &kCharsets[50]},  // EUC-KR
+    {"cp950", &kCharsets[46]},  // Big5
+    {"csascii", &kCharsets[0]},  // US-ASCII
+    {"csbig5", &kCharsets[46]},  // Big5
+    {"cseuckr", &kCharsets[50]},  // EUC-KR
+    {"cseucpkdfmtjapanese", &kCharsets[49]},  // EUC-JP
+    {"csgb2312", &kCharsets[44]},  // GBK
+    {"csibm866", &kCharsets[43]},  // IBM866
+    {"csiso2022jp", &kCharsets[51]},  // ISO-2022-JP
+    {"csiso58gb231280", &kCharsets[44]},  // GBK
+    {"csiso885915", &kCharsets[19]},  // ISO-8859-15
+    {"csiso88596e", &kCharsets[11]},  // ISO-8859-6
+    {"csiso88596i", &kCharsets[11]},  // ISO-8859-6
+    {"csiso88598e", &kCharsets[13]},  // ISO-8859-8
+    {"csiso88598i", &kCharsets[13]},  // ISO-8859-8
+    {"csisolatin1", &kCharsets[6]},  // ISO-8859-1
+    {"csisolatin2", &kCharsets[7]},  // ISO-8859-2
+    {"csisolatin3", &kCharsets[8]},  // ISO-8859-3
+    {"csisolatin4", &kCharsets[9]},  // ISO-8859-4
+    {"csisolatin5", &kCharsets[14]},  // ISO-8859-9
+    {"csisolatin6", &kCharsets[15]},  // ISO-8859-10
+    {"csisolatin9", &kCharsets[19]},  // ISO-8859-15
+    {"csisolatinarabic", &kCharsets[11]},  // ISO-8859-6
+    {"csisolatincyrillic", &kCharsets[10]},  // ISO-8859-5
+    {"csisolatingreek", &kCharsets[12]},  // ISO-8859-7
+    {"csisolatinhebrew", &kCharsets[13]},  // ISO-8859-8
+    {"cskoi8r", &kCharsets[32]},  // KOI8-R
+    {"cskoi8u", &kCharsets[33]},  // KOI8-U
+    {"csksc56011987", &kCharsets[50]},  // EUC-KR
+    {"csmacintosh", &kCharsets[34]},  // Macintosh
+    {"cspc850multilingual", &kCharsets[41]},  // IBM850
+    {"cspc8codepage437", &kCharsets[40]},  // IBM437
+    {"cspcp852", &kCharsets[42]},  // IBM852
+    {"csshiftjis", &kCharsets[48]},  // Shift_JIS
+    {"csunicode", &kCharsets[4]},  // UTF-16LE
+    {"csunicode11utf7", &kCharsets[5]},  // UTF-7
+    {"csutf7", &kCharsets[5]},  // UTF-7
+    {"cswindows31j", &kCharsets[48]},  // Shift_JIS
+    {"cyrillic", &kCharsets[10]},  // ISO-8859-5
+    {"dos_874", &kCharsets[22]},  // Windows-874
+    {"ecma_114", &kCharsets[11]},  // ISO-8859-6
+    {"ecma_118", &kCharsets[12]},  // ISO-8859-7
+    {"elot_928", &kCharsets[12]},  // ISO-8859-7
+    {"euc_cn", &kCharsets[44]},  // GBK
+    {"euc_jp", &kCharsets[49]},  // EUC-JP
+    {"euc_kr", &kCharsets[50]},  // EUC-KR
+    {"euccn", &kCharsets[44]},  // GBK
+    {"eucgb2312_cn", &kCharsets[44]},  // GBK
+    {"eucjp", &kCharsets[49]},  // EUC-JP
+    {"euckr", &kCharsets[50]},  // EUC-KR
+    {"gb18030", &kCharsets[45]},  // GB18030
+    {"gb18030_2000", &kCharsets[45]},  // GB18030
+    {"gb2312", &kCharsets[44]},  // GBK
+    {"gb2312_1980", &kCharsets[44]},  // GBK
+    {"gb2312_80", &kCharsets[44]},  // GBK
+    {"gb_2312", &kCharsets[44]},  // GBK
+    {"gb_2312_80", &kCharsets[44]},  // GBK
+    {"gbk", &kCharsets[44]},  // GBK
+    {"greek", &kCharsets[12]},  // ISO-8859-7
+    {"greek8", &kCharsets[12]},  // ISO-8859-7
+    {"hebrew", &kCharsets[13]},  // ISO-8859-8
+    {"hkscs", &kCharsets[47]},  // Big5-HKSCS
+    {"ibm367", &kCharsets[0]},  // US-ASCII
+    {"ibm437", &kCharsets[40]},  // IBM437
+    {"ibm819", &kCharsets[6]},  // ISO-8859-1
+    {"ibm850", &kCharsets[41]},  // IBM850
+    {"ibm852", &kCharsets[42]},  // IBM852
+    {"ibm866", &kCharsets[43]},  // IBM866
+    {"ibm874", &kCharsets[22]},  // Windows-874
+    {"iso2022_jp", &kCharsets[51]},  // ISO-2022-JP
+    {"iso2022jp", &kCharsets[51]},  // ISO-2022-JP
+    {"iso646_us", &kCharsets[0]},  // US-ASCII
+    {"iso8859", &kCharsets[6]},  // ISO-8859-1
+    {"iso88591", &kCharsets[25]},  // Windows-1252
+    {"iso885910", &kCharsets[15]},  // ISO-8859-10
+    {"iso885911", &kCharsets[22]},  // Windows-874
+    {"iso885913", &kCharsets[17]},  // ISO-8859-13
+    {"iso885914", &kCharsets[18]},  // ISO-8859-14
+    {"iso885915", &kCharsets[19]},  // ISO-8859-15
+    {"iso88592", &kCharsets[7]},  // ISO-8859-2
+    {"iso88593", &kCharsets[8]},  // ISO-8859-3
+    {"iso88594", &kCharsets[9]},  // ISO-8859-4
+    {"iso88595", &kCharsets[10]},  // ISO-8859-5
+    {"iso88596", &kCharsets[11]},  // ISO-8859-6
+    {"iso88597", &kCharsets[12]},  // ISO-8859-7
+    {"iso88598", &kCharsets[13]},  // ISO-8859-8
+    {"iso88599", &kCharsets[27]},  // Windows-1254
+    {"iso8859_1", &kCharsets[6]},  // ISO-8859-1
+    {"iso8859_10", &kCharsets[15]},  // ISO-8859-10
+    {"iso8859_11", &kCharsets[16]},  // ISO-8859-11
+    {"iso8859_13", &kCharsets[17]},  // ISO-8859-13
+    {"iso8859_14", &kCharsets[18]},  // ISO-8859-14
+    {"iso8859_15", &kCharsets[19]},  // ISO-8859-15
+    {"iso8859_16", &kCharsets[20]},  // ISO-8859-16
+    {"iso8859_2", &kCharsets[7]},  // ISO-8859-2
+    {"iso8859_3", &kCharsets[8]},  // ISO-8859-3
+    {"iso8859_4", &kCharsets[9]},  // ISO-8859-4
+    {"iso8859_5", &kCharsets[10]},  // ISO-8859-5
+    {"iso8859_6", &kCharsets[11]},  // ISO-8859-6
+    {"iso8859_7", &kCharsets[12]},  // ISO-8859-7
+    {"iso8859_8", &kCharsets[13]},  // ISO-8859-8
+    {"iso8859_9", &kCharsets[14]},  // ISO-8859-9
+    {"iso_10646_ucs_2", &kCharsets[4]},  // UTF-16LE
+    {"iso_2022_jp", &kCharsets[51]},  // ISO-2022-JP
+    {"iso_646.irv_1991", &kCharsets[0]},  // US-ASCII
+    {"iso_8859_1", &kCharsets[6]},  // ISO-8859-1
+    {"iso_8859_10", &kCharsets[15]},  // ISO-8859-10
+    {"iso_8859_10_1992", &kCharsets[15]},  // ISO-8859-10
+    {"iso_8859_11", &kCharsets[16]},  // ISO-8859-11
+    {"iso_8859_11_2001", &kCharsets[16]},  // ISO-8859-11
+    {"iso_8859_13", &kCharsets[17]},  // ISO-8859-13
+    {"iso_8859_14", &kCharsets[18]},  // ISO-8859-14
+    {"iso_8859_14_1998", &kCharsets[18]},  // ISO-8859-14
+    {"iso_8859_15", &kCharsets[19]},  // ISO-8859-15
+    {"iso_8859_16", &kCharsets[20]},  // ISO-8859-16
+    {"iso_8859_16_2001", &kCharsets[20]},  // ISO-8859-16
+    {"iso_8859_1_1987", &kCharsets[6]},  // ISO-8859-1
+    {"iso_8859_2", &kCharsets[7]},  // ISO-8859-2
+    {"iso_8859_2_1987", &kCharsets[7]},  // ISO-8859-2
+    {"iso_8859_3", &kCharsets[8]},  // ISO-8859-3
+    {"iso_8859_3_1988", &kCharsets[8]},  // ISO-8859-3
+    {"iso_8859_4", &kCharsets[9]},  // ISO-8859-4
+    {"iso_8859_4_1988", &kCharsets[9]},  // ISO-8859-4
+    {"iso_8859_5", &kCharsets[10]},  // ISO-8859-5
+    {"iso_8859_5_1988", &kCharsets[10]},  // ISO-8859-5
+    {"iso_8859_6", &kCharsets[11]},  // ISO-8859-6
+    {"iso_8859_6_1987", &kCharsets[11]},  // ISO-8859-6
+    {"iso_8859_6_e", &kCharsets[11]},  // ISO-8859-6
+    {"iso_8859_6_i", &kCharsets[11]},  // ISO-8859-6
+    {"iso_8859_7", &kCharsets[12]},  // ISO-8859-7
+    {"iso_8859_7_1987", &kCharsets[12]},  // ISO-8859-7
+    {"iso_8859_8", &kCharsets[13]},  // ISO-8859-8
+    {"iso_8859_8_1988", &kCharsets[13]},  // ISO-8859-8
+    {"iso_8859_8_e", &kCharsets[13]},  // ISO-8859-8
+    {"iso_8859_8_i", &kCharsets[13]},  // ISO-8859-8
+    {"iso_8859_9", &kCharsets[14]},  // ISO-8859-9
+    {"iso_8859_9_1989", &kCharsets[14]},  // ISO-8859-9
+    {"iso_celtic", &kCharsets[18]},  // ISO-8859-14
+    {"iso_ir_100", &kCharsets[6]},  // ISO-8859-1
+    {"iso_ir_101", &kCharsets[7]},  // ISO-8859-2
+    {"iso_ir_109", &kCharsets[8]},  // ISO-8859-3
+    {"iso_ir_110", &kCharsets[9]},  // ISO-8859-4
+    {"iso_ir_126", &kCharsets[12]},  // ISO-8859-7
+    {"iso_ir_127", &kCharsets[11]},  // ISO-8859-6
+    {"iso_ir_138", &kCharsets[13]},  // ISO-8859-8
+    {"iso_ir_144", &kCharsets[10]},  // ISO-8859-5
+    {"iso_ir_148", &kCharsets[14]},  // ISO-8859-9
+    {"iso_ir_149", &kCharsets[50]},  // EUC-KR
+    {"iso_ir_157", &kCharsets[15]},  // ISO-8859-10
+    {"iso_ir_166", &kCharsets[21]},  // TIS-620
+    {"iso_ir_199", &kCharsets[18]},  // ISO-8859-14
+    {"iso_ir_226", &kCharsets[20]},  // ISO-8859-16
+    {"iso_ir_58", &kCharsets[44]},  // GBK
+    {"iso_ir_6", &kCharsets[0]},  // US-ASCII
+    {"koi", &kCharsets[32]},  // KOI8-R
+    {"koi8", &kCharsets[32]},  // KOI8-R
+    {"koi8_r", &kCharsets[32]},  // KOI8-R
+    {"koi8_ru", &kCharsets[33]},  // KOI8-U
+    {"koi8_u", &kCharsets[33]},  // KOI8-U
+    {"koi8r", &kCharsets[32]},  // KOI8-R
+    {"koi8u", &kCharsets[33]},  // KOI8-U
+    {"korean", &kCharsets[50]},  // EUC-KR
+    {"ks_c_5601", &kCharsets[50]},  // EUC-KR
+    {"ks_c_5601_1987", &kCharsets[50]},  // EUC-KR
+    {"ks_c_5601_1989", &kCharsets[50]},  // EUC-KR
+    {"ks_x_1001", &kCharsets[50]},  // EUC-KR
+    {"ksc5601", &kCharsets[50]},  // EUC-KR
+    {"ksc_5601", &kCharsets[50]},  // EUC-KR
+    {"ksx1001", &kCharsets[50]},  // EUC-KR
+    {"l1", &kCharsets[6]},  // ISO-8859-1
+    {"l10", &kCharsets[20]},  // ISO-8859-16
+    {"l2", &kCharsets[7]},  // ISO-8859-2
+    {"l3", &kCharsets[8]},  // ISO-8859-3
+    {"l4", &kCharsets[9]},  // ISO-8859-4
+    {"l5", &kCharsets[14]},  // ISO-8859-9
+    {"l6", &kCharsets[15]},  // ISO-8859-10
+    {"l7", &kCharsets[17]},  // ISO-8859-13
+    {"l8", &kCharsets[18]},  // ISO-8859-14
+    {"l9", &kCharsets[19]},  // ISO-8859-15
+    {"latin", &kCharsets[6]},  // ISO-8859-1
+    {"latin1", &kCharsets[6]},  // ISO-8859-1
+    {"latin10", &kCharsets[20]},  // ISO-8859-16
+    {"latin2", &kCharsets[7]},  // ISO-8859-2
+    {"latin3", &kCharsets[8]},  // ISO-8859-3
+    {"latin4", &kCharsets[9]},  // ISO-8859-4
+    {"latin5", &kCharsets[14]},  // ISO-8859-9
+    {"latin6", &kCharsets[15]},  // ISO-8859-10
+    {"latin7", &kCharsets[17]},  // ISO-8859-13
+    {"latin8", &kCharsets[18]},  // ISO-8859-14
+    {"latin9", &kCharsets[19]},  // ISO-8859-15
+    {"latin_1", &kCharsets[6]},  // ISO-8859-1
+    {"latin_9", &kCharsets[19]},  // ISO-8859-15
+    {"logical", &kCharsets[13]},  // ISO-8859-8
+    {"mac", &kCharsets[34]},  // Macintosh
+    {"mac_centeuro", &kCharsets[36]},  // x-mac-ce
+    {"mac_cyrillic", &kCharsets[37]},  // x-mac-cyrillic
+    {"mac_greek", &kCharsets[38]},  // x-mac-greek
+    {"mac_iceland", &kCharsets[35]},  // x-mac-icelandic
+    {"mac_latin2", &kCharsets[36]},  // x-mac-ce
+    {"mac_roman", &kCharsets[34]},  // Macintosh
+    {"mac_turkish", &kCharsets[39]},  // x-mac-turkish
+    {"maccentraleurope", &kCharsets[36]},  // x-mac-ce
+    {"maccyrillic", &kCharsets[37]},  // x-mac-cyrillic
+    {"macgreek", &kCharsets[38]},  // x-mac-greek
+    {"maciceland", &kCharsets[35]},  // x-mac-icelandic
+    {"macintosh", &kCharsets[34]},  // Macintosh
+    {"maclatin2", &kCharsets[36]},  // x-mac-ce
+    {"macroman", &kCharsets[34]},  // Macintosh
+    {"macturkish", &kCharsets[39]},  // x-mac-turkish
+    {"ms932", &kCharsets[48]},  // Shift_JIS
+    {"ms936", &kCharsets[44]},  // GBK
+    {"ms949", &kCharsets[50]},  // EUC-KR
+    {"ms950", &kCharsets[46]},  // Big5
+    {"ms_kanji", &kCharsets[48]},  // Shift_JIS
+    {"mskanji", &kCharsets[48]},  // Shift_JIS
+    {"s_jis", &kCharsets[48]},  // Shift_JIS
+    {"shift_jis", &kCharsets[48]},  // Shift_JIS
+    {"shiftjis", &kCharsets[48]},  // Shift_JIS
+    {"sjis", &kCharsets[48]},  // Shift_JIS
+    {"sun_eu_greek", &kCharsets[12]},  // ISO-8859-7
+    {"thai", &kCharsets[16]},  // ISO-8859-11
+    {"tis620", &kCharsets[21]},  // TIS-620
+    {"tis_620", &kCharsets[21]},  // TIS-620
+    {"tis_620_0", &kCharsets[21]},  // TIS-620
+    {"tis_620_2529_0", &kCharsets[21]},  // TIS-620
+    {"tis_620_2529_1", &kCharsets[21]},  // TIS-620
+    {"u16", &kCharsets[2]},  // UTF-16
+    {"u7", &kCharsets[5]},  // UTF-7
+    {"u8", &kCharsets[1]},  // UTF-8
+    {"u_jis", &kCharsets[49]},  // EUC-JP
+    {"ucs_2", &kCharsets[4]},  // UTF-16LE
+    {"uhc", &kCharsets[50]},  // EUC-KR
+    {"ujis", &kCharsets[49]},  // EUC-JP
+    {"unicode", &kCharsets[4]},  // UTF-16LE
+    {"unicode11utf8", &kCharsets[1]},  // UTF-8
+    {"unicode20utf8", &kCharsets[1]},  // UTF-8
+    {"unicode_1_1_utf_7", &kCharsets[5]},  // UTF-7
+    {"unicode_1_1_utf_8", &kCharsets[1]},  // UTF-8
+    {"unicodebigunmarked", &kCharsets[3]},  // UTF-16BE
+    {"unicodefeff", &kCharsets[4]},  // UTF-16LE
+    {"unicodefffe", &kCharsets[3]},  // UTF-16BE
+    {"unicodelittleunmarked", &kCharsets[4]},  // UTF-16LE
+    {"us", &kCharsets[0]},  // US-ASCII
+    {"us_ascii", &kCharsets[0]},  // US-ASCII
+    {"utf", &kCharsets[1]},  // UTF-8
+    {"utf16", &kCharsets[2]},  // UTF-16
+    {"utf7", &kCharsets[5]},  // UTF-7
+    {"utf8", &kCharsets[1]},  // UTF-8
+    {"utf8_ucs2", &kCharsets[1]},  // UTF-8
+    {"utf8_ucs4", &kCharsets[1]},  // UTF-8
+    {"utf_16", &kCharsets[2]},  // UTF-16
+    {"utf_16_be", &kCharsets[3]},  // UTF-16BE
+    {"utf_16_le", &kCharsets[4]},  // UTF-16LE
+    {"utf_16be", &kCharsets[3]},  // UTF-16BE
+    {"utf_16le", &kCharsets[4]},  // UTF-16LE
+    {"utf_7", &kCharsets[5]},  // UTF-7
+    {"utf_8", &kCharsets[1]},  // UTF-8
+    {"visual", &kCharsets[13]},  // ISO-8859-8
+    {"windows_1250", &kCharsets[23]},  // Windows-1250
+    {"windows_1251", &kCharsets[24]},  // Windows-1251
+    {"windows_1252", &kCharsets[25]},  // Windows-1252
+    {"windows_1253", &kCharsets[26]},  // Windows-1253
+    {"windows_1254", &kCharsets[27]},  // Windows-1254
+    {"windows_1255", &kCharsets[28]},  // Windows-1255
+    {"windows_1256", &kCharsets[29]},  // Windows-1256
+    {"windows_1257", &kCharsets[30]},  // Windows-1257
+    {"windows_1258", &kCharsets[31]},  // Windows-1258
+    {"windows_31j", &kCharsets[48]},  // Shift_JIS
+    {"windows_874", &kCharsets[22]},  // Windows-874
+    {"windows_936", &kCharsets[44]},  // GBK
+    {"windows_949", &kCharsets[50]},  // EUC-KR
+    {"x_cp1250", &kCharsets[23]},  // Windows-1250
+    {"x_cp1251", &kCharsets[24]},  // Windows-1251
+    {"x_cp1252", &kCharsets[25]},  // Windows-1252
+    {"x_cp1253", &kCharsets[26]},  // Windows-1253
+    {"x_cp1254", &kCharsets[27]},  // Windows-1254
+    {"x_cp1255", &kCharsets[28]},  // Windows-1255
+    {"x_cp1256", &kCharsets[29]},  // Windows-1256
+    {"x_cp1257", &kCharsets[30]},  // Windows-1257
+    {"x_cp1258", &kCharsets[31]},  // Windows-1258
+    {"x_cp874", &kCharsets[22]},  // Windows-874
+    {"x_euc_cn", &kCharsets[44]},  // GBK
+    {"x_euc_jp", &kCharsets[49]},  // EUC-JP
+    {"x_gbk", &kCharsets[44]},  // GBK
+    {"x_mac_ce", &kCharsets[36]},  // x-mac-ce
+    {"x_mac_centraleurope", &kCharsets[36]},  // x-mac-ce
+    {"x_mac_cyrillic", &kCharsets[37]},  // x-mac-cyrillic
+    {"x_mac_greek", &kCharsets[38]},  // x-mac-greek
+    {"x_mac_iceland", &kCharsets[35]},  // x-mac-icelandic
+    {"x_mac_icelandic", &kCharsets[35]},  // x-mac-icelandic
+    {"x_mac_japanese", &kCharsets[48]},  // Shift_JIS
+    {"x_mac_korean", &kCharsets[50]},  // EUC-KR
+    {"x_mac_roman", &kCharsets[34]},  // Macintosh
+    {"x_mac_simp_chinese", &kCharsets[44]},  // GBK
+    {"x_mac_trad_chinese", &kCharsets[46]},  // Big5
+    {"x_mac_turkish", &kCharsets[39]},  // x-mac-turkish
+    {"x_mac_ukrainian", &kCharsets[37]},  // x-mac-cyrillic
+    {"x_sjis", &kCharsets[48]},  // Shift_JIS
+    {"x_unicode20utf8", &kCharsets[1]},  // UTF-8
+    {"x_x_big5", &kCharsets[46]},  // Big5
 }};
+// NOLINTEND(readability-container-data-pointer)
 // clang-format on
 
 }  // namespace
-
-const ByteTable& byte_table(Charset charset) {
-  return kByteTables[static_cast<std::size_t>(charset) -
-                     static_cast<std::size_t>(kFirstTableCharset)];
-}
 
 std::span<const CharsetName> charset_names() { return kCharsetNames; }
 

@@ -56,19 +56,29 @@ std::optional<EncodedWord> parse_encoded_word(Bytes token) {
   const auto label = static_cast<std::size_t>(mark - inner.begin());
   if (label + 3 > inner.size() || inner[label + 2] != '?') return std::nullopt;
   const Bytes text = inner.subspan(label + 3);
-  if (std::find(text.begin(), text.end(), '?') != text.end()) return std::nullopt;
+  if (text.empty() || std::find(text.begin(), text.end(), '?') != text.end()) return std::nullopt;
   // A language after * says nothing about the bytes.
   const Bytes name = inner.first(label);
   const auto star = std::find(name.begin(), name.end(), '*');
   if (star != name.end() && !std::all_of(star + 1, name.end(), is_language_byte))
     return std::nullopt;
-  const std::optional<Charset> charset =
+  const Charset* const charset =
       find_charset(name.first(static_cast<std::size_t>(star - name.begin())));
-  if (!charset) return std::nullopt;
+  if (charset == nullptr) return std::nullopt;
   const unsigned char encoding = inner[label + 1] | kCaseBit;
-  if (encoding == 'b' && is_proper_b(text)) return EncodedWord{*charset, true, text};
-  if (encoding == 'q' && is_proper_q(text)) return EncodedWord{*charset, false, text};
+  if (encoding == 'b' && is_proper_b(text)) return EncodedWord{charset, true, text};
+  if (encoding == 'q' && is_proper_q(text)) return EncodedWord{charset, false, text};
   return std::nullopt;
+}
+
+std::size_t encoded_word_length(Bytes bytes) {
+  constexpr std::size_t kShortest = 8;  // =?c?Q?, ?= (its text is for parse_encoded_word)
+  if (bytes.size() < kShortest || bytes[0] != '=' || bytes[1] != '?') return 0;
+  const auto mark = std::find(bytes.begin() + 2, bytes.end(), '?');  // after the charset
+  if (bytes.end() - mark < 4 || mark[2] != '?') return 0;
+  const auto end_mark = std::find(mark + 3, bytes.end(), '?');  // after the text
+  if (bytes.end() - end_mark < 2 || end_mark[1] != '=') return 0;
+  return static_cast<std::size_t>(end_mark + 2 - bytes.begin());
 }
 
 }  // namespace fieldsift

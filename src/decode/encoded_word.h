@@ -14,19 +14,24 @@ namespace fieldsift {
 
 // One encoded word, =?charset[*language]?B|Q?text?=, that we can decode.
 struct EncodedWord {
-  Charset charset;
+  const Charset* charset;               // never null
   bool base64;                          // B; else Q
   std::span<const unsigned char> text;  // between the third ? and the closing ?=
 };
 
 // The encoded word a token is, whole; none when it is not one we can decode:
-// not of that form (a language other than letters, digits and -), a charset
-// we do not know, or text that is not proper B or Q. B may lack its padding
+// not of that form (a language other than letters, digits and -, no text at
+// all), a charset we do not know, or text that is not proper B or Q. B may lack its padding
 // or have too much, and its last character may carry bits past its last
 // whole byte, as real mail has them; but a lone character after its last
 // group of four stands for no byte, and makes it improper. Q takes hex
 // digits of either case.
 [[nodiscard]] std::optional<EncodedWord> parse_encoded_word(std::span<const unsigned char> token);
+
+// The length of the =?charset?E?text?= that bytes begin with, whether or not
+// it is a word we can decode: up to the ?= after the fourth ?. 0 if they
+// begin with none.
+[[nodiscard]] std::size_t encoded_word_length(std::span<const unsigned char> bytes);
 
 namespace word_text {
 

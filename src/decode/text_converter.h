@@ -4,10 +4,10 @@
 #include <array>
 #include <cstdint>
 
-#include "decode/charset.h"
 #include "bytes/byte_vector.h"
-#include "textio/platform/platform.h"
 #include "bytes/utf8.h"
+#include "decode/charset_data.h"
+#include "textio/platform/platform.h"
 
 namespace fieldsift {
 
@@ -24,11 +24,13 @@ namespace fieldsift {
 }
 
 // Turns text in one charset, fed a byte at a time, into UTF-8 at the end of
-// out, with the controls above replaced. Text in a system charset is held
-// until finish().
+// out, with the controls above replaced. Text that is read whole (UTF-16,
+// UTF-7, a charset the system converts) is held until finish().
 class TextConverter {
  public:
-  TextConverter(Charset charset, ByteVector& out);
+  // The row is not copied: it must outlive the converter, as the rows of
+  // the charset data do.
+  TextConverter(const Charset& charset, ByteVector& out);
 
   void feed(unsigned char byte);
 
@@ -38,8 +40,10 @@ class TextConverter {
 
  private:
   void feed_utf8(unsigned char byte);
-  // The text held, as the system converts it.
+  void feed_by_table(unsigned char byte);
+  // The text held, as its converter reads it whole.
   [[nodiscard]] Conversion convert_held(ByteVector& utf8) const;
+  [[nodiscard]] Conversion by_system(std::span<const unsigned char> text, ByteVector& utf8) const;
   void put(char32_t c) {
     if (staged_.size() - staged_size_ < kLongestUtf8) flush();
     staged_size_ +=
@@ -50,12 +54,11 @@ class TextConverter {
     staged_size_ = 0;
   }
 
-  Charset charset_;
+  const Charset& charset_;
   ByteVector& out_;
-  const std::array<std::uint16_t, 128>* table_;  // the charset's, if it goes by table
-  bool refused_ = false;                         // a byte fed is not text in the charset
+  bool refused_ = false;  // a byte fed is not text in the charset
   Utf8Reader utf8_;
-  ByteVector held_;  // the text of a system charset, empty for the others
+  ByteVector held_;  // the text of a charset read whole, empty for the others
   // UTF-8 not yet added to out_, so that out_ grows by many characters at once.
   static constexpr std::size_t kLongestUtf8 = 4;
   std::array<unsigned char, 256> staged_{};

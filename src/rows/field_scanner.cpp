@@ -14,6 +14,7 @@ namespace {
 constexpr unsigned char kCr = kCarriageReturn;
 constexpr unsigned char kLf = kLineFeed;
 constexpr unsigned char kColon = ':';
+constexpr unsigned char kSpace = ' ';
 
 // The first byte in [p, end) that is byte; null if none.
 const unsigned char* find(const unsigned char* p, const unsigned char* end, unsigned char byte) {
@@ -34,6 +35,7 @@ void FieldScanner::begin() {
   found_ = 0;
   first_line_ = true;
   held_cr_ = false;
+  in_fold_ = false;
 }
 
 void FieldScanner::feed(std::span<const unsigned char> bytes) {
@@ -83,6 +85,8 @@ const unsigned char* FieldScanner::at_line_start(const unsigned char* p, const u
   first_line_ = false;
   if (is_blank(*p)) {
     place_ = open_ != nullptr ? Place::InValue : Place::PassingOver;
+    in_fold_ = open_ != nullptr && one_space_folds_;
+    if (in_fold_) append_value(&kSpace, &kSpace + 1);  // the one SP of the fold's run
     return p;
   }
   close_value();
@@ -153,6 +157,11 @@ bool FieldScanner::carry_name(const unsigned char* p, const unsigned char* end) 
 // Up to the line's end, or to the end of the bytes, into the value; a CR
 // right before the LF belongs to the line end.
 const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsigned char* end) {
+  if (in_fold_) {
+    p = std::find_if_not(p, end, is_blank);
+    if (p == end) return end;
+    in_fold_ = false;
+  }
   if (held_cr_) {
     held_cr_ = false;
     if (*p != kLf) append_value(&kCr, &kCr + 1);

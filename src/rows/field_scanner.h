@@ -22,8 +22,11 @@ namespace fieldsift {
 class FieldScanner {
  public:
   // The names, as FieldNames takes them, are not copied: they must outlive
-  // the scanner.
-  explicit FieldScanner(std::span<const std::string_view> names) : names_(names) {}
+  // the scanner. With one_space_folds, the run of SP and TAB that begins
+  // each line after a value's first becomes one SP, as mail readers show a
+  // folded line.
+  explicit FieldScanner(std::span<const std::string_view> names, bool one_space_folds = false)
+      : names_(names), one_space_folds_(one_space_folds) {}
 
   // A new header follows; the last one's values are forgotten.
   void begin();
@@ -70,6 +73,8 @@ class FieldScanner {
   bool first_line_ = true;     // no line of this header has started yet
   bool in_first_line_ = true;  // the line being read is the header's first
   bool held_cr_ = false;  // in InValue: a CR ended the last bytes; a LF next makes it a line end
+  bool one_space_folds_;
+  bool in_fold_ = false;  // in InValue, with one_space_folds_: only SP and TAB of this line so far
 };
 
 }  // namespace fieldsift

@@ -16,7 +16,7 @@ constexpr std::size_t kElsewhere = SIZE_MAX;  // a cell whose bytes are not in t
 
 RowSink::RowSink(const ColumnList& columns, LineWriter& out, RowFormat format, bool decode)
     : columns_(columns),
-      scanner_(columns.fields()),
+      scanner_(columns.fields(), decode),
       writer_(out, format, columns.columns()),
       cells_(allocate_array<Cell>(columns.columns().size())),
       placed_(allocate_array<Placed>(columns.columns().size())),

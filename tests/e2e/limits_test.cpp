@@ -131,6 +131,40 @@ TEST(MemoryLimitTest, ValueThatCannotBeHeldLeavesItsRowOut) {
                        "headsift: stdin: Cannot allocate memory\n"));
 }
 
+// The system's converter of a charset is a module the C library maps when
+// it is first opened. Where the address space has no room for it, the row
+// is left out with one report: never written with its word undecoded, as if
+// the system had no converter for the charset.
+TEST(MemoryLimitTest, ConverterWithoutRoomIsReported) {
+  if (!plain_native_linux()) GTEST_SKIP() << "a plain native Linux build only";
+  const std::string input = "Subject: =?shift_jis?B?k/qWe4zqgsyMj5a8?=\n\n";
+  const std::string row = "stdin\t0\t\u65e5\u672c\u8a9e\u306e\u4ef6\u540d\n";
+  const auto run = [&input](const std::vector<std::string>& wrapper) {
+    const Fd file = file_holding(input);
+    Pipe out = make_pipe();
+    Pipe err = make_pipe();
+    Child child = start_wrapped(wrapper, {"-f", "subject", "--decode"},
+                                {file.get(), out.write.get(), err.write.get()}, kHeadsift);
+    return collect(child, out, err);
+  };
+  if (!finished(run({"env"}), 0, row, "")) GTEST_SKIP() << "no converter here for Shift_JIS";
+  int reported = 0;
+  for (int kib = 1024; kib <= 6144; kib += 16) {
+    const Outcome o = run(under_ulimit("-v " + std::to_string(kib)));
+    if (o.exit.signal == 0 && o.exit.code == 127) continue;  // the loader gave up
+    if (o.exit.signal == 0 && o.exit.code == 0) {
+      ASSERT_TRUE(finished(o, 0, row, "")) << kib << " KiB";
+      continue;
+    }
+    // Under the tightest limits even the list of columns finds no room, and
+    // nothing is read.
+    if (o.err == "headsift: Cannot allocate memory\n" && o.exit.code == 2) continue;
+    ASSERT_TRUE(finished(o, 2, "", "headsift: stdin: Cannot allocate memory\n")) << kib << " KiB";
+    ++reported;
+  }
+  EXPECT_GT(reported, 0) << "no limit left the converter without room";
+}
+
 // A file size limit makes a write fail like any other, after the input has
 // been read to its end.
 TEST(FileSizeLimitTest, WritePastTheLimitIsReported) {

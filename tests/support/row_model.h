@@ -139,9 +139,11 @@ struct Columns {
   return true;
 }
 
-// Each named field's value in one header as headsift writes it; none where absent.
+// Each named field's value in one header as headsift writes it; none where
+// absent. With one_space_folds (under --decode), the SP and TAB that begin a
+// line after a value's first are one SP.
 [[nodiscard]] inline std::vector<std::optional<std::string>> field_values(
-    std::string_view header, const std::vector<std::string>& names) {
+    std::string_view header, const std::vector<std::string>& names, bool one_space_folds = false) {
   std::vector<std::optional<std::string>> values(names.size());
   std::optional<std::size_t> open;  // the field that lines beginning with SP or TAB go on
   for (std::size_t start = 0, n = 0; start < header.size(); ++n) {
@@ -151,6 +153,7 @@ struct Columns {
     if (line.ends_with('\r')) line.pop_back();
     if (line.empty()) break;
     if (blank(line[0])) {
+      if (open && one_space_folds) line.replace(0, line.find_first_not_of(" \t"), " ");
       if (open) *values[*open] += line;
       continue;
     }

@@ -128,8 +128,15 @@ void write_utf8_as_text(StdHandle handle);
 
 [[noreturn]] void exit_process(int status);
 
-// The charsets whose text the system's own converter turns into UTF-8.
-enum class SystemCharset { Gbk, Gb18030, Big5, ShiftJis, EucJp, EucKr };
+// A charset whose text the system's own converter turns into UTF-8, by the
+// names each system knows it by. The decoder's data holds the rows.
+struct SystemCharset {
+  const char* iconv_name;    // the C library's iconv's
+  std::uint32_t code_page;   // KERNEL32's; kNoCodePage where it has none
+  bool replacement_is_text;  // U+FFFD is one of its characters, not a sign of bytes refused
+};
+
+inline constexpr std::uint32_t kNoCodePage = 0;
 
 enum class Conversion {
   Converted,    // the text's UTF-8 is added to out
@@ -139,7 +146,7 @@ enum class Conversion {
 };
 
 // Adds to out the UTF-8 of bytes, which are text in charset.
-[[nodiscard]] Conversion convert_to_utf8(SystemCharset charset,
+[[nodiscard]] Conversion convert_to_utf8(const SystemCharset& charset,
                                          std::span<const unsigned char> bytes, ByteVector& out);
 
 }  // namespace fieldsift

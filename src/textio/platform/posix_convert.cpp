@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include <iconv.h>
+#include <sys/mman.h>
 
 #include "textio/platform/platform.h"
 
@@ -15,14 +16,24 @@
 namespace fieldsift {
 namespace {
 
-// Indexed by SystemCharset. Each charset is read as the Windows code page of
-// the same name reads it, so that both systems give the same characters:
-// Shift_JIS as CP932, whose bytes below 0x80 are ASCII (glibc's SHIFT_JIS
-// makes a backslash a yen sign), Big5 as CP950, EUC-KR as CP949.
-constexpr std::array<const char*, 6> kIconvNames = {"GBK",   "GB18030", "CP950",
-                                                    "CP932", "EUC-JP",  "CP949"};
-
 constexpr std::size_t kChunkSize = 1024;
+
+// glibc maps a charset's converter module when iconv_open first needs it;
+// where the address space has no room for it, iconv_open fails as it does for
+// a charset without a module (EINVAL). So that a want of memory is never
+// taken for a missing converter, that failure is one of memory when a block
+// larger than any module cannot be mapped either.
+bool address_space_is_short() {
+  constexpr std::size_t kLargerThanAnyModule = std::size_t{1} << 20U;
+  void* const probe =
+      mmap(nullptr, kLargerThanAnyModule, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-cstyle-cast,performance-no-int-to-ptr): the C
+  // library's
+  if (probe == MAP_FAILED) return true;
+  (void)munmap(probe,
+               kLargerThanAnyModule);  // a mapping no one touches: nothing is lost if it stays
+  return false;
+}
 
 // One call of iconv: converts what it can of in (none: ends the text, as a
 // stateful charset needs) into a chunk, and appends that to out.
@@ -47,13 +58,17 @@ Conversion convert_some(iconv_t cd, std::span<const unsigned char>& in, ByteVect
 
 }  // namespace
 
-Conversion convert_to_utf8(SystemCharset charset, std::span<const unsigned char> bytes,
+Conversion convert_to_utf8(const SystemCharset& charset, std::span<const unsigned char> bytes,
                            ByteVector& out) {
   // iconv_open's failure is the pointer of the value -1.
   // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,performance-no-int-to-ptr)
   auto* const no_converter = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
-  auto* const cd = iconv_open("UTF-8", kIconvNames[static_cast<std::size_t>(charset)]);
-  if (cd == no_converter) return errno == ENOMEM ? Conversion::NoMemory : Conversion::NoConverter;
+  auto* const cd = iconv_open("UTF-8", charset.iconv_name);
+  if (cd == no_converter) {
+    const int error = errno;
+    return error == ENOMEM || address_space_is_short() ? Conversion::NoMemory
+                                                       : Conversion::NoConverter;
+  }
   const std::size_t mark = out.size();
   Conversion result = Conversion::Converted;
   while (!bytes.empty() && result == Conversion::Converted) result = convert_some(cd, bytes, out);

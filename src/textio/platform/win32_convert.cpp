@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cstddef>
 
@@ -16,14 +15,9 @@
 namespace fieldsift {
 namespace {
 
-// Indexed by SystemCharset: GBK, GB18030, Big5, Shift_JIS (as Windows-31J),
-// EUC-JP, EUC-KR (as its extension, UHC).
-constexpr std::array<UINT, 6> kCodePages = {936, 54936, 950, 932, 20932, 949};
-constexpr UINT kGb18030 = 54936;
-
 // Some code pages put U+FFFD for bytes they cannot read, though told to
-// refuse them (Wine's EUC-JP, for JIS X 0212). No character of these
-// charsets but one of GB18030 is U+FFFD, so elsewhere it is a refusal.
+// refuse them (Wine's EUC-JP, for JIS X 0212): in a charset where U+FFFD is
+// no character, it is a refusal.
 constexpr wchar_t kReplacement = 0xFFFD;
 
 bool has_replacement(const wchar_t* units, int length) {
@@ -49,7 +43,8 @@ struct Utf16 {
   Conversion result = Conversion::Converted;
 };
 
-Utf16 to_utf16(UINT code_page, std::span<const unsigned char> bytes) {
+Utf16 to_utf16(const SystemCharset& charset, std::span<const unsigned char> bytes) {
+  const UINT code_page = charset.code_page;
   const auto* text = reinterpret_cast<const char*>(bytes.data());
   const int size = static_cast<int>(bytes.size());
   Utf16 wide;
@@ -61,21 +56,21 @@ Utf16 to_utf16(UINT code_page, std::span<const unsigned char> bytes) {
   if (MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text, size, units, wide.length) !=
       wide.length)
     return {HeapBytes(), 0, failed_conversion()};
-  if (code_page != kGb18030 && has_replacement(units, wide.length))
+  if (!charset.replacement_is_text && has_replacement(units, wide.length))
     return {HeapBytes(), 0, Conversion::Refused};
   return wide;
 }
 
 }  // namespace
 
-Conversion convert_to_utf8(SystemCharset charset, std::span<const unsigned char> bytes,
+Conversion convert_to_utf8(const SystemCharset& charset, std::span<const unsigned char> bytes,
                            ByteVector& out) {
-  const UINT code_page = kCodePages[static_cast<std::size_t>(charset)];
-  if (!IsValidCodePage(code_page)) return Conversion::NoConverter;
+  if (charset.code_page == kNoCodePage || !IsValidCodePage(charset.code_page))
+    return Conversion::NoConverter;
   if (bytes.empty()) return Conversion::Converted;
   // A UTF-16 unit takes 2 bytes, and one may come to 3 in UTF-8.
   if (bytes.size() > INT_MAX / 3) return Conversion::NoMemory;
-  const Utf16 wide = to_utf16(code_page, bytes);
+  const Utf16 wide = to_utf16(charset, bytes);
   if (wide.result != Conversion::Converted) return wide.result;
   const auto* units = reinterpret_cast<const wchar_t*>(wide.units.get());
   const int size =
