@@ -144,6 +144,8 @@ std::string random_mail(std::mt19937& rng) {
                                                    " fold",
                                                    "\tmore",
                                                    "  ",
+                                                   "\t",
+                                                   " \t",
                                                    ":",
                                                    "To",
                                                    "From ",
