@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "headsift_options.h"
 
+#include <optional>
+
 namespace fieldsift {
 namespace {
 
@@ -37,13 +39,41 @@ bool list_within(std::string_view arg, std::string_view& list) {
   return false;
 }
 
-// Rows when a list was given; the options that shape rows ask for one.
-HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
-  if (listed) {
+// An option that stands alone: --help, --version, --json or --decode.
+// Answers whether arg is one.
+bool took_flag(std::string_view arg, HeadsiftOptions& o, Request& asked) {
+  if (arg == "--help" || arg == "--version") {
+    if (asked == Request::Blocks) asked = arg == "--help" ? Request::Help : Request::Version;
+    return true;
+  }
+  if (arg == "--json" || arg == "--decode") {
+    (arg == "--json" ? o.json : o.decode) = true;
+    return true;
+  }
+  return false;
+}
+
+// Which argument a refused list is reported by: the name at fault where
+// one is, else the list, or the option itself for an empty one.
+std::string_view culprit_of(const FieldListResult& refused, std::string_view list) {
+  if (!refused.name.empty()) return refused.name;
+  return list.empty() ? "-f" : list;
+}
+
+// Rows when a list was given, if its names stand; the options that shape
+// rows ask for one. Then, everything being in order, --help or --version.
+HeadsiftOptions what_is_asked(HeadsiftOptions o, std::optional<std::string_view> list,
+                              Request asked) {
+  if (list) {
+    const FieldListResult names = parse_field_list(*list);
+    if (names.error != FieldListError::None)
+      return misused(culprit_of(names, *list), describe(names.error));
+    o.fields = names.fields;
     o.request = Request::Rows;
   } else if (o.json || o.decode) {
     return misused(o.json ? "--json" : "--decode", "only with -f");
   }
+  if (asked != Request::Blocks) o.request = asked;
   return o;
 }
 
@@ -51,32 +81,24 @@ HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
 
 HeadsiftOptions read_options(std::span<const char* const> args) {
   HeadsiftOptions o;
-  bool listed = false;  // an -f has given its list
+  std::optional<std::string_view> list;  // an -f's, as given
+  Request asked = Request::Blocks;       // by the first --help or --version, if any
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const Role role = role_of(arg);
     if (role == Role::EndOfOptions) break;
-    if (role == Role::File) continue;
-    if (arg == "--help" || arg == "--version") {
-      o.request = arg == "--help" ? Request::Help : Request::Version;
-      return o;
-    }
-    if (arg == "--json" || arg == "--decode") {
-      (arg == "--json" ? o.json : o.decode) = true;
-      continue;
-    }
-    std::string_view list;
+    if (role == Role::File || took_flag(arg, o, asked)) continue;
+    std::string_view given;
     if (role == Role::OptionBeforeValue) {
       if (i + 1 == args.size()) return misused(arg, "missing field list");
-      list = args[++i];
-    } else if (!list_within(arg, list)) {
+      given = args[++i];
+    } else if (!list_within(arg, given)) {
       return misused(arg, "unknown option");
     }
-    if (listed) return misused(arg, "field list given twice");
-    listed = true;
-    o.fields = list;
+    if (list) return misused(arg, "field list given twice");
+    list = given;
   }
-  return what_is_asked(o, listed);
+  return what_is_asked(o, list, asked);
 }
 
 const char* FileArguments::next() {

@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "rows/field_list.h"
+
 namespace fieldsift {
 
 // What headsift is asked to do, told by its options alone.
@@ -18,7 +20,7 @@ enum class Request {
 
 struct HeadsiftOptions {
   Request request = Request::Blocks;
-  std::string_view fields;   // Rows: the -f list as given
+  FieldList fields;          // Rows: the names the -f list gives
   bool json = false;         // Rows: JSON Lines rather than TSV
   bool decode = false;       // Rows: encoded words as UTF-8
   std::string_view culprit;  // Misused: the argument at fault
@@ -26,7 +28,9 @@ struct HeadsiftOptions {
 };
 
 // Options may stand anywhere before a "--", and all of them are understood
-// before a byte is read; the first --help, --version or misuse decides.
+// before a byte is read and before --help or --version acts: the first misuse
+// among them decides, the -f list's names included, and failing
+// one, the first --help or --version.
 // -f takes its list from the rest of its argument or from the next one
 // (so does --fields, after "=" or as the next argument).
 [[nodiscard]] HeadsiftOptions read_options(std::span<const char* const> args);

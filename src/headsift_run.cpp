@@ -7,7 +7,6 @@
 #include "headsift_options.h"
 #include "message/header_blocks.h"
 #include "message/header_copier.h"
-#include "rows/field_list.h"
 #include "rows/row_sink.h"
 #include "textio/byte_reader.h"
 #include "textio/error_report.h"
@@ -103,14 +102,7 @@ int misused(HeadsiftStreams streams, std::string_view culprit, std::string_view 
 // One row a message, of the fields the list names.
 int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                const HeadsiftOptions& o) {
-  const FieldListResult list = parse_field_list(o.fields);
-  if (list.error != FieldListError::None) {
-    const std::string_view culprit = list.error == FieldListError::NamedTwice ? list.name
-                                     : o.fields.empty()                       ? "-f"
-                                                                              : o.fields;
-    return misused(streams, culprit, describe(list.error));
-  }
-  RowSink sink(list.fields, streams.out, o.json ? RowFormat::JsonLines : RowFormat::Tsv, o.decode);
+  RowSink sink(o.fields, streams.out, o.json ? RowFormat::JsonLines : RowFormat::Tsv, o.decode);
   return copy_all(args, streams, sink);
 }
 

@@ -68,6 +68,9 @@ FieldListResult check_names(std::string_view argument) {
   for (auto it = FieldList::Iterator(argument); it != FieldList::end(); ++it, ++size) {
     const std::string_view name = *it;
     if (name.empty()) return {FieldList(), FieldListError::EmptyName, {}};
+    // "-f=subject" gives "=subject", a name that no one means: no field's name
+    // holds an "=", and the list would never match.
+    if (name.front() == '=') return {FieldList(), FieldListError::BeginsWithEquals, name};
     if (named_before(argument, size, name)) return {FieldList(), FieldListError::NamedTwice, name};
     longest = std::max(longest, name.size());
   }
@@ -95,6 +98,8 @@ std::string_view describe(FieldListError error) {
       return "no field name given";
     case FieldListError::EmptyName:
       return "empty field name";
+    case FieldListError::BeginsWithEquals:
+      return "field name begins with \"=\"";
     case FieldListError::NamedTwice:
       return "field named twice";
   }

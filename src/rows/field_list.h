@@ -7,9 +7,10 @@
 namespace fieldsift {
 
 // Why a list of field names was refused.
-enum class FieldListError { None, EmptyList, EmptyName, NamedTwice };
+enum class FieldListError { None, EmptyList, EmptyName, BeginsWithEquals, NamedTwice };
 
-// The words for a refusal; for NamedTwice, the name follows them after ": ".
+// The words for a refusal; for BeginsWithEquals and NamedTwice, the name
+// follows them after ": ".
 [[nodiscard]] std::string_view describe(FieldListError error);
 
 // The names of one "NAME[,NAME...]" argument in the order given, each
@@ -51,7 +52,9 @@ class FieldList {
 struct FieldListResult {
   FieldList fields;  // empty unless error is None
   FieldListError error = FieldListError::None;
-  std::string_view name;  // for NamedTwice, the later of the two as given, without its colon
+  // For BeginsWithEquals, that name; for NamedTwice, the later of the two;
+  // each as given, without its colon.
+  std::string_view name;
 };
 
 [[nodiscard]] FieldListResult parse_field_list(std::string_view argument);

@@ -6,7 +6,8 @@
 //
 // The rules: the argument "NAME[,NAME...]" names fields, each without the
 // colon it may end with; it must name one at least, none empty, and none
-// twice (the same ASCII letters without case, or the same JSON key). A
+// twice (the same ASCII letters without case, or the same JSON key), and
+// none beginning with "=". A
 // header's lines, each without its LF and a CR before that, end at the
 // empty one. A field starts on a line that does not begin with SP or TAB,
 // has a colon, and is not a first line beginning "From "; its name is what
@@ -102,6 +103,7 @@ struct FieldNames {
     if (name.ends_with(':')) name.pop_back();
     while (!name.empty() && blank(name.back())) name.pop_back();
     if (name.empty()) return {{}, "empty field name"};
+    if (name.front() == '=') return {{}, "field name begins with \"=\": " + name};
     for (const std::string& earlier : r.names) {
       if (key_of(earlier) == key_of(name)) return {{}, "field named twice: " + name};
     }

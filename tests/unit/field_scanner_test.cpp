@@ -46,6 +46,11 @@ TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
       {"a,", {}, "empty field name"},
       {":", {}, "empty field name"},
       {"Subject,date,SUBJECT:", {}, "field named twice: SUBJECT"},
+      // As "-f=subject" gives it: a name no field has, so a list that never matches.
+      {"=subject", {}, "field name begins with \"=\": =subject"},
+      {"subject, =date:,=", {}, "field name begins with \"=\": =date"},
+      {"subject,=,subject", {}, "field name begins with \"=\": ="},
+      {"a=b,c=", {"a=b", "c="}, ""},  // an "=" further in is a byte of the name
       // Both are U+FFFD as JSON keys; so is U+FFFD itself.
       {"\xff,\xfe", {}, "field named twice: \xfe"},
       {"\xef\xbf\xbd,\xff", {}, "field named twice: \xff"},
@@ -68,7 +73,7 @@ TEST(FieldListTest, NamesWithoutTheirColonsOrWhyNot) {
 // the names, their order, and the refusal and the name it gives.
 TEST(FieldListPropertyTest, AnyListAgreesWithTheModel) {
   static const std::vector<std::string> kPieces = {
-      ",", ":", " ", "\t", "a", "A", "b", "\xff", "\xfe", "\xef\xbf\xbd", "\xc3\xa9"};
+      ",", ":", " ", "\t", "a", "A", "b", "=", "\xff", "\xfe", "\xef\xbf\xbd", "\xc3\xa9"};
   std::mt19937 rng(20261209);
   std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
   std::uniform_int_distribution<std::size_t> length(0, 12);
