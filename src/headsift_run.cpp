@@ -50,7 +50,11 @@ bool copy_input(HeadsiftStreams streams, Sink& sink, ByteChannel& channel, bool 
     copier.feed(bytes);
     if (streams.out.failed()) return true;  // the caller stops; the failure is its to report
   }
-  copier.finish();
+  if (reader.failed()) {
+    copier.fail();
+  } else {
+    copier.finish();
+  }
   const int error = reader.failed() ? reader.error() : sink.error();
   if (error == 0) return true;
   report_error(streams.err, kHeadsift, name, error_description(error));

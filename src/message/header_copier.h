@@ -35,7 +35,11 @@ class HeaderCopier {
   // The input has ended. A header it ended inside is closed: its last line
   // ended with a LF if it has no line end, and a LF added as its empty line.
   // The copier is then ready for the next input.
-  void finish();
+  void finish() { close(false); }
+
+  // The same where a read has failed and the input ends with it: a header
+  // it ended inside is closed as well, and the sink told it is cut short.
+  void fail() { close(true); }
 
  private:
   enum class Part {
@@ -55,6 +59,7 @@ class HeaderCopier {
   [[nodiscard]] std::size_t body_step(std::span<const unsigned char> bytes);
   [[nodiscard]] std::size_t match_separator(std::span<const unsigned char> bytes);
   std::size_t end_header(std::span<const unsigned char> bytes);
+  void close(bool failed);
 
   Sink& sink_;
   Part part_ = Part::Opening;
@@ -195,13 +200,17 @@ std::size_t HeaderCopier<Sink>::body_step(std::span<const unsigned char> bytes) 
 }
 
 template <HeaderSink Sink>
-void HeaderCopier<Sink>::finish() {
+void HeaderCopier<Sink>::close(bool failed) {
   static constexpr std::array<unsigned char, 2> kTwoLineFeeds = {kLineFeed, kLineFeed};
   if (part_ != Part::Body && offset_ > 0) {
     // A line end for the last line if it has none, then the empty line.
     const bool at_line_start = part_ == Part::Header && matched_ == 0;
     sink_.header_bytes(std::span(kTwoLineFeeds).first(at_line_start ? 1 : 2));
-    sink_.end_header();
+    if (failed) {
+      sink_.cut_short();
+    } else {
+      sink_.end_header();
+    }
   }
   part_ = Part::Opening;
   mailbox_ = false;

@@ -5,20 +5,20 @@
 #include <span>
 #include <string_view>
 
+#include "bytes/byte_vector.h"
+#include "bytes/heap_bytes.h"
 #include "message/header_sink.h"
 #include "rows/field_list.h"
 #include "rows/field_scanner.h"
 #include "rows/row_writer.h"
-#include "bytes/byte_vector.h"
-#include "bytes/heap_bytes.h"
 #include "textio/line_writer.h"
 
 namespace fieldsift {
 
 // Makes one row of each message's named fields, written when its header
 // ends, with their encoded words decoded if asked. A message whose values
-// cannot be held (the system refuses memory) gets no row: a row is whole or
-// not written at all.
+// cannot be held (the system refuses memory), or whose header a failed read
+// cuts short, gets no row: a row is whole or not written at all.
 class RowSink {
  public:
   // The names are not copied: they must outlive the sink.
@@ -36,6 +36,9 @@ class RowSink {
   void begin_message(std::uint64_t offset);
   void header_bytes(std::span<const unsigned char> bytes) { scanner_.feed(bytes); }
   void end_header();
+  // Its values may be cut short, and so no row; the failure is the reader's
+  // to report, not this sink's.
+  void cut_short() {}
 
   // Whether a row of this input was left out: the error number (ENOMEM) to
   // report once for the input, or 0.

@@ -105,6 +105,46 @@ TEST(HeadsiftRunTest, FilesInTurn) {
   }
 }
 
+// A row is whole or not written: a read that fails inside a header leaves
+// that message's row out, where its value would come cut short ("4" for
+// "46"), and the rows before it stand. Headers keep their rule: what was
+// read of them goes out, closed.
+TEST(HeadsiftRunTest, HeaderThatAFailedReadCutsShortGetsNoRow) {
+  const std::string whole = "From a\nSubject: 1\n\n";
+  const std::string cut = "From b\nSubject: 4";
+  const struct {
+    const char* what;
+    std::vector<const char*> args;
+    std::vector<ReadStep> reads;
+    std::string out;
+  } cases[] = {
+      {"inside a header's line", {"-f", "subject"}, {{whole + cut}, {"", EIO}}, "m\t0\t1\n"},
+      {"at a header's line end",
+       {"-f", "subject"},
+       {{whole + cut + "6\n"}, {"", EIO}},
+       "m\t0\t1\n"},
+      {"in a body: the row is whole", {"-f", "subject"}, {{whole + "bo"}, {"", EIO}}, "m\t0\t1\n"},
+      {"after a read cut inside a header",
+       {"-f", "subject", "--json"},
+       {{whole + "From b\nSub"}, {"ject: 46\n"}, {"", EIO}},
+       "{\"input\":\"m\",\"offset\":0,\"fields\":{\"subject\":\"1\"}}\n"},
+      {"headers", {}, {{whole + cut}, {"", EIO}}, whole + cut + "\n\n"},
+  };
+  for (const auto& c : cases) {
+    ScriptedFiles files;
+    files.add("m", {c.reads});
+    ScriptedChannel in(StreamKind::Pipe);
+    ScriptedChannel out(StreamKind::Pipe);
+    ScriptedChannel err(StreamKind::Device);
+    std::vector<const char*> args = {"headsift"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back("m");
+    EXPECT_EQ(testing::run_headsift_over(args, in, files, out, err), 2) << c.what;
+    EXPECT_EQ(out.written(), c.out) << c.what;
+    EXPECT_EQ(err.written(), report("m", "Input/output error")) << c.what;
+  }
+}
+
 // What is held goes on before a read that would wait for the input's
 // writer, the first read of an input included; a read that would not wait
 // leaves it held, to go out in a large block.
