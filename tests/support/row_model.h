@@ -216,9 +216,10 @@ struct FieldNames {
 // Every row headsift -f writes for one input.
 [[nodiscard]] inline std::string rows(Rows format, std::string_view input,
                                       std::string_view input_name,
-                                      const std::vector<std::string>& names) {
+                                      const std::vector<std::string>& names,
+                                      Form form = Form::Plain) {
   std::string out;
-  for (const Message& m : messages(input))
+  for (const Message& m : messages(input, form))
     out += row(format, input_name, m.offset, names, field_values(m.header, names));
   return out;
 }
