@@ -68,8 +68,9 @@ FieldListResult check_names(std::string_view argument) {
   for (auto it = FieldList::Iterator(argument); it != FieldList::end(); ++it, ++size) {
     const std::string_view name = *it;
     if (name.empty()) return {FieldList(), FieldListError::EmptyName, {}};
-    // "-f=subject" gives "=subject", a name that no one means: no field's name
-    // holds an "=", and the list would never match.
+    // "-f=subject" gives "=subject", which no one means: what was meant is
+    // "subject", and no field that mail carries begins with "=", so the list
+    // would never match.
     if (name.front() == '=') return {FieldList(), FieldListError::BeginsWithEquals, name};
     if (named_before(argument, size, name)) return {FieldList(), FieldListError::NamedTwice, name};
     longest = std::max(longest, name.size());
