@@ -5,7 +5,8 @@
 // which do not depend on the cuts.
 //
 //   byte     bits 0-1: the output's kind (Pipe, DiskFile, Device, modulo 3);
-//            bits 2-3: header blocks, -f rows as TSV, or as JSON (modulo 3)
+//            bits 2-3: header blocks, -f rows as TSV, or as JSON (modulo 3);
+//            bit 4: the input is standard input, or a FILE named m.emlx
 //   byte     number of read cuts C (modulo 8), then C bytes, each a cut of
 //            that many bytes (0: 256)
 //   rest     the input
@@ -35,6 +36,7 @@ enum class Output { Blocks, Tsv, Json };
 struct HeaderCase {
   StreamKind out_kind = StreamKind::Pipe;
   Output output = Output::Blocks;
+  bool emlx = false;
   std::vector<std::size_t> cuts;
   std::string input;
 };
@@ -48,6 +50,7 @@ HeaderCase decode(const std::uint8_t* data, std::size_t size) {
   const unsigned first = byte();
   c.out_kind = kKinds[(first & 3U) % 3];
   c.output = static_cast<Output>((first >> 2U & 3U) % 3);
+  c.emlx = (first >> 4U & 1U) != 0;
   for (unsigned n = byte() % 8; n > 0; --n) {
     const unsigned cut = byte();
     c.cuts.push_back(cut == 0 ? 256 : cut);
@@ -56,17 +59,26 @@ HeaderCase decode(const std::uint8_t* data, std::size_t size) {
   return c;
 }
 
-// What headsift writes for the input on standard input, read in the given cuts.
+// The input's name as rows give it.
+const char* name_of(const HeaderCase& c) { return c.emlx ? "m.emlx" : "stdin"; }
+
+// What headsift writes for the input on standard input, or in an .emlx
+// file, read in the given cuts.
 std::string run_program(const HeaderCase& c, const std::vector<std::size_t>& cuts) {
   ScriptedChannel in(StreamKind::Pipe);
-  in.script({{c.input}});
-  if (!cuts.empty()) in.cut_reads(cuts);
   testing::ScriptedFiles files;
+  if (c.emlx) {
+    files.add(name_of(c), {{{c.input}}, 0, false, StreamKind::DiskFile, cuts});
+  } else {
+    in.script({{c.input}});
+    if (!cuts.empty()) in.cut_reads(cuts);
+  }
   ScriptedChannel out(c.out_kind);
   ScriptedChannel err(StreamKind::Device);
   std::vector<const char*> args = {"headsift"};
   if (c.output != Output::Blocks) args.insert(args.end(), {"-f", kFields});
   if (c.output == Output::Json) args.push_back("--json");
+  if (c.emlx) args.push_back(name_of(c));
   const int status = testing::run_headsift_over(args, in, files, out, err);
   check(status == 0 && err.written().empty(), "a clean run fails");
   return out.written();
@@ -79,11 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace fieldsift::fuzz;
   const HeaderCase c = decode(data, size);
   namespace model = fieldsift::model;
+  const model::Form form = c.emlx ? model::Form::Emlx : model::Form::Plain;
   const std::string expected =
       c.output == Output::Blocks
-          ? model::header_blocks(c.input)
+          ? model::header_blocks(c.input, form)
           : *model::rows(c.output == Output::Tsv ? model::Rows::Tsv : model::Rows::Json, c.input,
-                         "stdin", kFields);
+                         name_of(c), kFields, form);
   check_equal(run_program(c, {}), expected, "headsift does not write what the models say");
   check_equal(run_program(c, c.cuts), expected, "headsift's output depends on the cuts");
   return 0;

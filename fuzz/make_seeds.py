@@ -103,10 +103,16 @@ MAILBOX = (
     b">From quoted\nFrom b@example.net Mon Dec  7 10:00:00 2026\nSubject: two\n\nbody\n"
 )
 
+TSV_ROWS, EMLX = 0x04, 0x10  # header_fuzzer.cpp: -f rows as TSV; a FILE named m.emlx
+EMLX_MESSAGE = b"Subject: s\nFrom: f\n\nbody\n"
+
 HEADER = {
     "mailbox": header_case(MAILBOX, cuts=(3, 5, 1, 64)),
     "crlf_to_terminal": header_case(MAILBOX.replace(b"\n", b"\r\n"), DEVICE, (2, 1, 7)),
     "cut_off": header_case(b"From a\r\nX: y\r\n\r", FILE),
+    "byte_order_mark": header_case(b"\xef\xbb\xbf" + MAILBOX, TSV_ROWS, (1, 2)),
+    "emlx": header_case(b"%d  \n" % len(EMLX_MESSAGE) + EMLX_MESSAGE + b"<?xml?>\n<plist/>\n",
+                        EMLX | TSV_ROWS, (1, 3)),
 }
 
 

@@ -69,18 +69,39 @@ bool* flag_of(HeadsiftOptions& o, std::string_view arg) {
   return nullptr;
 }
 
-// Rows when a list was given; the options that shape rows ask for one.
-HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
-  if (!listed) {
-    for (const auto& [asked, name] : {std::pair{o.json, "--json"}, std::pair{o.csv, "--csv"},
-                                      std::pair{o.bom, "--bom"}, std::pair{o.decode, "--decode"}}) {
-      if (asked) return misused(name, "only with -f");
-    }
+// The -f list's columns, or the misuse they are.
+HeadsiftOptions with_columns(HeadsiftOptions o) {
+  ColumnListResult list = parse_column_list(o.fields);
+  if (list.error == ColumnListError::NoMemory) {
+    o.request = Request::NoMemory;
     return o;
   }
-  if (o.json && o.csv) return misused("--csv", "not with --json");
-  if (o.bom && !o.csv) return misused("--bom", "only with --csv");
+  if (list.error != ColumnListError::None) {
+    const std::string_view culprit = !list.culprit.empty() ? list.culprit
+                                     : o.fields.empty()    ? "-f"
+                                                           : o.fields;
+    return misused(culprit, describe(list.error));
+  }
+  o.columns = std::move(list.list);
   o.request = Request::Rows;
+  return o;
+}
+
+// Rows when a list was given, if its columns stand; the options that shape
+// rows ask for one. Then, everything being in order, --help or --version.
+HeadsiftOptions what_is_asked(HeadsiftOptions o, Request asked) {
+  if (o.fields.data() == nullptr) {
+    for (const auto& [given, name] : {std::pair{o.json, "--json"}, std::pair{o.csv, "--csv"},
+                                      std::pair{o.bom, "--bom"}, std::pair{o.decode, "--decode"}}) {
+      if (given) return misused(name, "only with -f");
+    }
+  } else {
+    if (o.json && o.csv) return misused("--csv", "not with --json");
+    if (o.bom && !o.csv) return misused("--bom", "only with --csv");
+    o = with_columns(std::move(o));
+    if (o.request == Request::Misused) return o;
+  }
+  if (asked != Request::Blocks) o.request = asked;
   return o;
 }
 
@@ -88,14 +109,15 @@ HeadsiftOptions what_is_asked(HeadsiftOptions o, bool listed) {
 
 HeadsiftOptions read_options(std::span<const char* const> args) {
   HeadsiftOptions o;
+  Request asked = Request::Blocks;  // by the first --help or --version, if any
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const Role role = role_of(arg);
     if (role == Role::EndOfOptions) break;
     if (role == Role::File) continue;
     if (arg == "--help" || arg == "--version") {
-      o.request = arg == "--help" ? Request::Help : Request::Version;
-      return o;
+      if (asked == Request::Blocks) asked = arg == "--help" ? Request::Help : Request::Version;
+      continue;
     }
     if (bool* const flag = flag_of(o, arg)) {
       *flag = true;
@@ -111,7 +133,7 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
     if ((o.*option->value).data() != nullptr) return misused(arg, option->twice);
     o.*option->value = *value;
   }
-  return what_is_asked(o, o.fields.data() != nullptr);
+  return what_is_asked(std::move(o), asked);
 }
 
 const char* FileArguments::next() {

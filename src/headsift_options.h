@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "rows/column_list.h"
+
 namespace fieldsift {
 
 // What headsift is asked to do, told by its options alone.
@@ -13,13 +15,15 @@ enum class Request {
   Rows,    // one row a message: -f
   Help,
   Version,
-  Misused,  // a usage error: nothing is read
+  Misused,   // a usage error: nothing is read
+  NoMemory,  // no room for the -f list: nothing is read
 };
 
 struct HeadsiftOptions {
   Request request = Request::Blocks;
   // Each valued option's value as given; null (not empty) when not given.
   std::string_view fields;   // Rows: the -f list
+  ColumnList columns;        // Rows: its columns
   std::string_view output;   // -o: the file that takes standard output's place
   bool json = false;         // Rows: JSON Lines rather than TSV
   bool csv = false;          // Rows: CSV rather than TSV
@@ -30,7 +34,9 @@ struct HeadsiftOptions {
 };
 
 // Options may stand anywhere before a "--", and all of them are understood
-// before a byte is read; the first --help, --version or misuse decides.
+// before a byte is read and before --help or --version acts: the first
+// misuse among them decides, the -f list's columns included, and failing
+// one, the first --help or --version.
 // -f takes its list from the rest of its argument or from the next one
 // (so does --fields, after "=" or as the next argument); -o and --output
 // take a file name alike.

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "headsift_run.h"
 
+#include <cerrno>
 #include <string_view>
 
 #include "bytes/bytes_of.h"
 #include "headsift_options.h"
 #include "message/header_blocks.h"
 #include "message/header_copier.h"
+#include "message/input_frame.h"
 #include "rows/column_list.h"
 #include "rows/row_sink.h"
 #include "textio/byte_reader.h"
@@ -31,40 +33,67 @@ constexpr std::string_view kHelp =
     ":parent.\n";
 constexpr std::string_view kVersion = "headsift " FIELDSIFT_VERSION "\n";
 
-// Hands the headers of one input to the sink, to the end or until a write
-// fails. Answers false if it cannot be read, after saying why.
+// One input: where its bytes come from, and what it is.
+struct Input {
+  ByteChannel& channel;
+  bool is_output;         // reading it would meet the program's own output
+  std::string_view name;  // as reports give it
+  InputKind kind;
+};
+
+// Hands the mail that an input's bytes hold to the copier, to the end of the
+// input or of its mail. Answers false if a write failed first.
 template <HeaderSink Sink>
-bool copy_input(HeadsiftStreams streams, Sink& sink, ByteChannel& channel, bool is_output,
-                std::string_view name) {
-  if (is_output) {
-    report_error(streams.err, kHeadsift, name, kInputIsOutput);
-    return false;
-  }
-  TextInput in(channel, kHeadsiftMode);
-  ByteReader reader(in, streams.in_buffer);
-  sink.begin_input(name);
-  HeaderCopier<Sink> copier(sink);
-  for (;;) {
+bool copy_mail(HeadsiftStreams streams, ByteReader& reader, HeaderCopier<Sink>& copier,
+               InputKind kind) {
+  InputFrame frame(kind);
+  while (!frame.ended()) {
     // What is held goes on down a live pipeline before a read that would
     // wait for the input's writer.
     if (reader.caught_up()) (void)streams.out.flush();
     const std::span<const unsigned char> bytes = reader.read();
     if (bytes.empty()) break;
-    copier.feed(bytes);
-    if (streams.out.failed()) return true;  // the caller stops; the failure is its to report
+    frame.feed(bytes, copier);
+    if (streams.out.failed()) return false;
   }
-  copier.finish();
+  frame.end(copier);
+  if (reader.failed()) {
+    copier.fail();
+  } else {
+    copier.finish();
+  }
+  return true;
+}
+
+// Hands the headers of one input to the sink, to the end or until a write
+// fails. Answers false if it cannot be read, after saying why.
+template <HeaderSink Sink>
+bool copy_input(HeadsiftStreams streams, Sink& sink, const Input& input) {
+  if (input.is_output) {
+    report_error(streams.err, kHeadsift, input.name, kInputIsOutput);
+    return false;
+  }
+  TextInput in(input.channel, kHeadsiftMode);
+  ByteReader reader(in, streams.in_buffer);
+  sink.begin_input(input.name);
+  HeaderCopier<Sink> copier(sink);
+  // After a failed write the caller stops; the failure is its to report.
+  if (!copy_mail(streams, reader, copier, input.kind)) return true;
   const int error = reader.failed() ? reader.error() : sink.error();
   if (error == 0) return true;
-  report_error(streams.err, kHeadsift, name, error_description(error));
+  report_error(streams.err, kHeadsift, input.name, error_description(error));
   return false;
+}
+
+// Standard input, which no name makes an .emlx file.
+Input standard_input(HeadsiftStreams streams) {
+  return {streams.in, streams.input_is_output, "stdin", InputKind::Plain};
 }
 
 // Each file one argument names, in turn: answers false if any cannot be read.
 template <HeaderSink Sink>
 bool copy_argument(HeadsiftStreams streams, Sink& sink, const char* argument) {
-  if (std::string_view(argument) == "-")
-    return copy_input(streams, sink, streams.in, streams.input_is_output, "stdin");
+  if (std::string_view(argument) == "-") return copy_input(streams, sink, standard_input(streams));
   bool ok = true;
   ArgumentFiles files(argument);
   for (ArgumentFiles::File f = files.next(); f.name != nullptr && !streams.out.failed();
@@ -75,7 +104,8 @@ bool copy_argument(HeadsiftStreams streams, Sink& sink, const char* argument) {
       ok = false;
       continue;
     }
-    ok = copy_input(streams, sink, streams.named, streams.named.is_output(), f.name) && ok;
+    const Input file{streams.named, streams.named.is_output(), f.name, kind_of_file(f.name)};
+    ok = copy_input(streams, sink, file) && ok;
     streams.named.close();
   }
   return ok;
@@ -92,7 +122,7 @@ int copy_all(std::span<const char* const> args, HeadsiftStreams streams, Sink& s
     any = true;
     ok = copy_argument(streams, sink, file) && ok;
   }
-  if (!any) ok = copy_input(streams, sink, streams.in, streams.input_is_output, "stdin");
+  if (!any) ok = copy_input(streams, sink, standard_input(streams));
   return ok ? kExitSuccess : kExitFailure;
 }
 
@@ -119,21 +149,10 @@ bool open_output(HeadsiftStreams& streams, std::string_view name) {
 // One row a message, of the fields the list names.
 int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                const HeadsiftOptions& o) {
-  const ColumnListResult list = parse_column_list(o.fields);
-  if (list.error == ColumnListError::NoMemory) {
-    report_error(streams.err, kHeadsift, describe(list.error));
-    return kExitFailure;
-  }
-  if (list.error != ColumnListError::None) {
-    const std::string_view culprit = !list.culprit.empty() ? list.culprit
-                                     : o.fields.empty()    ? "-f"
-                                                           : o.fields;
-    return misused(streams, culprit, describe(list.error));
-  }
   if (!open_output(streams, o.output)) return kExitFailure;
   write_utf8_as_text(StdHandle::Output);  // rows of text, not header bytes
   const RowFormat format = o.json ? RowFormat::JsonLines : o.csv ? RowFormat::Csv : RowFormat::Tsv;
-  RowSink sink(list.list, streams.out, format, o.decode);
+  RowSink sink(o.columns, streams.out, format, o.decode);
   sink.write_start(o.bom);
   return copy_all(args, streams, sink);
 }
@@ -152,6 +171,9 @@ int run_headsift(std::span<const char* const> args, HeadsiftStreams streams) {
       return kExitSuccess;
     case Request::Misused:
       return misused(streams, o.culprit, o.why);
+    case Request::NoMemory:
+      report_error(streams.err, kHeadsift, ENOMEM);
+      return kExitFailure;
     case Request::Rows:
       return write_rows(args, streams, o);
     case Request::Blocks:

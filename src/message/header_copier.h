@@ -15,19 +15,28 @@
 
 namespace fieldsift {
 
-// The message rule of headsift, applied to one input's bytes as they come,
-// however they are cut. An input whose first line begins "From " is a
-// mailbox, any other input one message. A message begins at the start of the
-// input and, in a mailbox, at each line "From " met outside a header; its
-// header runs from its first line to the first empty line (nothing, or a
-// lone CR, before its LF), which goes with it. Headers go to the sink in
-// whole spans; of a mailbox's body only the first bytes of lines are looked
-// at, and of a single message's body none. The copier calls the sink's
-// begin_message, header_bytes, end_header and end_input; its owner the rest.
+// The message rule of headsift, applied to the bytes of one input that are
+// mail (InputFrame tells which) as they come, however they are cut. Mail
+// whose first line begins "From " is a mailbox, any other one message. A
+// message begins at the mail's start and, in a mailbox, at each line "From "
+// met outside a header; its header runs from its first line to the first
+// empty line (nothing, or a lone CR, before its LF), which goes with it.
+// Headers go to the sink in whole spans; of a mailbox's body only the first
+// bytes of lines are looked at, and of a single message's body none. The
+// copier calls the sink's begin_message, header_bytes, end_header, cut_short
+// and end_input; its owner the rest.
 template <HeaderSink Sink>
 class HeaderCopier {
  public:
   explicit HeaderCopier(Sink& sink) : sink_(sink) {}
+
+  // Bytes at the input's start that are no message's (see InputFrame),
+  // before any is fed: offsets count them.
+  void pass_over(std::size_t size) {
+    assert(offset_ == start_);
+    offset_ += size;
+    start_ = offset_;
+  }
 
   // The next bytes of the input.
   void feed(std::span<const unsigned char> bytes);
@@ -36,11 +45,15 @@ class HeaderCopier {
   // ended with a LF if it has no line end, and a LF added as its empty line.
   // The sink is told the input's size; the copier is then ready for the
   // next input.
-  void finish();
+  void finish() { close(false); }
+
+  // The same where a read has failed and the input ends with it: a header
+  // it ended inside is closed as well, and the sink told it is cut short.
+  void fail() { close(true); }
 
  private:
   enum class Part {
-    Opening,  // the input's first line, until its start tells whether it is a mailbox
+    Opening,  // the mail's first line, until its start tells whether it is a mailbox
     Header,
     Body,
   };
@@ -56,15 +69,17 @@ class HeaderCopier {
   [[nodiscard]] std::size_t body_step(std::span<const unsigned char> bytes);
   [[nodiscard]] std::size_t match_separator(std::span<const unsigned char> bytes);
   std::size_t end_header(std::span<const unsigned char> bytes);
+  void close(bool failed);
 
   Sink& sink_;
   Part part_ = Part::Opening;
-  bool mailbox_ = false;  // the input's first line began "From "
+  bool mailbox_ = false;  // the mail's first line began "From "
   // Bytes of the current line's start matched so far: of "From " in the
   // opening line and in a mailbox's body, of an empty line's CR in a header;
   // or kInLine.
   std::size_t matched_ = 0;
-  std::uint64_t offset_ = 0;  // in the input, of the next byte fed
+  std::uint64_t start_ = 0;   // in the input, of its first message's first byte
+  std::uint64_t offset_ = 0;  // in the input, of the next byte fed; start_ <= offset_
 };
 
 template <HeaderSink Sink>
@@ -104,11 +119,11 @@ std::size_t HeaderCopier<Sink>::match_separator(std::span<const unsigned char> b
   return n;
 }
 
-// The input's first line is its first message's first header line, whatever
-// it begins with; what it begins with tells what the input is.
+// The mail's first line is its first message's first header line, whatever
+// it begins with; what it begins with tells whether it is a mailbox.
 template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::opening_step(std::span<const unsigned char> bytes) {
-  if (offset_ == 0) sink_.begin_message(0);
+  if (offset_ == start_) sink_.begin_message(start_);
   const std::size_t n = match_separator(bytes);
   if (matched_ == kSeparator.size() || n == bytes.size()) {
     mailbox_ = matched_ == kSeparator.size();
@@ -196,18 +211,23 @@ std::size_t HeaderCopier<Sink>::body_step(std::span<const unsigned char> bytes) 
 }
 
 template <HeaderSink Sink>
-void HeaderCopier<Sink>::finish() {
+void HeaderCopier<Sink>::close(bool failed) {
   static constexpr std::array<unsigned char, 2> kTwoLineFeeds = {kLineFeed, kLineFeed};
-  if (part_ != Part::Body && offset_ > 0) {
+  if (part_ != Part::Body && offset_ > start_) {
     // A line end for the last line if it has none, then the empty line.
     const bool at_line_start = part_ == Part::Header && matched_ == 0;
     sink_.header_bytes(std::span(kTwoLineFeeds).first(at_line_start ? 1 : 2));
-    sink_.end_header();
+    if (failed) {
+      sink_.cut_short();
+    } else {
+      sink_.end_header();
+    }
   }
   sink_.end_input(offset_);
   part_ = Part::Opening;
   mailbox_ = false;
   matched_ = 0;
+  start_ = 0;
   offset_ = 0;
 }
 

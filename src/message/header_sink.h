@@ -20,7 +20,9 @@ inline constexpr std::string_view kMboxSeparator = "From ";
 // - for each message of the input, begin_message(offset), the offset of its
 //   first byte in the input; then header_bytes(bytes) with its header's bytes
 //   in pieces however the reads cut them (its empty line included, or the
-//   line ends that close a header the input ended inside), then end_header().
+//   line ends that close a header the input ended inside), then end_header(),
+//   or cut_short() where a failed read ended the input inside the header:
+//   what came of it is not all of it.
 // - end_input(size), once the input has ended, size bytes long.
 // - error(), once the input has ended: the error number (ENOMEM) of what the
 //   sink could not do for the input, to be reported once, or 0.
@@ -34,6 +36,7 @@ concept HeaderSink = requires(Sink& sink, const Sink& held, std::string_view nam
   sink.header_bytes(bytes);
   sink.end_header();
   sink.end_input(offset);
+  sink.cut_short();
   { held.error() } -> std::convertible_to<int>;
 };
 

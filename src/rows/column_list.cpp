@@ -106,6 +106,10 @@ Parsed parse_column(std::string_view written) {
     return {{{item, *computed, 0, 0}, {}}};
   }
   if (name.empty()) return {{}, ColumnListError::EmptyName};
+  // "-f=subject" gives "=subject", which no one means: what was meant is
+  // "subject", and no field that mail carries begins with "=", so the
+  // column would never be filled.
+  if (name.front() == '=') return {{{name, View::Raw, 0, 0}, name}, ColumnListError::BeginsWithEquals};
   if (view.empty()) return {{{name, View::Raw, 0, 0}, name}};
   const std::optional<View> shown = find_view(kFieldViews, view);
   if (!shown) return {{{item, View::Raw, 0, 0}, name}, ColumnListError::UnknownView};
@@ -181,6 +185,8 @@ std::string_view describe(ColumnListError error) {
       return "no field name given";
     case ColumnListError::EmptyName:
       return "empty field name";
+    case ColumnListError::BeginsWithEquals:
+      return "field name begins with \"=\"";
     case ColumnListError::NamedTwice:
       return "field named twice";
     case ColumnListError::UnknownView:

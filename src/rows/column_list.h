@@ -33,10 +33,18 @@ struct Column {
 };
 
 // Why a list of columns was refused.
-enum class ColumnListError { None, EmptyList, EmptyName, NamedTwice, UnknownView, NoMemory };
+enum class ColumnListError {
+  None,
+  EmptyList,
+  EmptyName,
+  BeginsWithEquals,
+  NamedTwice,
+  UnknownView,
+  NoMemory
+};
 
-// The words for a refusal; for NamedTwice and UnknownView, the column
-// follows them after ": ".
+// The words for a refusal; for BeginsWithEquals, NamedTwice and
+// UnknownView, the name or column follows them after ": ".
 [[nodiscard]] std::string_view describe(ColumnListError error);
 
 // The columns of one "COLUMN[,COLUMN...]" argument in the order given. A

@@ -20,7 +20,8 @@ namespace fieldsift {
 // (with :size, once the message's end is known: at the next message or the
 // input's end), raw values with their encoded words decoded if asked. A
 // message whose row cannot be held (the system refuses memory) gets no
-// row: a row is whole or not written at all.
+// row, and so does one whose header a failed read cuts short: a row is
+// whole or not written at all.
 class RowSink {
  public:
   // The columns are not copied: they must outlive the sink.
@@ -37,6 +38,9 @@ class RowSink {
   void end_header();
   // The input has ended, size bytes long.
   void end_input(std::uint64_t size);
+  // Its values may be cut short, and so no row; the failure is the reader's
+  // to report, not this sink's.
+  void cut_short() {}
 
   // Whether a row of this input was left out: the error number (ENOMEM) to
   // report once for the input, or 0.

@@ -11,10 +11,12 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/harness.h"
 #include "support/header_model.h"
+#include "support/row_model.h"
 
 namespace fieldsift::e2e {
 namespace {
@@ -117,6 +119,48 @@ TEST(HeadsiftFilesTest, OutputToAFileByName) {
   EXPECT_EQ(file_offset(input.get()), 0);
 }
 
+// An .emlx file, as Apple's mail program keeps a message: its first line
+// counts the message's bytes after it, and a property list follows them.
+// Neither is any part of the message, whatever the case of the name; a
+// first line that is no count is the message's, as in any file.
+TEST(HeadsiftFilesTest, EmlxFilesGiveTheMessageTheyCount) {
+  Folder folder;
+  const std::string message =
+      contents_of(FIELDSIFT_SOURCE_DIR "/examples/maildir/new/1764666764.M3P2003.mx.example.net");
+  const std::string header = message.substr(0, message.find("\n\n") + 2);
+  const std::string plist =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+      "\t<key>flags</key>\n\t<integer>8590195713</integer>\n</dict>\n</plist>\n";
+  const std::string count = std::to_string(message.size()) + "       \n";
+  // A partial file holds a header alone, its empty line left out, and the
+  // list follows it at once: were it not passed over, it would be header.
+  const std::string partial = header.substr(0, header.size() - 1);
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"1.emlx", count + message + plist},
+      {"2.partial.emlx", std::to_string(partial.size()) + "\n" + partial + plist},
+      {"3.EMLX", "\xEF\xBB\xBF" + count + message + plist},
+      {"4.emlx", message + plist},
+  };
+  std::vector<std::string> args = {"-f", "subject,date"};
+  std::string blocks;
+  std::string rows;
+  for (const auto& [name, bytes] : files) {
+    args.push_back(folder.add(name, bytes));
+    blocks += model::header_blocks(bytes, model::Form::Emlx);
+    rows +=
+        *model::rows(model::Rows::Tsv, bytes, args.back(), "subject,date", model::Form::Emlx);
+  }
+  EXPECT_EQ(blocks, header + header + header + header) << "the model";
+  const std::string fields = "\tRoom booked for noon\tWed, 02 Dec 2026 09:12:40 +0000\n";
+  EXPECT_EQ(rows, args[2] + "\t" + std::to_string(count.size()) + fields + args[3] + "\t4" +
+                      fields + args[4] + "\t" + std::to_string(count.size() + 3) + fields +
+                      args[5] + "\t0" + fields)
+      << "the model";
+  EXPECT_TRUE(finished(run_from(args, kClosed, kHeadsift), 0, rows, ""));
+  args.erase(args.begin(), args.begin() + 2);
+  EXPECT_TRUE(finished(run_from(args, kClosed, kHeadsift), 0, blocks, ""));
+}
+
 struct OptionCase {
   std::string label;
   std::vector<std::string> args;
@@ -179,6 +223,19 @@ INSTANTIATE_TEST_SUITE_P(
         misuse("ABlankName", {"-f", "subject, :,from"}, "subject, :,from: empty field name"),
         misuse("ANameTwice", {"-fsubject,from,Subject:"}, "Subject: field named twice"),
         misuse("TwoLists", {"-f", "a", "--fields=b"}, "--fields=b: field list given twice"),
+        misuse("ListAfterAnEqualsSign", {"-f=subject"}, "=subject: field name begins with \"=\""),
+        misuse("NameAfterAnEqualsSign", {"--fields=subject,=date"},
+               "=date: field name begins with \"=\""),
+        // Every option is checked before --help or --version acts.
+        misuse("VersionThenUnknown", {"--version", "--bogus"}, "--bogus: unknown option"),
+        misuse("UnknownThenVersion", {"--bogus", "--version"}, "--bogus: unknown option"),
+        misuse("HelpThenAFaultyList", {"--help", "-f", "a,,b"}, "a,,b: empty field name"),
+        misuse("HelpThenJsonAlone", {"--help", "--json"}, "--json: only with -f"),
+        OptionCase{"VersionAmongGoodOptions",
+                   {"-f", "subject", "--version", "--json", "--help", "file"},
+                   0,
+                   "headsift 0.1\n",
+                   ""},
         misuse("JsonWithoutFields", {"--json", "a"}, "--json: only with -f"),
         misuse("DecodeWithoutFields", {"a", "--decode"}, "--decode: only with -f"),
         misuse("CsvWithoutFields", {"--csv"}, "--csv: only with -f"),
@@ -294,6 +351,23 @@ TEST(HeadsiftFilesTest, WildcardsAreTheProgramsOnWindows) {
     for (const std::string& b : blocks) any_order += b;
   } while (any_order != got.out && std::next_permutation(blocks.begin(), blocks.end()));
   EXPECT_EQ(got.out, any_order);
+}
+
+// "*.emlx" finds .emlx files by their long names, ".partial.emlx" ones
+// among them, and each is read as one.
+TEST(HeadsiftFilesTest, EmlxFilesByAWildcardOnWindows) {
+  if (!expected::kWindows) GTEST_SKIP() << "a shell expands wildcards for a POSIX program";
+  Folder folder;
+  (void)folder.add("1.emlx", "12\nSubject: a\n\n<plist/>\n");
+  (void)folder.add("2.partial.emlx", "10\nSubject: b<plist/>\n");
+  (void)folder.add("3.eml", "Subject: c\n\n");
+  const Outcome got = run_from({"-f", "subject", folder.path("*.emlx")}, kClosed, kHeadsift);
+  EXPECT_TRUE(finished(got, 0, got.out, ""));
+  // In the directory's order, which is the file system's.
+  std::vector<std::string> rows = {folder.path("1.emlx") + "\t3\ta\n",
+                                   folder.path("2.partial.emlx") + "\t3\tb\n"};
+  if (got.out.starts_with(rows[1])) std::swap(rows[0], rows[1]);
+  EXPECT_EQ(got.out, rows[0] + rows[1]);
 }
 
 }  // namespace

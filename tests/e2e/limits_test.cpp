@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -109,6 +110,45 @@ TEST(MemoryLimitTest, RefusedAllocationsGiveTheSameBytesOrOneReport) {
     EXPECT_TRUE(finished(run_sample(env, {std::string(120'000, 'x')}), 2, "",
                          report("fieldsift", "Cannot allocate memory")))
         << from;
+  }
+}
+
+// A report is composed in a fixed area of its own, never on the heap: with
+// every allocation refused, each still goes out in one write, so that runs
+// sharing standard error (xargs -P) never cut into each other's.
+TEST(MemoryLimitTest, EachReportIsOneWriteWhenNoMemoryIsGiven) {
+  if (!plain_native_linux()) GTEST_SKIP() << "a plain native Linux build only";
+  const std::vector<std::string> refuse_all = {"env", "LD_PRELOAD=" FIELDSIFT_REFUSE_ALLOC,
+                                               "FIELDSIFT_REFUSE_FROM=1"};
+  const std::string missing = FIELDSIFT_SOURCE_DIR "/tests/no such file ";
+  const Fd directory = open_path(FIELDSIFT_SOURCE_DIR, O_RDONLY | O_DIRECTORY);
+  const struct {
+    const char* program;
+    std::vector<std::string> args;
+    int in;
+    std::string err;
+  } runs[] = {
+      {kHeadsift,
+       {missing + "a", missing + "b"},
+       kClosed,
+       "headsift: " + missing + "a: No such file or directory\n" + "headsift: " + missing +
+           "b: No such file or directory\n"},
+      {kFieldsift, {"Subject:"}, directory.get(), report("stdin", "Is a directory")},
+      {kFieldsift,
+       {std::string(120'000, 'x')},
+       kClosed,
+       report("fieldsift", "Cannot allocate memory")},
+  };
+  for (const auto& run : runs) {
+    const Fd out = file_holding("");
+    Pipe err = make_pipe();
+    Child child =
+        start_wrapped(refuse_all, run.args, {run.in, out.get(), err.write.get()}, run.program);
+    const Outcome got = collect_errors(child, err);
+    EXPECT_TRUE(finished(got, 2, "", run.err)) << run.program;
+    EXPECT_EQ(got.exit.write_calls,
+              static_cast<long>(std::count(run.err.begin(), run.err.end(), '\n')))
+        << run.program << ": one write a report";
   }
 }
 

@@ -4,19 +4,22 @@
 // strings from the messages of header_model.h, for the unit property tests
 // and the fuzz target. Nothing here uses the program's own code.
 //
-// The rules: the argument "NAME[,NAME...]" names fields, each without the
-// colon it may end with; it must name one at least, none empty, and none
-// twice (the same ASCII letters without case, or the same JSON key). A
-// header's lines, each without its LF and a CR before that, end at the
-// empty one. A field starts on a line that does not begin with SP or TAB,
-// has a colon, and is not a first line beginning "From "; its name is what
-// stands before the first colon with SP and TAB at its end dropped. Its
-// value is the rest of that line followed by each line after it that begins
-// with SP or TAB, SP and TAB then dropped from both ends; the first field
-// of a name counts. A row: the input's name, the message's offset and each
-// value, as TSV (\\ \t \r \n escaped in every column) or as one JSON object
-// (always valid UTF-8: each byte that begins no well-formed sequence is
-// U+FFFD).
+// The rules: the argument "COLUMN[,COLUMN...]" gives columns, each NAME (a
+// colon after it changing nothing), NAME:VIEW or a computed :VIEW, blanks
+// around each part dropped; it must give one at least, no name empty or
+// beginning with "=", no view unknown, and no column twice (the same view
+// of names with the same ASCII letters without case, or the same JSON
+// key). A header's lines, each without its LF and a CR before that, end at
+// the empty one. A field starts on a line that does not begin with SP or
+// TAB, has a colon, and is not a first line beginning "From "; its name is
+// what stands before the first colon with SP and TAB at its end dropped.
+// Its value is the rest of that line followed by each line after it that
+// begins with SP or TAB, SP and TAB then dropped from both ends; the first
+// field of a name counts. A row: the input's name, the message's offset and
+// each column, as TSV (\\ \t \r \n escaped in every column, a name's other
+// controls '?'), as one JSON object (always valid UTF-8: each byte that
+// begins no well-formed sequence is U+FFFD; U+2028 and U+2029 escaped) or
+// as CSV (RFC 4180, after a row of headings).
 
 #include <algorithm>
 #include <array>
@@ -116,6 +119,8 @@ struct Columns {
         colon == std::string::npos ? "" : lowered(trimmed(item.substr(colon + 1)));
     if (colon == 0 && view.empty()) return {{}, {}, {}, "empty field name"};
     if (colon != 0 && name.empty()) return {{}, {}, {}, "empty field name"};
+    if (colon != 0 && name.front() == '=')
+      return {{}, {}, {}, "field name begins with \"=\": " + name};
     if (!view.empty() && !known(colon == 0 ? kComputed : kViews, view))
       return {{}, {}, {}, "unknown view: " + item};
     const std::string key = view.empty() ? name : item;
@@ -325,7 +330,8 @@ struct Cell {
 // CSV first; none where the model does not know a view asked.
 [[nodiscard]] inline std::optional<std::string> rows(Rows format, std::string_view input,
                                                      std::string_view input_name,
-                                                     std::string_view argument) {
+                                                     std::string_view argument,
+                                                     Form form = Form::Plain) {
   const Columns c = columns(argument);
   std::string out;
   if (format == Rows::Csv) {
@@ -333,9 +339,11 @@ struct Cell {
     for (const std::string& key : c.keys) out += "," + csv_field(key);
     out += "\r\n";
   }
-  const std::vector<Message> found = messages(input);
+  const std::vector<Message> found = messages(input, form);
+  const Mail mail = mail_of(input, form);
   for (std::size_t m = 0; m < found.size(); ++m) {
-    const std::size_t end = m + 1 < found.size() ? found[m + 1].offset : input.size();
+    const std::size_t end =
+        m + 1 < found.size() ? found[m + 1].offset : mail.start + mail.text.size();
     const std::optional<std::vector<Cell>> row_cells =
         cells(c, found[m].header, end - found[m].offset);
     if (!row_cells) return std::nullopt;

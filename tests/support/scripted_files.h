@@ -20,6 +20,7 @@ struct ScriptedFile {
   int open_error = 0;      // nonzero: opening fails with it
   bool is_output = false;  // the program's standard output
   StreamKind kind = StreamKind::DiskFile;
+  std::vector<std::size_t> cuts{};  // as ScriptedChannel::cut_reads, if any
 };
 
 class ScriptedFiles final : public NamedInput {
@@ -35,6 +36,7 @@ class ScriptedFiles final : public NamedInput {
     current_ = &found->second;
     channel_ = std::make_unique<ScriptedChannel>(current_->kind);
     channel_->script(current_->reads);
+    if (!current_->cuts.empty()) channel_->cut_reads(current_->cuts);
     return 0;
   }
   void close() override {

@@ -64,6 +64,11 @@ TEST(ColumnListTest, ColumnsAsWrittenOrWhyNot) {
       {"a,", {}, "empty field name"},
       {":", {}, "empty field name"},
       {"Subject,date,SUBJECT:", {}, "field named twice: SUBJECT"},
+      // As "-f=subject" gives it: a name no field has, so a list that never matches.
+      {"=subject", {}, "field name begins with \"=\": =subject"},
+      {"subject, =date:,=", {}, "field name begins with \"=\": =date"},
+      {"subject,=,subject", {}, "field name begins with \"=\": ="},
+      {"a=b,c=", {"a=b", "c="}, ""},  // an "=" further in is a byte of the name
       // Both are U+FFFD as JSON keys; so is U+FFFD itself.
       {"\xff,\xfe", {}, "field named twice: \xfe"},
       {"\xef\xbf\xbd,\xff", {}, "field named twice: \xff"},
@@ -95,8 +100,8 @@ TEST(ColumnListTest, EachFieldOnce) {
 // gives.
 TEST(ColumnListPropertyTest, AnyListAgreesWithTheModel) {
   static const std::vector<std::string> kPieces = {
-      ",",        ":",   " ",  "\t",  "a", "A", "b", "\xff", "\xfe", "\xef\xbf\xbd",
-      "\xc3\xa9", "iso", "Id", "size"};
+      ",", ":", " ", "\t", "a", "A", "b", "=", "\xff", "\xfe", "\xef\xbf\xbd", "\xc3\xa9", "iso",
+      "Id", "size"};
   std::mt19937 rng(20261209);
   std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
   std::uniform_int_distribution<std::size_t> length(0, 12);
@@ -150,6 +155,14 @@ const std::vector<ScanCase> kScanCases = {
     {"absent and empty differ", "subject,date", "Subject:\n\n", {"", std::nullopt}},
     {"white space across a fold is leading", "subject", "Subject: \n \t x \n \n\n", {"x"}},
     {"white space alone is empty", "subject", "Subject: \n \t\n\n", {""}},
+    // A TAB pads a value as a space does, at the end of its last line too.
+    {"a TAB before the line end", "subject,date", "Subject: x\t\nDate: d\t\r\n\n", {"x", "d"}},
+    {"SP and TAB mixed before the line end", "subject", "Subject: x \t \t\n\n", {"x"}},
+    {"a folded value's last line ends in TAB", "subject", "Subject: a\t\n b\t\n\n", {"a\t b"}},
+    {"a folded value's last line ends in SP and TAB",
+     "subject",
+     "Subject: a\r\n\tb\t \t\r\n\r\n",
+     {"a\tb"}},
     {"a name that only begins like it",
      "subject",
      "Subject-X: n\nX-Subject: n\n\n",

@@ -21,6 +21,10 @@ TEST(NamePatternTest, LongNamesMatchAsWindowsComparesThem) {
   const std::vector<PatternCase> cases = {
       {"*.eml", "a.eml", true},
       {"*.eml", "d.emlx", false},
+      {"*.emlx", "d.emlx", true},
+      {"*.emlx", "12.partial.emlx", true},
+      {"*.emlx", "D.EMLX", true},
+      {"*.emlx", "d.eml", false},
       {"*.eml", "A.EML", true},
       {"*.EML", "a.eml", true},
       {"*.eml", ".eml", true},

@@ -198,6 +198,8 @@ std::string random_mail(std::mt19937& rng) {
                                                    " fold",
                                                    "\tmore",
                                                    "  ",
+                                                   "\t",
+                                                   " \t",
                                                    ":",
                                                    "To",
                                                    "From ",
