@@ -14,8 +14,8 @@ namespace fieldsift {
 // What headsift is handed: the channels it reads from, the buffer it reads
 // through, and where its output and reports go.
 struct HeadsiftStreams {
-  ByteChannel& in;    // standard input
-  NamedInput& named;  // each FILE argument in turn
+  ByteChannel& in;           // standard input
+  NamedInput& named;         // each FILE argument in turn
   NamedOutput& output_file;  // -o FILE, in standard output's place
   StreamBuffer& in_buffer;
   LineWriter& out;

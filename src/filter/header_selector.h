@@ -7,8 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "filter/line_kind.h"
 #include "bytes/ascii.h"
+#include "filter/line_kind.h"
 #include "textio/scan/byte_match.h"
 
 namespace fieldsift {

@@ -109,7 +109,8 @@ Parsed parse_column(std::string_view written) {
   // "-f=subject" gives "=subject", which no one means: what was meant is
   // "subject", and no field that mail carries begins with "=", so the
   // column would never be filled.
-  if (name.front() == '=') return {{{name, View::Raw, 0, 0}, name}, ColumnListError::BeginsWithEquals};
+  if (name.front() == '=')
+    return {{{name, View::Raw, 0, 0}, name}, ColumnListError::BeginsWithEquals};
   if (view.empty()) return {{{name, View::Raw, 0, 0}, name}};
   const std::optional<View> shown = find_view(kFieldViews, view);
   if (!shown) return {{{item, View::Raw, 0, 0}, name}, ColumnListError::UnknownView};

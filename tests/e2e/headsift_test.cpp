@@ -98,9 +98,8 @@ TEST(HeadsiftFilesTest, OutputToAFileByName) {
   Folder folder;
   const std::string lf = folder.add("lf.mbox", kLf);
   const std::string out = folder.path("out");
-  for (const std::vector<std::string>& asked :
-       std::vector<std::vector<std::string>>{{}, {"-f", "x,:size"}, {"-f", "x", "--json"},
-                                             {"-f", "x", "--csv", "--bom"}}) {
+  for (const std::vector<std::string>& asked : std::vector<std::vector<std::string>>{
+           {}, {"-f", "x,:size"}, {"-f", "x", "--json"}, {"-f", "x", "--csv", "--bom"}}) {
     std::vector<std::string> args = asked;
     args.push_back(lf);
     const Outcome to_stdout = run_piped(args, "", {}, kHeadsift);
@@ -147,8 +146,7 @@ TEST(HeadsiftFilesTest, EmlxFilesGiveTheMessageTheyCount) {
   for (const auto& [name, bytes] : files) {
     args.push_back(folder.add(name, bytes));
     blocks += model::header_blocks(bytes, model::Form::Emlx);
-    rows +=
-        *model::rows(model::Rows::Tsv, bytes, args.back(), "subject,date", model::Form::Emlx);
+    rows += *model::rows(model::Rows::Tsv, bytes, args.back(), "subject,date", model::Form::Emlx);
   }
   EXPECT_EQ(blocks, header + header + header + header) << "the model";
   const std::string fields = "\tRoom booked for noon\tWed, 02 Dec 2026 09:12:40 +0000\n";

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "decode/encoded_words.h"
 #include "bytes/byte_vector.h"
+#include "decode/encoded_words.h"
 
 namespace {
 

@@ -100,8 +100,8 @@ TEST(ColumnListTest, EachFieldOnce) {
 // gives.
 TEST(ColumnListPropertyTest, AnyListAgreesWithTheModel) {
   static const std::vector<std::string> kPieces = {
-      ",", ":", " ", "\t", "a", "A", "b", "=", "\xff", "\xfe", "\xef\xbf\xbd", "\xc3\xa9", "iso",
-      "Id", "size"};
+      ",",        ":",   " ",  "\t",  "a", "A", "b", "=", "\xff", "\xfe", "\xef\xbf\xbd",
+      "\xc3\xa9", "iso", "Id", "size"};
   std::mt19937 rng(20261209);
   std::uniform_int_distribution<std::size_t> pick(0, kPieces.size() - 1);
   std::uniform_int_distribution<std::size_t> length(0, 12);
