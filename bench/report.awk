@@ -57,6 +57,9 @@ END {
   row("headsift, LF, to /dev/null", "heads_null", lf_bytes)
   row("headsift -f 3 fields, TSV", "rows", lf_bytes)
   row("headsift -f 3 fields, JSON", "rows_json", lf_bytes)
+  row("headsift -f 3 fields, CSV", "rows_csv", lf_bytes)
+  row("headsift -f date,from,message-id", "rows_raw", lf_bytes)
+  row("the same as :iso, :addr, :id", "rows_views", lf_bytes)
   row("headsift -f subject,from", "rows_two", lf_bytes)
   row("headsift -f subject,from --decode", "rows_decode", lf_bytes)
   row("every Subject encoded: -f", "encoded_two", encoded_bytes)
@@ -79,6 +82,8 @@ END {
   compare("headsift pipeline x fieldsift alone", "heads_subject", lf_bytes, "lf", lf_bytes, 0.4)
   compare("headsift -f 3 fields x block copy", "rows", lf_bytes, "heads_null", lf_bytes, 0.5)
   compare("headsift -f JSON x block copy", "rows_json", lf_bytes, "heads_null", lf_bytes, 0.5)
+  compare("headsift -f CSV x TSV", "rows_csv", lf_bytes, "rows", lf_bytes, 0.9)
+  compare("-f views x the same raw fields", "rows_views", lf_bytes, "rows_raw", lf_bytes, 0.7)
   compare("-f --decode x -f, nothing encoded", "rows_decode", lf_bytes, "rows_two", lf_bytes, 0.8)
   compare("-f --decode x -f, all encoded", "encoded_decode", encoded_bytes, "encoded_two",
           encoded_bytes, 0.3)

@@ -116,12 +116,17 @@ cmd_mawk_subject() { mawk "$header_filter" <"$lf" | "$fieldsift" Subject: >"$wor
 cmd_heads_null() { "$headsift" <"$lf" >/dev/null; }
 cmd_rows() { "$headsift" -f subject,from,date <"$lf" >/dev/null; }
 cmd_rows_json() { "$headsift" -f subject,from,date --json <"$lf" >/dev/null; }
+cmd_rows_csv() { "$headsift" -f subject,from,date --csv <"$lf" >/dev/null; }
+# The views of three fields against the same fields' raw values.
+cmd_rows_raw() { "$headsift" -f date,from,message-id <"$lf" >/dev/null; }
+cmd_rows_views() { "$headsift" -f date:iso,from:addr,message-id:id <"$lf" >/dev/null; }
 cmd_rows_two() { "$headsift" -f subject,from <"$lf" >"$work/out.rows_two"; }
 cmd_rows_decode() { "$headsift" -f subject,from --decode <"$lf" >"$work/out.rows_decode"; }
 cmd_encoded_two() { "$headsift" -f subject,from <"$encoded" >/dev/null; }
 cmd_encoded_decode() { "$headsift" -f subject,from --decode <"$encoded" >"$work/out.encoded_decode"; }
 commands=(floor pipe_floor grep grep_crlf grep_piped lf lf_null lf_piped crlf)
-commands+=(heads heads_crlf heads_subject heads_null rows rows_json rows_two rows_decode)
+commands+=(heads heads_crlf heads_subject heads_null rows rows_json rows_csv rows_raw rows_views)
+commands+=(rows_two rows_decode)
 commands+=(encoded_two encoded_decode)
 if command -v rg >/dev/null; then
   commands+=(rg rg_null)

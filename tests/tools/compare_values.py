@@ -64,17 +64,26 @@ def iso(moment):
                                                  moment.hour, moment.minute, moment.second)
 
 
-def python_date(value):
+def python_moment(value):
+    """The date-time Python reads after the value's last ';', in the zone it
+    names (UTC where it names none); None where it reads none, or one that
+    is no instant in UTC's years 1 to 9999."""
     try:
         moment = email.utils.parsedate_to_datetime(text(value.rpartition(b";")[2]))
     except (ValueError, TypeError, OverflowError):
-        return [NONE]
+        return None
     if moment.tzinfo is None:
         moment = moment.replace(tzinfo=UTC)
     try:
-        return [iso(moment.astimezone(UTC))]
+        moment.astimezone(UTC)
     except OverflowError:
-        return [NONE]
+        return None
+    return moment
+
+
+def python_date(value):
+    moment = python_moment(value)
+    return [iso(moment.astimezone(UTC))] if moment else [NONE]
 
 
 def python_epoch(seconds):
