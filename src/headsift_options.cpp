@@ -105,6 +105,23 @@ HeadsiftOptions what_is_asked(HeadsiftOptions o, Request asked) {
   return o;
 }
 
+// A valued option's value, from args[i] or the argument after it (i then
+// moves on to it), into o; the misuse, if it is one.
+std::optional<HeadsiftOptions> take_value(std::span<const char* const> args, std::size_t& i,
+                                          HeadsiftOptions& o) {
+  const std::string_view arg = args[i];
+  std::optional<std::string_view> value;
+  const ValuedOption* const option = valued_option(arg, value);
+  if (option == nullptr) return misused(arg, "unknown option");
+  if (!value) {
+    if (i + 1 == args.size()) return misused(arg, option->missing);
+    value = args[++i];
+  }
+  if ((o.*option->value).data() != nullptr) return misused(arg, option->twice);
+  o.*option->value = *value;
+  return std::nullopt;
+}
+
 }  // namespace
 
 HeadsiftOptions read_options(std::span<const char* const> args) {
@@ -123,15 +140,7 @@ HeadsiftOptions read_options(std::span<const char* const> args) {
       *flag = true;
       continue;
     }
-    std::optional<std::string_view> value;
-    const ValuedOption* const option = valued_option(arg, value);
-    if (option == nullptr) return misused(arg, "unknown option");
-    if (!value) {
-      if (i + 1 == args.size()) return misused(arg, option->missing);
-      value = args[++i];
-    }
-    if ((o.*option->value).data() != nullptr) return misused(arg, option->twice);
-    o.*option->value = *value;
+    if (std::optional<HeadsiftOptions> misuse = take_value(args, i, o)) return std::move(*misuse);
   }
   return what_is_asked(std::move(o), asked);
 }

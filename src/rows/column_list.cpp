@@ -71,11 +71,12 @@ bool same_key(std::span<const unsigned char> a, std::span<const unsigned char> b
 
 // The hash of a name as same_key compares it.
 std::uint64_t key_hash(std::span<const unsigned char> name) {
+  constexpr std::uint64_t kStep = 31;  // odd, so that units in another order differ
   std::uint64_t hash = folded_hash({});
   while (!name.empty()) {
     std::size_t used = 0;
     const std::span<const unsigned char> unit = key_unit(name, used);
-    hash = hash * 31 + folded_hash(unit);
+    hash = hash * kStep + folded_hash(unit);
     name = name.subspan(used);
   }
   return hash;

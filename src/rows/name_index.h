@@ -31,7 +31,8 @@ namespace fieldsift {
     tail = head;
   }
   const std::uint64_t hash = (head | kCaseBits) * kHead ^ (tail | kCaseBits) * kTail ^ name.size();
-  return hash ^ hash >> 29U;
+  constexpr unsigned kHighBitsDown = 29;  // the product's high bits into the places' low ones
+  return hash ^ hash >> kHighBitsDown;
 }
 
 // Items found by the hash of their name, in time that does not grow with

@@ -99,11 +99,15 @@ int open_named(const char* name) {
   return 0;
 }
 
+// Read and write for all, less what the user's umask takes away, as a
+// shell's redirection makes a file.
+constexpr mode_t kNewFileMode = 0666;
+
 int open_output(const char* name) {
   int fd = -1;
   do {
     // NOLINTNEXTLINE(cppcoreguidelines-pro-type-vararg): open is the system's, and variadic
-    fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
   HandleState& out = state(StdHandle::Output);
