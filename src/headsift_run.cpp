@@ -150,7 +150,7 @@ bool open_output(HeadsiftStreams& streams, std::string_view name) {
 int write_rows(std::span<const char* const> args, HeadsiftStreams streams,
                const HeadsiftOptions& o) {
   if (!open_output(streams, o.output)) return kExitFailure;
-  write_utf8_as_text(StdHandle::Output);  // rows of text, not header bytes
+  write_utf8_as_text(Handle::Output);  // rows of text, not header bytes
   const RowFormat format = o.json ? RowFormat::JsonLines : o.csv ? RowFormat::Csv : RowFormat::Tsv;
   RowSink sink(o.columns, streams.out, format, o.decode);
   sink.write_start(o.bom);

@@ -22,9 +22,9 @@ struct StdStreams {
         err_text(err_channel, err_stage, mode),
         out(out_text, out_block, pipe) {}
 
-  HandleChannel in_channel{StdHandle::Input};
-  HandleChannel out_channel{StdHandle::Output};
-  HandleChannel err_channel{StdHandle::Error};
+  HandleChannel in_channel{Handle::Input};
+  HandleChannel out_channel{Handle::Output};
+  HandleChannel err_channel{Handle::Error};
   StreamBuffer in_buffer;
   StreamBuffer out_block;
   StreamBuffer out_stage;

@@ -30,7 +30,7 @@ class ByteChannel {
 // A standard handle of this process.
 class HandleChannel final : public ByteChannel {
  public:
-  explicit HandleChannel(StdHandle handle) : handle_(handle) {}
+  explicit HandleChannel(Handle handle) : handle_(handle) {}
   [[nodiscard]] StreamKind kind() const override { return handle_kind(handle_); }
   [[nodiscard]] IoResult read(std::span<unsigned char> into) override {
     return read_handle(handle_, into);
@@ -42,7 +42,7 @@ class HandleChannel final : public ByteChannel {
   [[nodiscard]] bool step_back() override { return step_back_one_byte(handle_); }
 
  private:
-  StdHandle handle_;
+  Handle handle_;
 };
 
 // An input opened by name, a FILE argument: one at a time, each closed before
@@ -78,7 +78,7 @@ class OutputFile final : public NamedOutput {
  public:
   [[nodiscard]] int open(const char* name) override { return open_output(name); }
   [[nodiscard]] bool input_is_output() override {
-    return fieldsift::input_is_output(StdHandle::Input);
+    return fieldsift::input_is_output(Handle::Input);
   }
 };
 
@@ -96,10 +96,10 @@ class NamedFile final : public NamedInput {
   [[nodiscard]] bool step_back() override { return channel_.step_back(); }
   [[nodiscard]] int open(const char* name) override { return open_named(name); }
   void close() override { close_named(); }
-  [[nodiscard]] bool is_output() override { return input_is_output(StdHandle::Named); }
+  [[nodiscard]] bool is_output() override { return input_is_output(Handle::Named); }
 
  private:
-  HandleChannel channel_{StdHandle::Named};
+  HandleChannel channel_{Handle::Named};
 };
 
 }  // namespace fieldsift

@@ -16,9 +16,11 @@
 
 namespace fieldsift {
 
-// The three standard handles, and a file the program opened by name (a FILE
-// argument), which is read as standard input would be.
-enum class StdHandle { Input, Output, Error, Named };
+// The handles the program reads and writes through: the three standard
+// ones, and a file it opened by name (a FILE argument), which is read as
+// standard input would be. Output may lead to a file opened by name too
+// (open_output).
+enum class Handle { Input, Output, Error, Named };
 
 // The outcome of one read or write. error is the platform's error number of a
 // failure, 0 when there was none; count is the bytes moved before it.
@@ -53,7 +55,7 @@ struct FileIdentity {
 // The same for an input handle (standard input, or the named file) and
 // standard output as they stand; also when both are the one pipe, whose
 // reader would wait for its own output.
-[[nodiscard]] bool input_is_output(StdHandle input = StdHandle::Input);
+[[nodiscard]] bool input_is_output(Handle input = Handle::Input);
 
 // Opens a file by name for reading as the Named handle, closing the one
 // opened before; answers 0, or the error number of the failure.
@@ -99,27 +101,27 @@ class ArgumentFiles {
   [[maybe_unused]] std::array<char, 4096> name_{};
 };
 
-[[nodiscard]] StreamKind handle_kind(StdHandle handle);
+[[nodiscard]] StreamKind handle_kind(Handle handle);
 
 // From now on, a write to the handle that is all well-formed UTF-8 goes to
 // a console as text, whatever the console's code page; other bytes, and
 // every write to anything but a console, go as they are. A console that
 // takes bytes shows them by its code page, which is rarely UTF-8's.
-void write_utf8_as_text(StdHandle handle);
+void write_utf8_as_text(Handle handle);
 
 // One read of at most into.size() bytes; count 0 without error is end of input.
-[[nodiscard]] IoResult read_handle(StdHandle handle, std::span<unsigned char> into);
+[[nodiscard]] IoResult read_handle(Handle handle, std::span<unsigned char> into);
 
 // Whether a read of the handle would return at once: bytes, an end or a
 // failure are waiting, or it is a file. A pipe or terminal with nothing
 // ready answers false.
-[[nodiscard]] bool input_ready(StdHandle handle);
+[[nodiscard]] bool input_ready(Handle handle);
 
 // Writes all of bytes, or fails part-way with count telling how many went out.
-[[nodiscard]] IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes);
+[[nodiscard]] IoResult write_handle(Handle handle, std::span<const unsigned char> bytes);
 
 // Moves a disk file's read position back by one byte.
-[[nodiscard]] bool step_back_one_byte(StdHandle handle);
+[[nodiscard]] bool step_back_one_byte(Handle handle);
 
 [[nodiscard]] bool is_broken_pipe(int error);
 

@@ -23,13 +23,13 @@ struct HandleState {
   bool named = false;  // the Output handle is a file the program opened by name
 };
 
-// Indexed by StdHandle. The standard ones are set once at start-up; the
+// Indexed by Handle. The standard ones are set once at start-up; the
 // named one each time a file is opened by name.
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one per-handle state
 std::array<HandleState, 4> g_handles;
 
-HandleState& state(StdHandle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
-int descriptor(StdHandle handle) { return state(handle).fd; }
+HandleState& state(Handle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
+int descriptor(Handle handle) { return state(handle).fd; }
 
 // Nobody can watch the null device, so it is no device to be written line
 // by line: it takes blocks, as a file does. Known by its device number.
@@ -76,18 +76,18 @@ void start_platform() {
   (void)std::signal(SIGPIPE, SIG_IGN);  // a gone reader becomes EPIPE, which the writer expects
   (void)std::signal(SIGXFSZ, SIG_IGN);  // a write past the file size limit fails with EFBIG
   for (int fd = 0; fd < 3; ++fd) g_handles[static_cast<std::size_t>(fd)] = classify(fd);
-  if (g_handles[0].kind == StreamKind::Pipe) widen_pipe(descriptor(StdHandle::Input));
+  if (g_handles[0].kind == StreamKind::Pipe) widen_pipe(descriptor(Handle::Input));
 }
 
 void close_named() {
-  HandleState& named = state(StdHandle::Named);
+  HandleState& named = state(Handle::Named);
   if (named.fd >= 0) (void)close(named.fd);  // opened for reading only: nothing to lose
   named = {};
 }
 
 int open_named(const char* name) {
   close_named();
-  HandleState& named = state(StdHandle::Named);
+  HandleState& named = state(Handle::Named);
   int fd = -1;
   do {
     fd = open(name, O_RDONLY | O_CLOEXEC);  // NOLINT(cppcoreguidelines-pro-type-vararg)
@@ -110,7 +110,7 @@ int open_output(const char* name) {
     fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
-  HandleState& out = state(StdHandle::Output);
+  HandleState& out = state(Handle::Output);
   out = classify(fd);
   out.fd = fd;
   out.named = true;
@@ -125,10 +125,10 @@ FileIdentity identity(const struct stat& st) {
 
 }  // namespace
 
-bool input_is_output(StdHandle input) {
+bool input_is_output(Handle input) {
   struct stat in {};
   struct stat out {};
-  if (fstat(descriptor(input), &in) != 0 || fstat(descriptor(StdHandle::Output), &out) != 0)
+  if (fstat(descriptor(input), &in) != 0 || fstat(descriptor(Handle::Output), &out) != 0)
     return false;
   // Both ends of one pipe (/dev/stdout opened by name): the reader would wait
   // for bytes only it can write. A socket's two directions are apart.
@@ -136,7 +136,7 @@ bool input_is_output(StdHandle input) {
     return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
   if (!S_ISREG(in.st_mode)) return false;
   // A file opened as the output was emptied: no input is to be read from it.
-  if (state(StdHandle::Output).named) return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+  if (state(Handle::Output).named) return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
   return reads_own_output(identity(in), identity(out), lseek(descriptor(input), 0, SEEK_CUR),
                           in.st_size);
 }
@@ -150,12 +150,12 @@ ArgumentFiles::File ArgumentFiles::next() {
   return {argument_, 0};
 }
 
-StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
+StreamKind handle_kind(Handle handle) { return state(handle).kind; }
 
 // A terminal here takes its text as bytes, in the encoding of its locale.
-void write_utf8_as_text(StdHandle /*handle*/) {}
+void write_utf8_as_text(Handle /*handle*/) {}
 
-IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
+IoResult read_handle(Handle handle, std::span<unsigned char> into) {
   if (!state(handle).usable) return {0, kBadDescriptor};
   const int fd = descriptor(handle);
   for (;;) {
@@ -170,7 +170,7 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
   }
 }
 
-bool input_ready(StdHandle handle) {
+bool input_ready(Handle handle) {
   const HandleState& h = state(handle);
   if (!h.usable || h.kind == StreamKind::DiskFile) return true;
   pollfd p{h.fd, POLLIN, 0};
@@ -178,7 +178,7 @@ bool input_ready(StdHandle handle) {
   return poll(&p, 1, 0) != 0;
 }
 
-IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
+IoResult write_handle(Handle handle, std::span<const unsigned char> bytes) {
   if (!state(handle).usable) return {0, kBadDescriptor};
   const int fd = descriptor(handle);
   std::size_t done = 0;
@@ -197,7 +197,7 @@ IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
   return {done, 0};
 }
 
-bool step_back_one_byte(StdHandle handle) {
+bool step_back_one_byte(Handle handle) {
   const HandleState& h = state(handle);
   if (!h.usable || h.kind != StreamKind::DiskFile) return false;
   return lseek(h.fd, -1, SEEK_CUR) != -1;

@@ -28,7 +28,7 @@ struct HandleState {
   bool console_text = false;  // a console, which takes well-formed UTF-8 as text
 };
 
-// Indexed by StdHandle. The standard ones are set once at start-up; the
+// Indexed by Handle. The standard ones are set once at start-up; the
 // named one each time a file is opened by name.
 std::array<HandleState, 4> g_handles;
 
@@ -77,7 +77,7 @@ HandleState classify(HANDLE handle) {
   }
 }
 
-HandleState& state(StdHandle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
+HandleState& state(Handle handle) { return g_handles[static_cast<std::size_t>(handle)]; }
 
 // ReadFile and WriteFile take a DWORD count; larger spans go in several calls.
 DWORD chunk(std::size_t size) {
@@ -92,14 +92,14 @@ void start_platform() {
 }
 
 void close_named() {
-  HandleState& named = state(StdHandle::Named);
+  HandleState& named = state(Handle::Named);
   if (named.usable) (void)CloseHandle(named.handle);  // opened for reading only: nothing to lose
   named = {};
 }
 
 int open_named(const char* name) {
   close_named();
-  HandleState& named = state(StdHandle::Named);
+  HandleState& named = state(Handle::Named);
   const HANDLE handle =
       CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -127,7 +127,7 @@ int open_output(const char* name) {
       return EISDIR;
     return crt_error_number(error);
   }
-  HandleState& out = state(StdHandle::Output);
+  HandleState& out = state(Handle::Output);
   out = classify(handle);
   out.handle = handle;
   out.named = true;
@@ -160,9 +160,9 @@ bool identify(HANDLE handle, FileIdentity& identity) {
 
 // Only files are compared: an anonymous pipe has no name to be opened by,
 // so no input is ever the pipe standard output writes to.
-bool input_is_output(StdHandle input) {
+bool input_is_output(Handle input) {
   const HandleState& in = state(input);
-  const HandleState& out = state(StdHandle::Output);
+  const HandleState& out = state(Handle::Output);
   if (in.kind != StreamKind::DiskFile || out.kind != StreamKind::DiskFile) return false;
   FileIdentity a;
   FileIdentity b;
@@ -181,9 +181,9 @@ bool input_is_output(StdHandle input) {
   return reads_own_output(a, b, at.QuadPart, size.QuadPart);
 }
 
-StreamKind handle_kind(StdHandle handle) { return state(handle).kind; }
+StreamKind handle_kind(Handle handle) { return state(handle).kind; }
 
-void write_utf8_as_text(StdHandle handle) {
+void write_utf8_as_text(Handle handle) {
   HandleState& h = state(handle);
   DWORD mode = 0;
   h.console_text = h.usable && h.kind == StreamKind::Device && GetConsoleMode(h.handle, &mode);
@@ -225,7 +225,7 @@ IoResult write_console_text(HANDLE console, std::span<const unsigned char> bytes
 
 }  // namespace
 
-IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
+IoResult read_handle(Handle handle, std::span<unsigned char> into) {
   const HandleState& h = state(handle);
   if (!h.usable) return {0, kBadDescriptor};
   DWORD got = 0;
@@ -233,7 +233,7 @@ IoResult read_handle(StdHandle handle, std::span<unsigned char> into) {
   return {0, read_failure(GetLastError())};  // 0: a closed pipe, end of input
 }
 
-bool input_ready(StdHandle handle) {
+bool input_ready(Handle handle) {
   const HandleState& h = state(handle);
   if (!h.usable || h.kind == StreamKind::DiskFile) return true;
   // A console's handle is signalled by any input event, a key's release or a
@@ -247,7 +247,7 @@ bool input_ready(StdHandle handle) {
   return GetLastError() == ERROR_BROKEN_PIPE;
 }
 
-IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
+IoResult write_handle(Handle handle, std::span<const unsigned char> bytes) {
   const HandleState& h = state(handle);
   if (!h.usable) return {0, kBadDescriptor};
   if (h.console_text && is_utf8(bytes)) return write_console_text(h.handle, bytes);
@@ -264,7 +264,7 @@ IoResult write_handle(StdHandle handle, std::span<const unsigned char> bytes) {
   return {done, 0};
 }
 
-bool step_back_one_byte(StdHandle handle) {
+bool step_back_one_byte(Handle handle) {
   const HandleState& h = state(handle);
   if (!h.usable || h.kind != StreamKind::DiskFile) return false;
   // With the high half given, the move works past 4 GiB too; a low half of
