@@ -55,10 +55,21 @@ void FieldNames::add_first_pairs(unsigned char first, std::optional<unsigned cha
   }
 }
 
+// A few names are tried in turn, as cheaply as a hash is worked out; more
+// are looked up by it.
 FieldSlot* FieldNames::wanted(std::span<const unsigned char> name) {
-  const std::size_t i = index_.find(folded_hash(name), [&](std::size_t slot) {
+  constexpr std::size_t kFewNames = 4;
+  const auto is = [&](std::size_t slot) {
     return equal_folded(name, {slots_[slot].name, slots_[slot].name_size});
-  });
+  };
+  std::size_t i = NameIndex::kNone;
+  if (size_ <= kFewNames) {
+    for (std::size_t slot = 0; slot < size_ && i == NameIndex::kNone; ++slot) {
+      if (is(slot)) i = slot;
+    }
+  } else {
+    i = index_.find(folded_hash(name), is);
+  }
   if (i == NameIndex::kNone || slots_[i].present || !slots_[i].can_match) return nullptr;
   return &slots_[i];
 }

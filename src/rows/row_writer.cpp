@@ -34,10 +34,13 @@ bool is_unicode_separator(std::span<const unsigned char> sequence) {
 
 }  // namespace
 
-void RowWriter::write(std::string_view text) { write(bytes_of(text)); }
-
 // What is staged goes first; bytes that would fill the stage go on at once.
+// While an input's column is made, bytes go to it instead.
 void RowWriter::write_past_stage(std::span<const unsigned char> bytes) {
+  if (capture_ != nullptr) {
+    (void)capture_->append(bytes);  // a refusal shows in its failed()
+    return;
+  }
   hand_over();
   if (bytes.size() < kStageSize) return stage(bytes);
   (void)out_.write_bytes(bytes);  // failures are the LineWriter's to tell

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "bytes/byte_vector.h"
+#include "bytes/bytes_of.h"
 #include "rows/cell.h"
 #include "rows/column_list.h"
 #include "textio/line_writer.h"
@@ -79,16 +80,14 @@ class RowWriter {
   void write_spaced(std::span<const unsigned char> list, WriteItem write_item);
   void write_number(std::int64_t number);
   void write_number(std::uint64_t number);
-  void write(std::string_view text);
-  void write(std::span<const unsigned char> bytes) {
-    if (capture_ != nullptr) {
-      (void)capture_->append(bytes);  // a refusal shows in its failed()
-      return;
-    }
-    if (bytes.size() <= kStageSize - staged_) return stage(bytes);
+  [[gnu::always_inline]] void write(std::string_view text) { write(bytes_of(text)); }
+  // Inline wherever it is called: a row is put together from many small
+  // pieces, and a call for each costs as much as copying it.
+  [[gnu::always_inline]] void write(std::span<const unsigned char> bytes) {
+    if (capture_ == nullptr && bytes.size() <= kStageSize - staged_) return stage(bytes);
     write_past_stage(bytes);
   }
-  void stage(std::span<const unsigned char> bytes) {
+  [[gnu::always_inline]] void stage(std::span<const unsigned char> bytes) {
     if (!bytes.empty()) std::memcpy(stage_.data() + staged_, bytes.data(), bytes.size());
     staged_ += bytes.size();
   }
