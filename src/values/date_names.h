@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "bytes/ascii.h"
+
 namespace fieldsift::date_names {
 
 // The names a date-time is written with, in lower case; a value's are
@@ -44,7 +46,7 @@ inline constexpr std::array<ZoneName, 10> kZoneNames = {{
   if (letters.size() > kLongest) return 0;
   unsigned key = static_cast<unsigned>(letters.size()) << (kLongest * kByteBits);
   for (std::size_t i = 0; i < letters.size(); ++i)
-    key |= static_cast<unsigned>(letters[i] | 0x20U) << (i * kByteBits);
+    key |= static_cast<unsigned>(letters[i] | kCaseBit) << (i * kByteBits);
   return key;
 }
 
