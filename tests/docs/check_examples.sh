@@ -79,7 +79,7 @@ extract() {  # STYLE FILE PROMPT
     style == "markdown" && /^```console[ \t]*$/ { open_block(); next }
     style == "markdown" && in_block && /^```/ { close_block(); next }
     style == "markdown" && in_block {
-      if (substr($0, 1, 2) == "$ ") take(substr($0, 3), 1, "\n"); else take($0, 0)
+      if (substr($0, 1, 2) == "$ ") take(substr($0, 3), 1, "\n"); else take($0, 0, "\n")
       next
     }
     # An example whose first line is at the prompt of another shell is not run.
