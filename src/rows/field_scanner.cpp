@@ -73,6 +73,7 @@ void FieldScanner::finish() {
 }
 
 FieldValue FieldScanner::field(std::size_t i) const {
+  assert(i < size());
   const FieldSlot& s = names_.slots()[i];
   return {{s.name, s.name_size}, values_.bytes().subspan(s.value_start, s.value_size), s.present};
 }

@@ -87,6 +87,7 @@ bool RowSink::make_cells() {
 // A cell whose bytes are made is left without bytes: they are those added
 // to row_. False where memory was refused.
 bool RowSink::make_cell(const Column& column, Cell& cell) {
+  if (column.view == View::Size) return true;  // known at the message's end; it reads no field
   const FieldValue field = scanner_.field(column.field);
   switch (column.view) {
     case View::Raw:
@@ -97,8 +98,6 @@ bool RowSink::make_cell(const Column& column, Cell& cell) {
         return true;
       }
       return decode_words(field.value, row_);
-    case View::Size:
-      return true;  // known at the message's end
     case View::Parent:
       cell.kind = show_parent(field.value, scanner_.field(column.second_field).value, row_);
       return !row_.failed();
