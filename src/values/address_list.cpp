@@ -103,7 +103,7 @@ End obs_route(Bytes bytes, std::size_t pos) {
   return std::nullopt;
 }
 
-// "<" [CFWS] [obs-route] addr-spec ">": just past the ">".
+// "<" [CFWS] [obs-route] addr_spec ">": just past the ">".
 End angle_addr(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
   End start = cfws_end(bytes, pos + 1);
   if (start && at(bytes, *start, '@')) start = obs_route(bytes, *start);
@@ -136,7 +136,7 @@ std::optional<Mailbox> MailboxReader::next() {
   return std::nullopt;
 }
 
-// mailbox = name-addr / addr-spec, from start to the comma or the group's
+// mailbox = name-addr / addr_spec, from start to the comma or the group's
 // ';' that ends it.
 std::optional<Mailbox> MailboxReader::member(std::size_t start) const {
   Mailbox mailbox;

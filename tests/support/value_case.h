@@ -126,7 +126,7 @@ inline std::string date_answer(const std::optional<std::int64_t>& seconds) {
   return std::string(iso.empty() ? kNone : iso);
 }
 
-// The first mailbox's display name ("-" if none, or empty), then each addr-spec.
+// The first mailbox's display name ("-" if none, or empty), then each addr_spec.
 inline std::vector<std::string> address_answers(std::string_view list) {
   std::vector<std::string> answers = {std::string(kNone)};
   MailboxReader reader(bytes_of(list));

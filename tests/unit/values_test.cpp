@@ -109,7 +109,7 @@ TEST(DateTimeValueTest, DaysCountedOneByOne) {
 }
 
 // Values of the bytes that steer the parsers, at random: every reader ends,
-// every part it gives lies in the value, an addr-spec holds an '@' and reads
+// every part it gives lies in the value, an addr_spec holds an '@' and reads
 // back as itself, and an id holds no white space or bracket.
 TEST(ValueJunkTest, PartsLieInTheValue) {
   constexpr std::string_view kAlphabet = "<>()\"\\,;:@.[] \taZ9";
