@@ -97,20 +97,27 @@ void close_named() {
   named = {};
 }
 
+namespace {
+
+// Why a file could not be opened by name: a directory cannot be opened as a
+// file, and is said to be one.
+int open_failure(const char* name) {
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesA(name);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return EISDIR;
+  return crt_error_number(error);
+}
+
+}  // namespace
+
 int open_named(const char* name) {
   close_named();
   HandleState& named = state(Handle::Named);
   const HANDLE handle =
       CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    // A directory cannot be opened as a file; say what it is.
-    const DWORD attributes = GetFileAttributesA(name);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-      return EISDIR;
-    return crt_error_number(error);
-  }
+  if (handle == INVALID_HANDLE_VALUE) return open_failure(name);
   named = classify(handle);
   named.handle = handle;
   return 0;
@@ -120,13 +127,7 @@ int open_output(const char* name) {
   const HANDLE handle =
       CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesA(name);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-      return EISDIR;
-    return crt_error_number(error);
-  }
+  if (handle == INVALID_HANDLE_VALUE) return open_failure(name);
   HandleState& out = state(Handle::Output);
   out = classify(handle);
   out.handle = handle;
