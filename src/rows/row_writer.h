@@ -104,4 +104,12 @@ class RowWriter {
   std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
 };
 
+template <class WriteItem>
+void RowWriter::write_spaced(std::span<const unsigned char> list, WriteItem write_item) {
+  for (ListItems items(list); !items.empty();) {
+    write_item(items.next());
+    if (!items.empty()) write(" ");
+  }
+}
+
 }  // namespace fieldsift
