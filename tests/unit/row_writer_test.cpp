@@ -231,8 +231,8 @@ TEST(RowSinkPropertyTest, RowsDoNotDependOnWhereHeadersAreCut) {
     const std::string input = random_mail(rng);
     const std::string& names = kNames[pick(rng) % kNames.size()];
     const std::string& input_name = kInputNames[pick(rng) % kInputNames.size()];
-    const auto format =
-        std::array{model::Rows::Tsv, model::Rows::Json, model::Rows::Csv}[round % 3];
+    const auto format = std::array{model::Rows::Tsv, model::Rows::Json,
+                                   model::Rows::Csv}[static_cast<std::size_t>(round % 3)];
     const std::string expected = *model::rows(format, input, input_name, names);
     std::vector<std::size_t> cuts(5);
     for (std::size_t& c : cuts) c = cut(rng);
