@@ -94,8 +94,11 @@ TEXT_WRITE = {
 }
 
 
-def header_case(text, kind=PIPE, cuts=()):
-    return bytes([kind, len(cuts)]) + bytes(c % 256 for c in cuts) + text
+BLOCKS, TSV_ROWS, JSON_ROWS = 0, 1, 2  # header_fuzzer.cpp: what headsift writes
+
+
+def header_case(text, kind=PIPE, cuts=(), output=BLOCKS):
+    return bytes([kind | output << 2, len(cuts)]) + bytes(c % 256 for c in cuts) + text
 
 
 MAILBOX = (
@@ -103,16 +106,43 @@ MAILBOX = (
     b">From quoted\nFrom b@example.net Mon Dec  7 10:00:00 2026\nSubject: two\n\nbody\n"
 )
 
-TSV_ROWS, EMLX = 0x04, 0x10  # header_fuzzer.cpp: -f rows as TSV; a FILE named m.emlx
+EMLX = 0x10  # header_fuzzer.cpp: a FILE named m.emlx
 EMLX_MESSAGE = b"Subject: s\nFrom: f\n\nbody\n"
+
+# The values of the fields whose views headsift -f shows: date-times,
+# address lists and msg-ids, in forms plain, obsolete and impossible.
+VIEWED = (
+    b"From ann Mon Dec  7 09:00:00 2026\n"
+    b"Received: from a (a [192.0.2.1]) by b with ESMTP id 1;\n\tMon, 7 Dec 2026 09:00:01 +0000\n"
+    b"Date: Mon, 7 Dec 2026 10:00:00 +0100 (CET)\n"
+    b"From: \"Example, Ann\" <Ann@Example.ORG>\n"
+    b"To: Friends: b@x, Carol (work) <c@y>;, d@[192.0.2.9], MAILER-DAEMON\n"
+    b"Message-ID: <20261207.A1@example.org>\n\n"
+    b"From bob Mon Dec  7 10:00:00 2026\n"
+    b"Date: 7 dec 26 09:30 EST\n"
+    b"From: bob@example.net (Bob Example)\n"
+    b"To: <@relay.example:ann@example.org>, undisclosed-recipients:;\n"
+    b"In-Reply-To: Your message of \"Mon, 7 Dec\" <20261207.A1@example.org>\n"
+    b"References: <0@example.org>\n <20261207.A1@example.org>\n\n"
+    b"From carol Mon Dec  7 11:00:00 2026\n"
+    b"Date: Mon Dec  7 11:00:00 2026\n"
+    b"From: Carol <carol@example.net\n"
+    b"Message-ID: carol.1@example.net\n"
+    b"In-Reply-To: <a b@c> (<n@m>)\n\n"
+    b"From dave Mon Dec  7 12:00:00 2026\n"
+    b"Date: Tue, 31 Apr 2026 12:00:00 +0000\n"
+    b"Received: by x; Mon, 29 Feb 2026 24:00 GMT\n\n"
+)
 
 HEADER = {
     "mailbox": header_case(MAILBOX, cuts=(3, 5, 1, 64)),
     "crlf_to_terminal": header_case(MAILBOX.replace(b"\n", b"\r\n"), DEVICE, (2, 1, 7)),
     "cut_off": header_case(b"From a\r\nX: y\r\n\r", FILE),
-    "byte_order_mark": header_case(b"\xef\xbb\xbf" + MAILBOX, TSV_ROWS, (1, 2)),
+    "byte_order_mark": header_case(b"\xef\xbb\xbf" + MAILBOX, cuts=(1, 2), output=TSV_ROWS),
     "emlx": header_case(b"%d  \n" % len(EMLX_MESSAGE) + EMLX_MESSAGE + b"<?xml?>\n<plist/>\n",
-                        EMLX | TSV_ROWS, (1, 3)),
+                        EMLX, (1, 3), TSV_ROWS),
+    "views_tsv": header_case(VIEWED, cuts=(9, 1, 40), output=TSV_ROWS),
+    "views_json_crlf": header_case(VIEWED.replace(b"\n", b"\r\n"), FILE, (3, 17), JSON_ROWS),
 }
 
 

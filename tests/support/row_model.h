@@ -19,7 +19,10 @@
 // each column, as TSV (\\ \t \r \n escaped in every column, a name's other
 // controls '?'), as one JSON object (always valid UTF-8: each byte that
 // begins no well-formed sequence is U+FFFD; U+2028 and U+2029 escaped) or
-// as CSV (RFC 4180, after a row of headings).
+// as CSV (RFC 4180, after a row of headings). A column NAME:VIEW shows what
+// value_model.h reads in the value, :parent the id it reads in References
+// and In-Reply-To, :size the message's bytes up to the next one's offset or
+// the end of the input's mail.
 
 #include <algorithm>
 #include <array>
@@ -30,6 +33,7 @@
 #include <vector>
 
 #include "support/header_model.h"
+#include "support/value_model.h"
 
 namespace fieldsift::model {
 
@@ -150,7 +154,9 @@ struct Columns {
 [[nodiscard]] inline std::vector<std::optional<std::string>> field_values(
     std::string_view header, const std::vector<std::string>& names, bool one_space_folds = false) {
   std::vector<std::optional<std::string>> values(names.size());
-  std::optional<std::size_t> open;  // the field that lines beginning with SP or TAB go on
+  // The columns of the field that lines beginning with SP or TAB go on: a
+  // name may be asked for by several, with their views.
+  std::vector<std::size_t> open;
   for (std::size_t start = 0, n = 0; start < header.size(); ++n) {
     const std::size_t lf = std::min(header.find('\n', start), header.size());
     std::string line(header.substr(start, lf - start));
@@ -158,11 +164,11 @@ struct Columns {
     if (line.ends_with('\r')) line.pop_back();
     if (line.empty()) break;
     if (blank(line[0])) {
-      if (open && one_space_folds) line.replace(0, line.find_first_not_of(" \t"), " ");
-      if (open) *values[*open] += line;
+      if (!open.empty() && one_space_folds) line.replace(0, line.find_first_not_of(" \t"), " ");
+      for (const std::size_t i : open) *values[i] += line;
       continue;
     }
-    open.reset();
+    open.clear();
     const std::size_t colon = line.find(':');
     if (colon == std::string::npos || (n == 0 && line.starts_with("From "))) continue;
     std::string name = line.substr(0, colon);
@@ -170,7 +176,7 @@ struct Columns {
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (values[i] || !same_name(name, names[i])) continue;
       values[i] = line.substr(colon + 1);
-      open = i;
+      open.push_back(i);
     }
   }
   for (std::optional<std::string>& v : values) {
@@ -253,10 +259,10 @@ struct Cell {
   long long number = 0;
 };
 
-[[nodiscard]] inline std::string joined(const std::vector<std::string>& items,
-                                        std::string (*as)(std::string_view)) {
+// A JSON array's items, each as it reads, a comma between two.
+[[nodiscard]] inline std::string json_items(const std::vector<std::string>& items) {
   std::string out;
-  for (std::size_t i = 0; i < items.size(); ++i) out += (i > 0 ? " " : "") + as(items[i]);
+  for (std::size_t i = 0; i < items.size(); ++i) out += (i > 0 ? "," : "") + json_string(items[i]);
   return out;
 }
 
@@ -290,49 +296,67 @@ struct Cell {
     if (c.kind == Kind::Absent) out += "null";
     if (c.kind == Kind::Text) out += json_string(c.text);
     if (c.kind == Kind::Number) out += std::to_string(c.number);
-    if (c.kind == Kind::List) out += "[" + joined(c.items, json_string) + "]";
+    if (c.kind == Kind::List) out += "[" + json_items(c.items) + "]";
   }
   return out + "}}\n";
 }
 
-// What a view shows of a field's value (absent when the field is); none
-// for a view this model does not know.
-[[nodiscard]] inline std::optional<Cell> view_cell(const std::string& view,
-                                                   const std::optional<std::string>& value) {
-  (void)value;
-  (void)view;
-  return std::nullopt;
+// What a view shows of a field's value (support/value_model.h): a list
+// for :addr and :id, empty where the field is absent or holds none (JSON's
+// arrays whatever the data); otherwise absent where the field is, or where
+// the view finds nothing.
+[[nodiscard]] inline Cell view_cell(const std::string& view,
+                                    const std::optional<std::string>& value) {
+  using Kind = Cell::Kind;
+  if (view == "id") return Cell{Kind::List, "", msg_ids(value.value_or("")), 0};
+  if (view == "addr") {
+    Cell c{Kind::List, "", {}, 0};
+    for (const ListedMailbox& m : mailboxes(value.value_or(""))) c.items.push_back(m.addr_spec);
+    return c;
+  }
+  if (!value) return {};
+  if (view == "iso" || view == "epoch") {
+    const std::optional<long long> seconds = date_seconds(*value);
+    if (!seconds) return {};
+    return view == "iso" ? Cell{Kind::Text, iso_text(*seconds), {}, 0}
+                         : Cell{Kind::Number, "", {}, *seconds};
+  }
+  const std::vector<ListedMailbox> found = mailboxes(*value);
+  if (found.empty() || found[0].name.empty()) return {};
+  return Cell{Kind::Text, found[0].name, {}, 0};
 }
 
-// The cells of one message's columns; none where a view is one the model
-// does not know.
-[[nodiscard]] inline std::optional<std::vector<Cell>> cells(const Columns& c,
-                                                            std::string_view header,
-                                                            std::size_t size) {
+// The cells of one message's columns.
+[[nodiscard]] inline std::vector<Cell> cells(const Columns& c, std::string_view header,
+                                             std::size_t size) {
   using Kind = Cell::Kind;
   const std::vector<std::optional<std::string>> values = field_values(header, c.names);
+  const std::vector<std::optional<std::string>> threads =
+      field_values(header, {"references", "in-reply-to"});
   std::vector<Cell> out;
   for (std::size_t i = 0; i < c.keys.size(); ++i) {
     if (c.views[i].empty()) {
       out.push_back(values[i] ? Cell{Kind::Text, *values[i], {}, 0} : Cell{});
     } else if (c.views[i] == "size") {
       out.push_back(Cell{Kind::Number, "", {}, static_cast<long long>(size)});
-    } else if (std::optional<Cell> v = view_cell(c.views[i], values[i])) {
-      out.push_back(*v);
+    } else if (c.views[i] == "parent") {
+      const std::optional<std::string> parent = parent_id(threads[0], threads[1]);
+      out.push_back(parent ? Cell{Kind::Text, *parent, {}, 0} : Cell{});
     } else {
-      return std::nullopt;
+      out.push_back(view_cell(c.views[i], values[i]));
     }
   }
   return out;
 }
 
 // Every row headsift -f ARGUMENT writes for one input, the headings of a
-// CSV first; none where the model does not know a view asked.
+// CSV first; none where the argument is no column list (a usage error).
 [[nodiscard]] inline std::optional<std::string> rows(Rows format, std::string_view input,
                                                      std::string_view input_name,
                                                      std::string_view argument,
                                                      Form form = Form::Plain) {
   const Columns c = columns(argument);
+  if (!c.error.empty()) return std::nullopt;
   std::string out;
   if (format == Rows::Csv) {
     out = "input,offset";
@@ -344,10 +368,8 @@ struct Cell {
   for (std::size_t m = 0; m < found.size(); ++m) {
     const std::size_t end =
         m + 1 < found.size() ? found[m + 1].offset : mail.start + mail.text.size();
-    const std::optional<std::vector<Cell>> row_cells =
-        cells(c, found[m].header, end - found[m].offset);
-    if (!row_cells) return std::nullopt;
-    out += row(format, input_name, found[m].offset, c.keys, *row_cells);
+    out += row(format, input_name, found[m].offset, c.keys,
+               cells(c, found[m].header, end - found[m].offset));
   }
   return out;
 }
