@@ -60,13 +60,15 @@ End domain(Bytes bytes, std::size_t pos) {
   return end ? cfws_end(bytes, *end) : std::nullopt;
 }
 
-// obs-phrase as Python reads it: words, CFWS, and dots anywhere, a dot
-// joined to the atext it touches. It may be empty.
+// obs-phrase: words, CFWS, and dots after the first word, a dot joined to
+// the atext it touches, as Python reads it. It may be empty; it begins with
+// no dot.
 End phrase(Bytes bytes, std::size_t pos) {
-  for (;;) {
+  for (bool first = true;; first = false) {
     const End start = cfws_end(bytes, pos);
     if (!start) return std::nullopt;
     pos = *start;
+    if (first && at(bytes, pos, '.')) return std::nullopt;
     if (at(bytes, pos, '"')) {
       const End end = quoted_string_end(bytes, pos);
       if (!end) return std::nullopt;
@@ -91,22 +93,34 @@ End addr_spec(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
 }
 
 // obs-route: obs-domain-list ":", where obs-domain-list is
-// *(CFWS / ",") "@" domain *("," [CFWS] ["@" domain]). The route is dropped.
+// *(CFWS / ",") "@" domain *("," [CFWS] ["@" domain]), from its first "@":
+// a comma after each domain but the last. The route is dropped.
 End obs_route(Bytes bytes, std::size_t pos) {
-  while (at(bytes, pos, '@')) {
+  for (;;) {
     End end = domain(bytes, pos + 1);
-    while (end && at(bytes, *end, ',')) end = cfws_end(bytes, *end + 1);
+    bool comma = false;
+    while (end && at(bytes, *end, ',')) {
+      comma = true;
+      end = cfws_end(bytes, *end + 1);
+    }
     if (!end) return std::nullopt;
     if (at(bytes, *end, ':')) return *end + 1;
+    if (!comma || !at(bytes, *end, '@')) return std::nullopt;
     pos = *end;
   }
-  return std::nullopt;
 }
 
-// "<" [CFWS] [obs-route] addr_spec ">": just past the ">".
+// "<" [CFWS] [obs-route] addr_spec ">": just past the ">". A route may
+// have commas before its first domain.
 End angle_addr(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
   End start = cfws_end(bytes, pos + 1);
-  if (start && at(bytes, *start, '@')) start = obs_route(bytes, *start);
+  End route = start;
+  while (route && at(bytes, *route, ',')) route = cfws_end(bytes, *route + 1);
+  if (route && at(bytes, *route, '@')) {
+    start = obs_route(bytes, *route);
+  } else if (route != start) {
+    return std::nullopt;  // commas, and no route after them
+  }
   const End end = start ? addr_spec(bytes, *start, mailbox) : std::nullopt;
   if (!end || !at(bytes, *end, '>')) return std::nullopt;
   return *end + 1;
@@ -128,9 +142,17 @@ std::optional<Mailbox> MailboxReader::next() {
       pos_ += mailbox->commented.size();
       return mailbox;
     }
-    const End colon = in_group_ ? std::nullopt : phrase(list_, pos_);
-    in_group_ = colon && at(list_, *colon, ':');
-    pos_ = in_group_ ? *colon + 1 : junk_end(pos_);
+    // A group begins with its display name and ':'; no group holds
+    // another. Any other member that is no address is passed over.
+    if (!in_group_) {
+      const End colon = phrase(list_, pos_);
+      if (colon && *colon > *start && at(list_, *colon, ':')) {
+        in_group_ = true;
+        pos_ = *colon + 1;
+        continue;
+      }
+    }
+    pos_ = junk_end(pos_);
   }
   pos_ = list_.size();
   return std::nullopt;

@@ -102,7 +102,11 @@ void put_domain(Bytes domain, ByteVector& out) {
       pos = comment_end(domain, pos).value_or(domain.size());
     } else if (domain[pos] == '[') {
       (void)out.push_back('[');
-      pos = for_each_piece(domain, pos, ']', [&out](Bytes piece, bool) { put_folded(piece, out); });
+      // A quoted-pair stays one, so that the domain is as written.
+      pos = for_each_piece(domain, pos, ']', [&out](Bytes piece, bool escaped) {
+        if (escaped) (void)out.push_back(kQuotedPair);
+        put_folded(piece, out);
+      });
       (void)out.push_back(']');
     } else {
       const Bytes run = dotted_run(domain, pos);

@@ -70,15 +70,19 @@ std::optional<Bytes> MsgIdReader::next() {
 }
 
 // "<" id ">", white space allowed inside the brackets around the id. Where
-// it is not one, reading goes on at the byte that says so, which may begin
-// the next ('<').
+// it is not one, reading goes on at the byte after the '<', so that a
+// quoted string or comment after it is taken whole, and a '<' in it begins
+// no id.
 std::optional<Bytes> MsgIdReader::msg_id(std::size_t open) {
   const std::size_t start = blanks_end(value_, open + 1);
   std::size_t end = start;
   while (end < value_.size() && is_id_byte(value_[end])) ++end;
-  pos_ = blanks_end(value_, end);
-  if (end == start || pos_ == value_.size() || value_[pos_] != '>') return std::nullopt;
-  ++pos_;
+  const std::size_t close = blanks_end(value_, end);
+  if (end == start || close == value_.size() || value_[close] != '>') {
+    pos_ = open + 1;
+    return std::nullopt;
+  }
+  pos_ = close + 1;
   return value_.subspan(start, end - start);
 }
 

@@ -149,10 +149,13 @@ def model_ids(value):
         if c in (b'"', b"("):
             pos = delimited_end(value, pos)
         elif c == b"<":
+            # Where no id follows, reading goes on after the "<", so that a
+            # quoted string or comment there is passed over whole.
             found = MSG_ID.match(value, pos)
-            pos = found.end()
-            if found.group(1) and value[pos:pos + 1] == b">":
+            if found.group(1) and value[found.end():found.end() + 1] == b">":
                 ids.append(found.group(1))
+                pos = found.end() + 1
+            else:
                 pos += 1
         else:
             pos += 1
