@@ -10,6 +10,7 @@ namespace {
 constexpr EscapeSet kTsvEscapes = {0, 0xFF, {'\\', '\t', '\r', '\n'}};
 constexpr EscapeSet kJsonChecks = {0x20, 0x7F, {'"', '\\', '"', '\\'}};
 constexpr EscapeSet kCsvChecks = {0, 0x7F, {',', '"', '\r', '\n'}};
+constexpr EscapeSet kCsvQuotedChecks = {0, 0x7F, {'"', '"', '"', '"'}};
 
 // The first byte at or after i that the set stops at.
 std::size_t next_in(std::span<const unsigned char> bytes, std::size_t i, const EscapeSet& set) {
@@ -67,6 +68,10 @@ std::size_t next_json_check(std::span<const unsigned char> bytes, std::size_t i)
 
 std::size_t next_csv_check(std::span<const unsigned char> bytes, std::size_t i) {
   return next_in(bytes, i, kCsvChecks);
+}
+
+std::size_t next_csv_quoted_check(std::span<const unsigned char> bytes, std::size_t i) {
+  return next_in(bytes, i, kCsvQuotedChecks);
 }
 
 }  // namespace fieldsift

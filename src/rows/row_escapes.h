@@ -29,6 +29,11 @@ namespace fieldsift {
 // bytes.size() if none.
 [[nodiscard]] std::size_t next_csv_check(std::span<const unsigned char> bytes, std::size_t i);
 
+// The same inside a quoted field, where a comma, CR and LF stand as they are:
+// a ", or one of 80..FF.
+[[nodiscard]] std::size_t next_csv_quoted_check(std::span<const unsigned char> bytes,
+                                                std::size_t i);
+
 // "\u00XX": room for the escape of a control byte without one of its own.
 using UnicodeEscape = std::array<char, sizeof "\\u00XX" - 1>;
 

@@ -73,7 +73,8 @@ class RowWriter {
   void write_json_string(std::span<const unsigned char> bytes);
   void write_json_cell(const Cell& cell);
   void write_csv_field(std::span<const unsigned char> bytes);
-  void write_csv_text(std::span<const unsigned char> bytes);
+  // From bytes[from] on, the bytes before it being plain.
+  void write_csv_text(std::span<const unsigned char> bytes, std::size_t from);
   void write_csv_name(std::span<const unsigned char> name);
   // A list's items with one space between, each as write_item has it.
   template <class WriteItem>

@@ -27,7 +27,8 @@ void RowWriter::write_csv_row(std::uint64_t offset, std::span<const Cell> cells)
             item, [](unsigned char b) { return b == ',' || b == '"' || b == '\r' || b == '\n'; });
       }
       if (quoted) write("\"");
-      write_spaced(c.bytes, [this](std::span<const unsigned char> item) { write_csv_text(item); });
+      write_spaced(c.bytes,
+                   [this](std::span<const unsigned char> item) { write_csv_text(item, 0); });
       if (quoted) write("\"");
     } else if (c.kind == CellKind::Number) {
       write_number(c.number);
@@ -41,24 +42,23 @@ void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
   const std::size_t first = next_csv_check(bytes, 0);
   if (first == bytes.size()) return write(bytes);
   const bool quoted =
+      bytes[first] < 0x80 ||
       std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(first), bytes.end(),
                   [](unsigned char b) { return b == ',' || b == '"' || b == '\r' || b == '\n'; });
   if (quoted) write("\"");
-  write_csv_text(bytes);
+  write_csv_text(bytes, first);
   if (quoted) write("\"");
 }
 
 // A field's text inside its quotes, if any: each " doubled, and U+FFFD for
 // each byte that begins no well-formed UTF-8 sequence.
-void RowWriter::write_csv_text(std::span<const unsigned char> bytes) {
+void RowWriter::write_csv_text(std::span<const unsigned char> bytes, std::size_t from) {
   std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
-  for (std::size_t i = next_csv_check(bytes, 0); i < bytes.size(); i = next_csv_check(bytes, i)) {
-    if (bytes[i] < 0x80) {
-      if (bytes[i] == '"') {
-        write(bytes.subspan(run, i + 1 - run));
-        run = i;  // the quote goes again, doubled
-      }
-      ++i;
+  for (std::size_t i = next_csv_quoted_check(bytes, from); i < bytes.size();
+       i = next_csv_quoted_check(bytes, i)) {
+    if (bytes[i] == '"') {
+      write(bytes.subspan(run, i + 1 - run));
+      run = i++;  // the quote goes again, doubled
       continue;
     }
     const std::size_t kept = well_formed_length(bytes.subspan(i));
