@@ -5,18 +5,18 @@
 // forms. Nothing here uses the program's own code.
 //
 // Members are separated by commas, empty ones among them. A member is a
-// mailbox (an addr-spec, or [phrase] <[route] addr-spec>) or, outside a
+// mailbox (an addr_spec, or [phrase] <[route] addr_spec>) or, outside a
 // group, a group's "phrase :", whose members run to its ';'. Any other
 // member, or a mailbox with more than CFWS after it, is passed over to the
 // next comma (or ';' in a group) outside quoted strings and comments. An
-// addr-spec is words joined by dots, '@', then atoms joined by dots or a
+// addr_spec is words joined by dots, '@', then atoms joined by dots or a
 // [domain literal]; it is written without the CFWS around its dots, a
 // quoted word quoted again with only '"' and '\' escaped, the domain's
 // ASCII letters in lower case and a domain literal otherwise as it stands.
 // A display name: the phrase's words (a quoted string's text, or a run of
 // atext and dots that does not begin the phrase with a dot) joined by a
 // space, then the comments from the member's start to the '>' in
-// parentheses, joined by a space; in the addr-spec form the member's
+// parentheses, joined by a space; in the addr_spec form the member's
 // comments alone. A comment's text is without its escapes and the
 // parentheses of those nested in it.
 
@@ -44,7 +44,7 @@ namespace fieldsift::model {
   return out;
 }
 
-// A mailbox of an address list: its addr-spec as written out, and its display name.
+// A mailbox of an address list: its addr_spec as written out, and its display name.
 struct ListedMailbox {
   std::string addr_spec;
   std::string name;
@@ -124,7 +124,7 @@ struct ListReader {
     return d ? std::optional(*local + "@" + *d) : std::nullopt;
   }
 
-  // The obsolete route before an addr-spec: ("," / CFWS)* "@" domain
+  // The obsolete route before an addr_spec: ("," / CFWS)* "@" domain
   // ("," [CFWS] ["@" domain])* ":".
   [[nodiscard]] bool route() {
     while (at(',') || (pos < s.size() && (is_wsp(s[pos]) || s[pos] == '('))) {
