@@ -58,7 +58,6 @@ void FieldNames::add_first_pairs(unsigned char first, std::optional<unsigned cha
 // A few names are tried in turn, as cheaply as a hash is worked out; more
 // are looked up by it.
 FieldSlot* FieldNames::wanted(std::span<const unsigned char> name) {
-  constexpr std::size_t kFewNames = 4;
   const auto is = [&](std::size_t slot) {
     return equal_folded(name, {slots_[slot].name, slots_[slot].name_size});
   };
@@ -82,6 +81,26 @@ FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned
   if (first_line) {
     if (bytes.size() < kSeparator.size()) return {nullptr, nullptr, false};
     if (is_separator(bytes)) return {nullptr, nullptr, true};
+  }
+  if (size_ <= kFewNames) {
+    // Each name is tried where it stands: a line that begins with it and a
+    // colon names it. A line that begins with it and a blank, or ends too
+    // soon to tell, is left to the reading below.
+    bool unsure = false;
+    for (std::size_t i = 0; i < size_; ++i) {
+      FieldSlot& slot = slots_[i];
+      if (slot.name_size >= bytes.size()) {
+        unsure = true;
+      } else if (equal_folded(bytes.first(slot.name_size), {slot.name, slot.name_size})) {
+        const unsigned char after = bytes[slot.name_size];
+        if (after == kColon) {
+          const bool wanted = !slot.present && slot.can_match;
+          return {wanted ? &slot : nullptr, line + slot.name_size, true};
+        }
+        unsure = unsure || is_blank(after);
+      }
+    }
+    if (!unsure) return {nullptr, nullptr, true};
   }
   // The name runs to the first colon, its blanks at the end dropped: a line
   // begins with none. Past name_limit() bytes only blanks may come.

@@ -29,8 +29,8 @@ struct FieldSlot {
 // stands before its first colon is the field's name (ASCII letters without
 // case) and then nothing but SP and TAB; a header's first line that begins
 // "From " is its separator and names none. A field already found in the
-// header is wanted no more. The names are looked up by hash, so a line
-// costs the same for a list of one name or thousands.
+// header is wanted no more. A few names are tried in turn, more looked up
+// by hash, so a line costs the same for a list of one name or thousands.
 class FieldNames {
  public:
   // The names, none empty and no two the same field's, are not copied:
@@ -72,6 +72,9 @@ class FieldNames {
   [[nodiscard]] FieldSlot* named_by(std::span<const unsigned char> name, bool first_line);
 
  private:
+  // Up to so many names are tried one after another, more looked up by hash.
+  static constexpr std::size_t kFewNames = 4;
+
   [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
   void add_first_pairs(unsigned char first, std::optional<unsigned char> second);
 

@@ -90,7 +90,7 @@ const unsigned char* FieldScanner::at_line_start(const unsigned char* p, const u
     if (in_fold_) append_value(&kSpace, &kSpace + 1);  // the one SP of the fold's run
     return p;
   }
-  close_value();
+  if (open_ != nullptr) close_value();
   if (found_ == names_.slots().size()) {
     place_ = Place::Done;
   } else if (names_.first_bytes().members[*p] && (end - p < 2 || names_.may_begin(p[0], p[1]))) {

@@ -15,10 +15,9 @@ bool at(Bytes bytes, std::size_t pos, unsigned char c) {
 
 // 1*atext
 End atom(Bytes bytes, std::size_t pos) {
-  const std::size_t start = pos;
-  while (pos < bytes.size() && is_atext(bytes[pos])) ++pos;
-  if (pos == start) return std::nullopt;
-  return pos;
+  const std::size_t end = run_end(bytes, pos, kAtext);
+  if (end == pos) return std::nullopt;
+  return end;
 }
 
 // atom / quoted-string
@@ -37,10 +36,26 @@ End domain_literal(Bytes bytes, std::size_t pos) {
   return std::nullopt;
 }
 
+// The end of a dot-atom-text at pos (atoms one dot apart) that neither
+// white space, a comment nor a dot follows: the end the reading below finds
+// for it, nearly every local part and domain is one. None for any other.
+End plain_dot_atom(Bytes bytes, std::size_t pos) {
+  for (;;) {
+    const std::size_t start = pos;
+    pos = run_end(bytes, pos, kAtext);
+    if (pos == start) return std::nullopt;
+    if (pos == bytes.size()) return pos;
+    const unsigned char c = bytes[pos];
+    if (c != '.') return is_blank(c) || c == '(' ? std::nullopt : End(pos);
+    ++pos;
+  }
+}
+
 // [CFWS] part *([CFWS] "." [CFWS] part) [CFWS]: obs-local-part and
 // obs-domain, of which dot-atom is the case without CFWS.
 template <typename Part>
 End dotted(Bytes bytes, std::size_t pos, Part part) {
+  if (const End plain = plain_dot_atom(bytes, pos)) return plain;
   for (;;) {
     const End start = cfws_end(bytes, pos);
     const End end = start ? part(bytes, *start) : std::nullopt;
@@ -76,7 +91,7 @@ End phrase(Bytes bytes, std::size_t pos) {
       continue;
     }
     const std::size_t run = pos;
-    while (pos < bytes.size() && (is_atext(bytes[pos]) || bytes[pos] == '.')) ++pos;
+    pos = run_end(bytes, pos, kAtextOrDot);
     if (pos == run) return pos;
   }
 }
@@ -126,9 +141,47 @@ End angle_addr(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
   return *end + 1;
 }
 
+// The list as the one mailbox nearly every From holds, in either of its
+// two plain forms: `local@domain`, or `Display Name <local@domain>` with
+// atoms one space apart before the '<'; dot-atoms each side of the '@'. The
+// full reading takes these forms too, and finds the same parts; any other
+// list is left to it.
+std::optional<Mailbox> common_mailbox(Bytes list) {
+  Mailbox mailbox;
+  std::size_t start = 0;  // of the addr_spec
+  if (std::size_t pos = run_end(list, 0, kAtext); pos > 0 && at(list, pos, ' ')) {
+    // A space after each word, then the '<'.
+    while (!at(list, pos + 1, '<')) {
+      const std::size_t word_end = run_end(list, pos + 1, kAtext);
+      if (word_end == pos + 1 || !at(list, word_end, ' ')) return std::nullopt;
+      pos = word_end;
+    }
+    mailbox.name_addr = true;
+    mailbox.phrase = list.first(pos + 1);
+    start = pos + 2;
+  }
+  const End at_sign = plain_dot_atom(list, start);
+  if (!at_sign || !at(list, *at_sign, '@')) return std::nullopt;
+  const End end = plain_dot_atom(list, *at_sign + 1);
+  if (!end) return std::nullopt;
+  const bool closed = mailbox.name_addr ? at(list, *end, '>') && *end + 1 == list.size()
+                                        : *end == list.size();
+  if (!closed) return std::nullopt;
+  mailbox.local_part = list.subspan(start, *at_sign - start);
+  mailbox.domain = list.subspan(*at_sign + 1, *end - *at_sign - 1);
+  mailbox.commented = list;
+  return mailbox;
+}
+
 }  // namespace
 
 std::optional<Mailbox> MailboxReader::next() {
+  if (pos_ == 0 && !in_group_) {
+    if (std::optional<Mailbox> mailbox = common_mailbox(list_)) {
+      pos_ = list_.size();
+      return mailbox;
+    }
+  }
   while (pos_ < list_.size()) {
     // A member begins at pos_, its comments before it included.
     const End start = cfws_end(list_, pos_);

@@ -195,9 +195,72 @@ std::optional<std::int64_t> instant(const Fields& f) {
   return seconds;
 }
 
+// The form nearly every Date has, `Wed, 24 Jul 2005 05:21:02 -0500`: a day
+// name and comma or none, one space between tokens, seconds, a numeric zone
+// and nothing after it, read at fixed places. The full reading takes this
+// form too, and reads it to the same fields; any other value is left to it.
+class CommonForm {
+ public:
+  explicit CommonForm(Bytes bytes) : bytes_(bytes) {}
+
+  [[nodiscard]] bool read(Fields& f) {
+    if (bytes_.size() > kNameSize + 1 && bytes_[kNameSize] == ',') {
+      if (name_at(date_names::kDayKeys) == kDayNames.size() || !mark(',') || !space())
+        return false;
+    }
+    const std::size_t day_digits = pos_ + 1 < bytes_.size() && is_digit(bytes_[pos_ + 1]) ? 2 : 1;
+    if (bytes_.size() - pos_ != day_digits + kRestSize) return false;
+    if (!number(day_digits, f.day) || !space()) return false;
+    const std::size_t month = name_at(date_names::kMonthKeys);
+    f.month = static_cast<int>(month) + 1;
+    if (month == kMonthNames.size() || !space() || !number(4, f.year) || f.year < kFirstYear)
+      return false;
+    if (!space() || !number(2, f.hour) || !mark(':') || !number(2, f.minute) || !mark(':') ||
+        !number(2, f.second) || !space())
+      return false;
+    const unsigned char sign = bytes_[pos_++];
+    int hhmm = 0;
+    if ((sign != '+' && sign != '-') || !number(4, hhmm) || hhmm / kHundred > kLastHour ||
+        hhmm % kHundred > kLastMinute)
+      return false;
+    f.zone_minutes = (sign == '-' ? -1 : 1) * (hhmm / kHundred * kMinutesPerHour + hhmm % kHundred);
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kNameSize = 3;
+  // From the space after the day on: " Jul 2005 05:21:02 -0500".
+  static constexpr std::size_t kRestSize = 24;
+
+  // The index of the three letters at pos_ among keys, or N; the name and
+  // the comma or space after it are taken.
+  template <std::size_t N>
+  [[nodiscard]] std::size_t name_at(const std::array<unsigned, N>& keys) {
+    const Bytes word = bytes_.subspan(pos_, kNameSize);
+    pos_ += kNameSize;
+    if (!std::ranges::all_of(word, is_letter)) return N;
+    return name_index(word, keys);
+  }
+  // The length checked before, every place read is in the value.
+  bool number(std::size_t digits, int& value) {
+    value = 0;
+    for (const std::size_t end = pos_ + digits; pos_ < end; ++pos_) {
+      if (!is_digit(bytes_[pos_])) return false;
+      value = value * kDecimal + (bytes_[pos_] - '0');
+    }
+    return true;
+  }
+  bool mark(unsigned char c) { return bytes_[pos_++] == c; }
+  bool space() { return mark(' '); }
+
+  Bytes bytes_;
+  std::size_t pos_ = 0;
+};
+
 }  // namespace
 
 std::optional<std::int64_t> parse_date_time(Bytes value) {
+  if (Fields f; CommonForm(value).read(f)) return instant(f);
   const auto last_semicolon = std::find(value.rbegin(), value.rend(), ';');
   Reader r{value.last(static_cast<std::size_t>(last_semicolon - value.rbegin()))};
   Fields f;

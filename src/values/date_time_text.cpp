@@ -19,11 +19,24 @@ struct IsoSlot {
 constexpr std::array<IsoSlot, 6> kIsoSlots = {{{0, 4}, {5, 2}, {8, 2}, {11, 2}, {14, 2}, {17, 2}}};
 static_assert(kIsoPattern.size() == kIsoDateTimeSize);
 
-// Writes value in width decimal digits, zeros first, at out[at]; every
-// number of a date-time fits an int.
+// "00" to "99", so that a number of a date-time is written two digits at a
+// time.
+constexpr std::array<std::array<char, 2>, kDecimal * kDecimal> kDigitPairs = [] {
+  std::array<std::array<char, 2>, kDecimal * kDecimal> pairs{};
+  for (std::size_t i = 0; i < pairs.size(); ++i)
+    pairs[i] = {static_cast<char>('0' + i / kDecimal), static_cast<char>('0' + i % kDecimal)};
+  return pairs;
+}();
+
+// Writes value in width (2 or 4) decimal digits, zeros first, at out[at];
+// every number of a date-time fits.
 void put_digits(IsoDateTimeText& out, std::size_t at, int value, std::size_t width) {
-  for (std::size_t i = width; i-- > 0; value /= kDecimal)
-    out[at + i] = static_cast<char>('0' + value % kDecimal);
+  constexpr int kPair = kDecimal * kDecimal;
+  for (std::size_t i = width; i > 0; i -= 2, value /= kPair) {
+    const auto& pair = kDigitPairs[static_cast<std::size_t>(value % kPair)];
+    out[at + i - 2] = pair[0];
+    out[at + i - 1] = pair[1];
+  }
 }
 
 }  // namespace

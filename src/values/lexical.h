@@ -32,7 +32,26 @@ inline constexpr std::array<bool, 256> kAtext = [] {
   return atext;
 }();
 
+// atext and '.', of which dot-atoms, obs-phrases and local parts are runs.
+inline constexpr std::array<bool, 256> kAtextOrDot = [] {
+  std::array<bool, 256> bytes = kAtext;
+  bytes['.'] = true;
+  return bytes;
+}();
+
 [[nodiscard]] constexpr bool is_atext(unsigned char c) { return kAtext[c]; }
+
+// Just past the run of bytes that set holds from pos on: most of a
+// structured value is such runs, so four bytes are looked at a time.
+[[nodiscard]] constexpr std::size_t run_end(std::span<const unsigned char> bytes, std::size_t pos,
+                                            const std::array<bool, 256>& set) {
+  constexpr std::size_t kStep = 4;
+  while (bytes.size() - pos >= kStep &&
+         (set[bytes[pos]] & set[bytes[pos + 1]] & set[bytes[pos + 2]] & set[bytes[pos + 3]]))
+    pos += kStep;
+  while (pos < bytes.size() && set[bytes[pos]]) ++pos;
+  return pos;
+}
 [[nodiscard]] constexpr bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // A quoted-pair (a backslash and the byte it stands for) is taken whole

@@ -51,9 +51,7 @@ std::size_t for_each_comment_piece(Bytes bytes, std::size_t start, Piece piece) 
 
 // A run of atext and dots from pos.
 Bytes dotted_run(Bytes bytes, std::size_t pos) {
-  std::size_t end = pos;
-  while (end < bytes.size() && (is_atext(bytes[end]) || bytes[end] == '.')) ++end;
-  return bytes.subspan(pos, end - pos);
+  return bytes.subspan(pos, run_end(bytes, pos, kAtextOrDot) - pos);
 }
 
 void put_local_part(Bytes local, ByteVector& out) {

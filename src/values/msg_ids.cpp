@@ -25,8 +25,6 @@ constexpr std::array<bool, 256> kIdBytes = [] {
   return id;
 }();
 
-bool is_id_byte(unsigned char c) { return kIdBytes[c]; }
-
 std::size_t blanks_end(Bytes bytes, std::size_t pos) {
   while (pos < bytes.size() && is_blank(bytes[pos])) ++pos;
   return pos;
@@ -75,8 +73,7 @@ std::optional<Bytes> MsgIdReader::next() {
 // no id.
 std::optional<Bytes> MsgIdReader::msg_id(std::size_t open) {
   const std::size_t start = blanks_end(value_, open + 1);
-  std::size_t end = start;
-  while (end < value_.size() && is_id_byte(value_[end])) ++end;
+  const std::size_t end = run_end(value_, start, kIdBytes);
   const std::size_t close = blanks_end(value_, end);
   if (end == start || close == value_.size() || value_[close] != '>') {
     pos_ = open + 1;
