@@ -23,6 +23,11 @@ struct FieldSlot {
   bool present;
   std::size_t value_start;
   std::size_t value_size;
+  // A value of one line is left where it stands in the bytes fed, if it is
+  // whole there: its first byte, or null when it is among the scanner's;
+  // kept when it was copied from there later.
+  const unsigned char* in_place;
+  bool kept;
 };
 
 // Which wanted field a header line names. A line names a field when what

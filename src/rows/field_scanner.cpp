@@ -21,15 +21,27 @@ const unsigned char* find(const unsigned char* p, const unsigned char* end, unsi
   return static_cast<const unsigned char*>(std::memchr(p, byte, static_cast<std::size_t>(end - p)));
 }
 
+// Whether bytes end with an empty line (a LF, or a CR LF, after a LF): the
+// bytes that end a header, which nothing follows in it.
+bool ends_header(std::span<const unsigned char> bytes) {
+  const std::size_t n = bytes.size();
+  if (n < 2 || bytes[n - 1] != kLf) return false;
+  return bytes[n - 2] == kLf || (n >= 3 && bytes[n - 2] == kCr && bytes[n - 3] == kLf);
+}
+
 }  // namespace
 
 void FieldScanner::begin() {
   values_.clear();
+  kept_.clear();
   name_.clear();
   for (FieldSlot& s : names_.slots()) {
     s.value_start = s.value_size = 0;
     s.present = false;
+    s.in_place = nullptr;
+    s.kept = false;
   }
+  in_place_ = 0;
   place_ = Place::LineStart;
   open_ = nullptr;
   found_ = 0;
@@ -58,24 +70,44 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
         p = pass_over(p, end);
         break;
       case Place::Done:
-        return;
+        p = end;
+        break;
     }
     // Each step takes bytes, but for one that only tells what a line is.
     assert(p >= before && p <= end);
     assert(p > before || place_ != Place::LineStart);
   }
+  if (in_place_ > 0 && !ends_header(bytes)) keep_values();
 }
 
-void FieldScanner::finish() {
+void FieldScanner::finish(bool keep) {
   if (held_cr_ && open_ != nullptr) append_value(&kCr, &kCr + 1);  // no LF came after it
   held_cr_ = false;
   close_value();
+  if (keep) keep_values();
+}
+
+// The values that lie in the bytes fed, copied: those bytes may change.
+// They go apart from values_, whose last value may be open yet.
+void FieldScanner::keep_values() {
+  for (FieldSlot& s : names_.slots()) {
+    if (s.in_place == nullptr) continue;
+    s.value_start = kept_.size();
+    (void)kept_.append({s.in_place, s.value_size});  // a refusal shows in failed()
+    s.in_place = nullptr;
+    s.kept = true;
+  }
+  in_place_ = 0;
 }
 
 FieldValue FieldScanner::field(std::size_t i) const {
   assert(i < size());
   const FieldSlot& s = names_.slots()[i];
-  return {{s.name, s.name_size}, values_.bytes().subspan(s.value_start, s.value_size), s.present};
+  const std::span<const unsigned char> value =
+      s.in_place != nullptr
+          ? std::span(s.in_place, s.value_size)
+          : (s.kept ? kept_ : values_).bytes().subspan(s.value_start, s.value_size);
+  return {{s.name, s.name_size}, value, s.present};
 }
 
 // A line's first byte tells whether it goes on the value before it, may name
@@ -173,8 +205,19 @@ const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsign
     append_value(p, held_cr_ ? end - 1 : end);
     return end;
   }
-  append_value(p, lf > p && lf[-1] == kCr ? lf - 1 : lf);
+  const unsigned char* const line_end = lf > p && lf[-1] == kCr ? lf - 1 : lf;
   place_ = Place::LineStart;
+  // A value whose first line is whole here, and that the next line does not
+  // go on, stays where it stands.
+  if (values_.size() == open_->value_start && end - lf > 1 && !is_blank(lf[1])) {
+    const std::span<const unsigned char> value = trim_blanks({p, line_end});
+    open_->in_place = value.data();
+    open_->value_size = value.size();
+    open_ = nullptr;
+    ++in_place_;
+    return lf + 1;
+  }
+  append_value(p, line_end);
   return lf + 1;
 }
 

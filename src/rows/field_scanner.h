@@ -18,7 +18,9 @@ namespace fieldsift {
 // them removed and their white space kept, then SP and TAB dropped from
 // both ends. The header's bytes may come cut anywhere. Only line starts are
 // looked at, found by the scan kernels and memchr, and values copied in runs;
-// once every field is found, nothing more of the header.
+// once every field is found, nothing more of the header. A value of one line
+// is not copied at all where the bytes that end the header (with its empty
+// line) hold it: they stay as they are until the values are read.
 class FieldScanner {
  public:
   // The names, as FieldNames takes them, are not copied: they must outlive
@@ -30,14 +32,18 @@ class FieldScanner {
 
   // A new header follows; the last one's values are forgotten.
   void begin();
+  // The next bytes of the header. Those that do not end it need not stay as
+  // they are after the call.
   void feed(std::span<const unsigned char> bytes);
-  // The header has ended.
-  void finish();
+  // The header has ended. Its values may lie in the bytes that ended it,
+  // which must stay as they are while they are read, unless keep: then the
+  // values are held here until begin().
+  void finish(bool keep = false);
 
   // Whether some value could not be held (the system refused memory) since
   // begin(): the values are then incomplete and not to be used.
   [[nodiscard]] bool failed() const {
-    return !names_.valid() || values_.failed() || name_.failed();
+    return !names_.valid() || values_.failed() || kept_.failed() || name_.failed();
   }
 
   [[nodiscard]] std::size_t size() const { return names_.slots().size(); }
@@ -63,13 +69,16 @@ class FieldScanner {
   [[nodiscard]] bool carry_name(const unsigned char* p, const unsigned char* end);
   void append_value(const unsigned char* p, const unsigned char* end);
   void close_value();
+  void keep_values();
 
   FieldNames names_;
   ByteVector values_;  // the values found so far in this header, one after another
+  ByteVector kept_;    // values copied from the bytes fed, which an open value's may be among
   ByteVector name_;    // in InName, a cut line's first bytes so far, at most names_.name_limit()
   Place place_ = Place::LineStart;
   FieldSlot* open_ = nullptr;  // the slot whose value is being collected, if any
   std::size_t found_ = 0;      // slots present in this header
+  std::size_t in_place_ = 0;   // slots whose value lies in the bytes fed
   bool first_line_ = true;     // no line of this header has started yet
   bool in_first_line_ = true;  // the line being read is the header's first
   bool held_cr_ = false;  // in InValue: a CR ended the last bytes; a LF next makes it a line end

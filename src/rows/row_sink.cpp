@@ -35,7 +35,8 @@ void RowSink::begin_message(std::uint64_t offset) {
 }
 
 void RowSink::end_header() {
-  scanner_.finish();
+  // A row that waits for its size outlives the bytes that ended its header.
+  scanner_.finish(columns_.needs_size());
   if (!make_cells()) {
     error_ = ENOMEM;
     return;
