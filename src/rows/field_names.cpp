@@ -33,7 +33,8 @@ FieldNames::FieldNames(std::span<const std::string_view> names)
   name_limit_ = kSeparator.size();
   for (std::size_t i = 0; i < size_; ++i) {
     const std::span<const unsigned char> bytes = bytes_of(names[i]);  // never empty
-    slots_[i] = FieldSlot{bytes.data(), bytes.size(), can_match(bytes), false, 0, 0, nullptr, false};
+    slots_[i] =
+        FieldSlot{bytes.data(), bytes.size(), can_match(bytes), false, 0, 0, nullptr, false};
     index_.add(folded_hash(bytes), i);
     name_limit_ = std::max(name_limit_, bytes.size());
     const unsigned char first = fold_case(bytes[0]);

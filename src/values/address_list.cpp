@@ -164,8 +164,8 @@ std::optional<Mailbox> common_mailbox(Bytes list) {
   if (!at_sign || !at(list, *at_sign, '@')) return std::nullopt;
   const End end = plain_dot_atom(list, *at_sign + 1);
   if (!end) return std::nullopt;
-  const bool closed = mailbox.name_addr ? at(list, *end, '>') && *end + 1 == list.size()
-                                        : *end == list.size();
+  const bool closed =
+      mailbox.name_addr ? at(list, *end, '>') && *end + 1 == list.size() : *end == list.size();
   if (!closed) return std::nullopt;
   mailbox.local_part = list.subspan(start, *at_sign - start);
   mailbox.domain = list.subspan(*at_sign + 1, *end - *at_sign - 1);

@@ -205,8 +205,7 @@ class CommonForm {
 
   [[nodiscard]] bool read(Fields& f) {
     if (bytes_.size() > kNameSize + 1 && bytes_[kNameSize] == ',') {
-      if (name_at(date_names::kDayKeys) == kDayNames.size() || !mark(',') || !space())
-        return false;
+      if (name_at(date_names::kDayKeys) == kDayNames.size() || !mark(',') || !space()) return false;
     }
     const std::size_t day_digits = pos_ + 1 < bytes_.size() && is_digit(bytes_[pos_ + 1]) ? 2 : 1;
     if (bytes_.size() - pos_ != day_digits + kRestSize) return false;

@@ -21,7 +21,7 @@ static_assert(kIsoPattern.size() == kIsoDateTimeSize);
 
 // "00" to "99", so that a number of a date-time is written two digits at a
 // time.
-constexpr std::array<std::array<char, 2>, kDecimal * kDecimal> kDigitPairs = [] {
+constexpr std::array<std::array<char, 2>, kDecimal* kDecimal> kDigitPairs = [] {
   std::array<std::array<char, 2>, kDecimal * kDecimal> pairs{};
   for (std::size_t i = 0; i < pairs.size(); ++i)
     pairs[i] = {static_cast<char>('0' + i / kDecimal), static_cast<char>('0' + i % kDecimal)};
