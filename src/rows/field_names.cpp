@@ -2,6 +2,7 @@
 #include "rows/field_names.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "bytes/ascii.h"
@@ -36,12 +37,47 @@ FieldNames::FieldNames(std::span<const std::string_view> names)
     slots_[i] =
         FieldSlot{bytes.data(), bytes.size(), can_match(bytes), false, 0, 0, nullptr, false};
     index_.add(folded_hash(bytes), i);
+    if (i < kFewNames) words_[i] = words_of(bytes);
     name_limit_ = std::max(name_limit_, bytes.size());
     const unsigned char first = fold_case(bytes[0]);
     first_bytes_.members[first] = true;
     first_bytes_.members[upper_case(first)] = true;
     add_first_pairs(first, bytes.size() > 1 ? std::optional(fold_case(bytes[1])) : std::nullopt);
   }
+}
+
+FieldNames::NameWords FieldNames::words_of(std::span<const unsigned char> name) {
+  NameWords words;
+  if (name.size() > 2 * kWord) return words;
+  const auto word = [](std::span<const unsigned char> bytes, std::uint64_t& folded,
+                       std::uint64_t& case_bits) {
+    std::array<unsigned char, kWord> text{};
+    std::array<unsigned char, kWord> cases{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      text[i] = fold_case(bytes[i]);
+      cases[i] = is_letter(bytes[i]) ? kCaseBit : 0;
+    }
+    std::memcpy(&folded, text.data(), kWord);
+    std::memcpy(&case_bits, cases.data(), kWord);
+  };
+  const std::span<const unsigned char> head = name.first(std::min(name.size(), kWord));
+  word(head, words.head, words.head_case);
+  std::array<unsigned char, kWord> mask{};
+  std::fill_n(mask.begin(), head.size(), 0xFF);
+  std::memcpy(&words.head_mask, mask.data(), kWord);
+  if (name.size() > kWord) word(name.last(kWord), words.tail, words.tail_case);
+  return words;
+}
+
+bool FieldNames::begins_with(const unsigned char* line, std::size_t name_size,
+                             const NameWords& words) {
+  std::uint64_t head = 0;
+  std::memcpy(&head, line, kWord);
+  if (((head | words.head_case) & words.head_mask) != words.head) return false;
+  if (name_size <= kWord) return true;
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, line + name_size - kWord, kWord);
+  return (tail | words.tail_case) == words.tail;
 }
 
 // A one-byte name lets any second byte follow its first.
@@ -90,9 +126,12 @@ FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned
     bool unsure = false;
     for (std::size_t i = 0; i < size_; ++i) {
       FieldSlot& slot = slots_[i];
+      const bool by_words = bytes.size() >= kWord && slot.name_size <= 2 * kWord;
       if (slot.name_size >= bytes.size()) {
         unsure = true;
-      } else if (equal_folded(bytes.first(slot.name_size), {slot.name, slot.name_size})) {
+      } else if (by_words
+                     ? begins_with(line, slot.name_size, words_[i])
+                     : equal_folded(bytes.first(slot.name_size), {slot.name, slot.name_size})) {
         const unsigned char after = bytes[slot.name_size];
         if (after == kColon) {
           const bool wanted = !slot.present && slot.can_match;

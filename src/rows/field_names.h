@@ -80,6 +80,20 @@ class FieldNames {
   // Up to so many names are tried one after another, more looked up by hash.
   static constexpr std::size_t kFewNames = 4;
 
+  // A name of up to two words' bytes as a line's first bytes must be once
+  // the case bit is set where the name has a letter: its first word (the
+  // name's bytes, the rest zero), and its last word when it is longer.
+  // Setting the case bit makes only a letter's other case the letter.
+  struct NameWords {
+    std::uint64_t head = 0, head_case = 0, head_mask = 0;
+    std::uint64_t tail = 0, tail_case = 0;
+  };
+  static constexpr std::size_t kWord = sizeof(std::uint64_t);
+  [[nodiscard]] static NameWords words_of(std::span<const unsigned char> name);
+  // Whether the line, of at least kWord bytes, begins with the name.
+  [[nodiscard]] static bool begins_with(const unsigned char* line, std::size_t name_size,
+                                        const NameWords& words);
+
   [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
   void add_first_pairs(unsigned char first, std::optional<unsigned char> second);
 
@@ -87,6 +101,7 @@ class FieldNames {
   std::size_t size_;
   NameIndex index_;  // of slots_, by their names
   std::size_t name_limit_ = 0;
+  std::array<NameWords, kFewNames> words_{};  // of the slots, when there are a few
   ByteSet first_bytes_;
   std::array<std::uint64_t, 256 * 256 / 64> first_pairs_{};  // a bit for each pair may_begin takes
 };

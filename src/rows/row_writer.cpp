@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "bytes/ascii.h"
 #include "bytes/bytes_of.h"
+#include "bytes/decimal.h"
 #include "bytes/utf8.h"
 #include "rows/row_escapes.h"
 
@@ -217,17 +217,13 @@ void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
 }
 
 void RowWriter::write_number(std::uint64_t number) {
-  std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 1> digits{};
-  const std::to_chars_result r =
-      std::to_chars(digits.data(), digits.data() + digits.size(), number);
-  write(std::string_view(digits.data(), static_cast<std::size_t>(r.ptr - digits.data())));
+  DecimalText digits{};
+  write(decimal(number, digits));
 }
 
 void RowWriter::write_number(std::int64_t number) {
-  std::array<char, std::numeric_limits<std::int64_t>::digits10 + 2> digits{};
-  const std::to_chars_result r =
-      std::to_chars(digits.data(), digits.data() + digits.size(), number);
-  write(std::string_view(digits.data(), static_cast<std::size_t>(r.ptr - digits.data())));
+  DecimalText digits{};
+  write(decimal(number, digits));
 }
 
 }  // namespace fieldsift

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "bytes/decimal.h"
+
 namespace fieldsift {
 
 // The instant a date-time names, in seconds since 1970-01-01T00:00:00Z
@@ -38,11 +40,10 @@ using IsoDateTimeText = std::array<char, kIsoDateTimeSize>;
 // outside the years 0000 to 9999 (never for an instant parse_date_time gave).
 [[nodiscard]] std::string_view format_iso_date_time(std::int64_t seconds, IsoDateTimeText& out);
 
-// The longest decimal an int64 takes: -9223372036854775808.
-inline constexpr std::size_t kEpochSecondsSize = 20;
-using EpochSecondsText = std::array<char, kEpochSecondsSize>;
+// Room for any int64's decimal.
+using EpochSecondsText = DecimalText;
 
-// The seconds in decimal, at the start of out.
+// The seconds in decimal, in out.
 [[nodiscard]] std::string_view format_epoch_seconds(std::int64_t seconds, EpochSecondsText& out);
 
 }  // namespace fieldsift

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include <algorithm>
 #include <array>
-#include <charconv>
 
+#include "bytes/decimal.h"
 #include "values/civil_time.h"
 #include "values/date_time.h"
 
 namespace fieldsift {
 namespace {
-
-constexpr int kDecimal = 10;
 
 // The numbers of an ISO date-time, year first, and where each goes in it.
 constexpr std::string_view kIsoPattern = "0000-00-00T00:00:00Z";
@@ -19,19 +17,10 @@ struct IsoSlot {
 constexpr std::array<IsoSlot, 6> kIsoSlots = {{{0, 4}, {5, 2}, {8, 2}, {11, 2}, {14, 2}, {17, 2}}};
 static_assert(kIsoPattern.size() == kIsoDateTimeSize);
 
-// "00" to "99", so that a number of a date-time is written two digits at a
-// time.
-constexpr std::array<std::array<char, 2>, kDecimal* kDecimal> kDigitPairs = [] {
-  std::array<std::array<char, 2>, kDecimal * kDecimal> pairs{};
-  for (std::size_t i = 0; i < pairs.size(); ++i)
-    pairs[i] = {static_cast<char>('0' + i / kDecimal), static_cast<char>('0' + i % kDecimal)};
-  return pairs;
-}();
-
 // Writes value in width (2 or 4) decimal digits, zeros first, at out[at];
 // every number of a date-time fits.
 void put_digits(IsoDateTimeText& out, std::size_t at, int value, std::size_t width) {
-  constexpr int kPair = kDecimal * kDecimal;
+  constexpr int kPair = kDigitPairCount;
   for (std::size_t i = width; i > 0; i -= 2, value /= kPair) {
     const auto& pair = kDigitPairs[static_cast<std::size_t>(value % kPair)];
     out[at + i - 2] = pair[0];
@@ -61,8 +50,7 @@ std::string_view format_iso_date_time(std::int64_t seconds, IsoDateTimeText& out
 }
 
 std::string_view format_epoch_seconds(std::int64_t seconds, EpochSecondsText& out) {
-  const std::to_chars_result end = std::to_chars(out.data(), out.data() + out.size(), seconds);
-  return {out.data(), static_cast<std::size_t>(end.ptr - out.data())};
+  return decimal(seconds, out);
 }
 
 }  // namespace fieldsift

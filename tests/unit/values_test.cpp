@@ -9,6 +9,7 @@
 
 #include "bytes/byte_vector.h"
 #include "bytes/bytes_of.h"
+#include "bytes/decimal.h"
 #include "support/value_case.h"
 #include "support/value_model.h"
 #include "values/address_list.h"
@@ -87,6 +88,22 @@ TEST(EpochValueTest, SecondsWrittenInDecimal) {
   EpochSecondsText text;
   EXPECT_EQ(format_epoch_seconds(std::numeric_limits<std::int64_t>::min(), text),
             "-9223372036854775808");
+}
+
+// Two digits at a time: every width, each side of each power of ten.
+TEST(EpochValueTest, DecimalOfEveryWidth) {
+  std::vector<std::uint64_t> numbers = {0, std::numeric_limits<std::uint64_t>::max()};
+  for (std::uint64_t ten = 1; ten <= std::numeric_limits<std::uint64_t>::max() / 10; ten *= 10) {
+    for (const std::uint64_t n : {ten - 1, ten, ten + 1, ten * 10 - 1}) numbers.push_back(n);
+  }
+  for (const std::uint64_t n : numbers) {
+    DecimalText text;
+    EXPECT_EQ(decimal(n, text), std::to_string(n));
+    if (n > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) continue;
+    const auto signed_n = static_cast<std::int64_t>(n);
+    EXPECT_EQ(decimal(signed_n, text), std::to_string(signed_n));
+    EXPECT_EQ(decimal(-signed_n, text), std::to_string(-signed_n));
+  }
 }
 
 TEST(EpochValueTest, IsoOnlyForFourDigitYears) {
