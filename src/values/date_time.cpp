@@ -203,57 +203,75 @@ class CommonForm {
  public:
   explicit CommonForm(Bytes bytes) : bytes_(bytes) {}
 
-  [[nodiscard]] bool read(Fields& f) {
+  [[nodiscard]] bool read(Fields& f) const {
+    std::size_t at = 0;  // of the day
     if (bytes_.size() > kNameSize + 1 && bytes_[kNameSize] == ',') {
-      if (name_at(date_names::kDayKeys) == kDayNames.size() || !mark(',') || !space()) return false;
+      if (name_at(0, date_names::kDayKeys) == kDayNames.size() || bytes_[kNameSize + 1] != ' ')
+        return false;
+      at = kNameSize + 2;
     }
-    const std::size_t day_digits = pos_ + 1 < bytes_.size() && is_digit(bytes_[pos_ + 1]) ? 2 : 1;
-    if (bytes_.size() - pos_ != day_digits + kRestSize) return false;
-    if (!number(day_digits, f.day) || !space()) return false;
-    const std::size_t month = name_at(date_names::kMonthKeys);
+    if (at + 1 >= bytes_.size()) return false;
+    const bool two_digit_day = is_digit(bytes_[at + 1]);
+    f.day = two_digit_day ? pair_at(at) : digit_at(at);
+    const std::size_t r = at + (two_digit_day ? 2 : 1);  // " Jul 2005 05:21:02 -0500" from here
+    if (bytes_.size() - at != (two_digit_day ? 2 : 1) + kRestSize) return false;
+    const std::size_t month = name_at(r + kMonth, date_names::kMonthKeys);
     f.month = static_cast<int>(month) + 1;
-    if (month == kMonthNames.size() || !space() || !number(4, f.year) || f.year < kFirstYear)
+    const int century = pair_at(r + kYear);
+    const int year_of_century = pair_at(r + kYear + 2);
+    f.hour = pair_at(r + kHour);
+    f.minute = pair_at(r + kMinute);
+    f.second = pair_at(r + kSecond);
+    const int zone_hours = pair_at(r + kZone + 1);
+    const int zone_minutes = pair_at(r + kZone + 3);
+    const unsigned char sign = bytes_[r + kZone];
+    if ((f.day | century | year_of_century | f.hour | f.minute | f.second | zone_hours |
+         zone_minutes) < 0 ||
+        month == kMonthNames.size() || (sign != '+' && sign != '-') || zone_hours > kLastHour ||
+        zone_minutes > kLastMinute)
       return false;
-    if (!space() || !number(2, f.hour) || !mark(':') || !number(2, f.minute) || !mark(':') ||
-        !number(2, f.second) || !space())
-      return false;
-    const unsigned char sign = bytes_[pos_++];
-    int hhmm = 0;
-    if ((sign != '+' && sign != '-') || !number(4, hhmm) || hhmm / kHundred > kLastHour ||
-        hhmm % kHundred > kLastMinute)
-      return false;
-    f.zone_minutes = (sign == '-' ? -1 : 1) * (hhmm / kHundred * kMinutesPerHour + hhmm % kHundred);
-    return true;
+    for (const std::size_t space : kSpaces) {
+      if (bytes_[r + space] != ' ') return false;
+    }
+    if (bytes_[r + kMinute - 1] != ':' || bytes_[r + kSecond - 1] != ':') return false;
+    f.year = century * kHundred + year_of_century;
+    f.zone_minutes = (sign == '-' ? -1 : 1) * (zone_hours * kMinutesPerHour + zone_minutes);
+    return f.year >= kFirstYear;
   }
 
  private:
   static constexpr std::size_t kNameSize = 3;
-  // From the space after the day on: " Jul 2005 05:21:02 -0500".
+  // Where each token stands from the space after the day:
+  // " Jul 2005 05:21:02 -0500", 24 bytes.
+  static constexpr std::size_t kMonth = 1;
+  static constexpr std::size_t kYear = 5;
+  static constexpr std::size_t kHour = 10;
+  static constexpr std::size_t kMinute = 13;
+  static constexpr std::size_t kSecond = 16;
+  static constexpr std::size_t kZone = 19;
   static constexpr std::size_t kRestSize = 24;
+  static constexpr std::array<std::size_t, 4> kSpaces = {0, kMonth + 3, kYear + 4, kZone - 1};
 
-  // The index of the three letters at pos_ among keys, or N; the name and
-  // the comma or space after it are taken.
+  // The index among keys of the three letters at at, or N.
   template <std::size_t N>
-  [[nodiscard]] std::size_t name_at(const std::array<unsigned, N>& keys) {
-    const Bytes word = bytes_.subspan(pos_, kNameSize);
-    pos_ += kNameSize;
+  [[nodiscard]] std::size_t name_at(std::size_t at, const std::array<unsigned, N>& keys) const {
+    const Bytes word = bytes_.subspan(at, kNameSize);
     if (!std::ranges::all_of(word, is_letter)) return N;
     return name_index(word, keys);
   }
-  // The length checked before, every place read is in the value.
-  bool number(std::size_t digits, int& value) {
-    value = 0;
-    for (const std::size_t end = pos_ + digits; pos_ < end; ++pos_) {
-      if (!is_digit(bytes_[pos_])) return false;
-      value = value * kDecimal + (bytes_[pos_] - '0');
-    }
-    return true;
+  // The digit, or the two, at at; -1 if a byte is no digit. The length
+  // checked, every place read is in the value.
+  [[nodiscard]] int digit_at(std::size_t at) const {
+    const unsigned d = static_cast<unsigned>(bytes_[at]) - '0';
+    return d < kDecimal ? static_cast<int>(d) : -1;
   }
-  bool mark(unsigned char c) { return bytes_[pos_++] == c; }
-  bool space() { return mark(' '); }
+  [[nodiscard]] int pair_at(std::size_t at) const {
+    const int tens = digit_at(at);
+    const int ones = digit_at(at + 1);
+    return tens < 0 || ones < 0 ? -1 : tens * kDecimal + ones;
+  }
 
   Bytes bytes_;
-  std::size_t pos_ = 0;
 };
 
 }  // namespace
