@@ -56,10 +56,11 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
   const unsigned char* const end = p + bytes.size();
   while (p != end) {
     [[maybe_unused]] const unsigned char* const before = p;  // for the checks below
+    // What a line is, told at its first byte, is gone on with at once.
+    if (place_ == Place::LineStart) p = at_line_start(p, end);
     switch (place_) {
       case Place::LineStart:
-        p = at_line_start(p, end);
-        break;
+        break;  // no step leaves it so
       case Place::InName:
         p = in_name(p, end);
         break;
@@ -73,9 +74,9 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
         p = end;
         break;
     }
-    // Each step takes bytes, but for one that only tells what a line is.
+    // Each round takes bytes, but for one that only tells what a line names.
     assert(p >= before && p <= end);
-    assert(p > before || place_ != Place::LineStart);
+    assert(p > before || place_ == Place::PassingOver || place_ == Place::InName);
   }
   if (in_place_ > 0 && !ends_header(bytes)) keep_values();
 }

@@ -138,7 +138,8 @@ const unsigned char* find_empty_line(const unsigned char* begin, const unsigned 
 }
 
 // Values are short: after the wide steps, one block at a time, and the last
-// bytes in a block of their own, its lanes past them not counted.
+// bytes in the block that ends with them, or, in a value shorter than a
+// block, in a block of their own, its lanes past them not counted.
 template <std::size_t W>
 const unsigned char* find_escape(const unsigned char* begin, const unsigned char* end,
                                  const EscapeSet& set) {
@@ -170,6 +171,13 @@ const unsigned char* find_escape(const unsigned char* begin, const unsigned char
   }
   const auto rest = static_cast<std::size_t>(end - p);
   if (rest == 0) return end;
+  if (end - begin >= static_cast<std::ptrdiff_t>(W)) {
+    // The block that ends at the end, its lanes already looked at not counted.
+    load<W>(b, end - W);
+    stops(b, hits);
+    const std::uint64_t found = bits_of<W>(hits) >> (W - rest);
+    return found != 0 ? p + lowest(found) : end;
+  }
   std::array<unsigned char, W> last{};
   std::memcpy(last.data(), p, rest);
   load<W>(b, last.data());
