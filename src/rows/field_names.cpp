@@ -44,6 +44,12 @@ FieldNames::FieldNames(std::span<const std::string_view> names)
     first_bytes_.members[upper_case(first)] = true;
     add_first_pairs(first, bytes.size() > 1 ? std::optional(fold_case(bytes[1])) : std::nullopt);
   }
+  if (size_ > kFewNames) return;
+  for (std::size_t i = size_; i-- > 0;) {
+    const unsigned char first = fold_case(slots_[i].name[0]);
+    few_next_[i] = few_first_[first];
+    few_first_[first] = few_first_[upper_case(first)] = static_cast<std::uint8_t>(i + 1);
+  }
 }
 
 FieldNames::NameWords FieldNames::words_of(std::span<const unsigned char> name) {
@@ -120,11 +126,12 @@ FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned
     if (is_separator(bytes)) return {nullptr, nullptr, true};
   }
   if (size_ <= kFewNames) {
-    // Each name is tried where it stands: a line that begins with it and a
-    // colon names it. A line that begins with it and a blank, or ends too
-    // soon to tell, is left to the reading below.
+    // Each name that begins with the line's first byte is tried where it
+    // stands: a line that begins with it and a colon names it. A line that begins with it and a
+    // blank, or ends too soon to tell, is left to the reading below.
     bool unsure = false;
-    for (std::size_t i = 0; i < size_; ++i) {
+    for (std::size_t n = few_first_[bytes[0]]; n != 0; n = few_next_[n - 1]) {
+      const std::size_t i = n - 1;
       FieldSlot& slot = slots_[i];
       const bool by_words = bytes.size() >= kWord && slot.name_size <= 2 * kWord;
       if (slot.name_size >= bytes.size()) {

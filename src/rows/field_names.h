@@ -102,6 +102,10 @@ class FieldNames {
   NameIndex index_;  // of slots_, by their names
   std::size_t name_limit_ = 0;
   std::array<NameWords, kFewNames> words_{};  // of the slots, when there are a few
+  // Then, by a line's first byte, 1 + the first slot whose name begins with
+  // it (0 for none), and for each slot 1 + the next such.
+  std::array<std::uint8_t, 256> few_first_{};
+  std::array<std::uint8_t, kFewNames> few_next_{};
   ByteSet first_bytes_;
   std::array<std::uint64_t, 256 * 256 / 64> first_pairs_{};  // a bit for each pair may_begin takes
 };
