@@ -71,19 +71,21 @@ FieldNames::NameWords FieldNames::words_of(std::span<const unsigned char> name) 
   std::array<unsigned char, kWord> mask{};
   std::fill_n(mask.begin(), head.size(), 0xFF);
   std::memcpy(&words.head_mask, mask.data(), kWord);
-  if (name.size() > kWord) word(name.last(kWord), words.tail, words.tail_case);
+  if (name.size() > kWord) {
+    word(name.last(kWord), words.tail, words.tail_case);
+    words.tail_at = name.size() - kWord;
+  }
   return words;
 }
 
-bool FieldNames::begins_with(const unsigned char* line, std::size_t name_size,
-                             const NameWords& words) {
+// Both words are compared, so that names of any length take the same steps.
+bool FieldNames::begins_with(const unsigned char* line, const NameWords& words) {
   std::uint64_t head = 0;
-  std::memcpy(&head, line, kWord);
-  if (((head | words.head_case) & words.head_mask) != words.head) return false;
-  if (name_size <= kWord) return true;
   std::uint64_t tail = 0;
-  std::memcpy(&tail, line + name_size - kWord, kWord);
-  return (tail | words.tail_case) == words.tail;
+  std::memcpy(&head, line, kWord);
+  std::memcpy(&tail, line + words.tail_at, kWord);
+  return (((head | words.head_case) & words.head_mask) == words.head) &
+         ((tail | words.tail_case) == words.tail);
 }
 
 // A one-byte name lets any second byte follow its first.
@@ -137,7 +139,7 @@ FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned
       if (slot.name_size >= bytes.size()) {
         unsure = true;
       } else if (by_words
-                     ? begins_with(line, slot.name_size, words_[i])
+                     ? begins_with(line, words_[i])
                      : equal_folded(bytes.first(slot.name_size), {slot.name, slot.name_size})) {
         const unsigned char after = bytes[slot.name_size];
         if (after == kColon) {

@@ -82,17 +82,18 @@ class FieldNames {
 
   // A name of up to two words' bytes as a line's first bytes must be once
   // the case bit is set where the name has a letter: its first word (the
-  // name's bytes, the rest zero), and its last word when it is longer.
-  // Setting the case bit makes only a letter's other case the letter.
+  // name's bytes, the rest zero), and its last word, at tail_at, when it is
+  // longer (when not, a word that any bytes match). Setting the case bit
+  // makes only a letter's other case the letter.
   struct NameWords {
     std::uint64_t head = 0, head_case = 0, head_mask = 0;
-    std::uint64_t tail = 0, tail_case = 0;
+    std::uint64_t tail = ~std::uint64_t{0}, tail_case = ~std::uint64_t{0};
+    std::size_t tail_at = 0;
   };
   static constexpr std::size_t kWord = sizeof(std::uint64_t);
   [[nodiscard]] static NameWords words_of(std::span<const unsigned char> name);
   // Whether the line, of at least kWord bytes, begins with the name.
-  [[nodiscard]] static bool begins_with(const unsigned char* line, std::size_t name_size,
-                                        const NameWords& words);
+  [[nodiscard]] static bool begins_with(const unsigned char* line, const NameWords& words);
 
   [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
   void add_first_pairs(unsigned char first, std::optional<unsigned char> second);
