@@ -84,8 +84,9 @@ bool FieldNames::begins_with(const unsigned char* line, const NameWords& words) 
   std::uint64_t tail = 0;
   std::memcpy(&head, line, kWord);
   std::memcpy(&tail, line + words.tail_at, kWord);
-  return (((head | words.head_case) & words.head_mask) == words.head) &
-         ((tail | words.tail_case) == words.tail);
+  const std::uint64_t differ = (((head | words.head_case) & words.head_mask) ^ words.head) |
+                               ((tail | words.tail_case) ^ words.tail);
+  return differ == 0;
 }
 
 // A one-byte name lets any second byte follow its first.

@@ -46,8 +46,9 @@ inline constexpr std::array<bool, 256> kAtextOrDot = [] {
 [[nodiscard]] constexpr std::size_t run_end(std::span<const unsigned char> bytes, std::size_t pos,
                                             const std::array<bool, 256>& set) {
   constexpr std::size_t kStep = 4;
+  const auto in = [&set](unsigned char c) { return static_cast<unsigned>(set[c]); };
   while (bytes.size() - pos >= kStep &&
-         (set[bytes[pos]] & set[bytes[pos + 1]] & set[bytes[pos + 2]] & set[bytes[pos + 3]]))
+         (in(bytes[pos]) & in(bytes[pos + 1]) & in(bytes[pos + 2]) & in(bytes[pos + 3])) != 0)
     pos += kStep;
   while (pos < bytes.size() && set[bytes[pos]]) ++pos;
   return pos;
