@@ -69,7 +69,8 @@ FieldNames::NameWords FieldNames::words_of(std::span<const unsigned char> name) 
   const std::span<const unsigned char> head = name.first(std::min(name.size(), kWord));
   word(head, words.head, words.head_case);
   std::array<unsigned char, kWord> mask{};
-  std::fill_n(mask.begin(), head.size(), 0xFF);
+  constexpr unsigned char kWholeByte = 0xFF;
+  std::fill_n(mask.begin(), head.size(), kWholeByte);
   std::memcpy(&words.head_mask, mask.data(), kWord);
   if (name.size() > kWord) {
     word(name.last(kWord), words.tail, words.tail_case);
@@ -121,6 +122,34 @@ FieldSlot* FieldNames::wanted(std::span<const unsigned char> name) {
 
 // The name runs to the line's first colon; past name_limit() bytes only SP
 // and TAB may follow it for a wanted name.
+// Each of a few names that begins with the line's first byte is tried
+// where it stands: a line that begins with it and a colon names it. A line
+// that begins with it and a blank, or ends too soon to tell, is left to the
+// full reading: none then.
+std::optional<FieldNames::Found> FieldNames::named_among_few(std::span<const unsigned char> line) {
+  bool unsure = false;
+  for (std::size_t n = few_first_[line[0]]; n != 0; n = few_next_[n - 1]) {
+    const std::size_t i = n - 1;
+    FieldSlot& slot = slots_[i];
+    if (slot.name_size >= line.size()) {
+      unsure = true;
+      continue;
+    }
+    const bool by_words = line.size() >= kWord && slot.name_size <= 2 * kWord;
+    if (!(by_words ? begins_with(line.data(), words_[i])
+                   : equal_folded(line.first(slot.name_size), {slot.name, slot.name_size})))
+      continue;
+    const unsigned char after = line[slot.name_size];
+    if (after == kColon) {
+      const bool wanted = !slot.present && slot.can_match;
+      return Found{wanted ? &slot : nullptr, line.data() + slot.name_size, true};
+    }
+    unsure = unsure || is_blank(after);
+  }
+  if (unsure) return std::nullopt;
+  return Found{nullptr, nullptr, true};
+}
+
 FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned char* end,
                                        bool first_line) {
   const std::span<const unsigned char> bytes(line, end);
@@ -129,28 +158,7 @@ FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned
     if (is_separator(bytes)) return {nullptr, nullptr, true};
   }
   if (size_ <= kFewNames) {
-    // Each name that begins with the line's first byte is tried where it
-    // stands: a line that begins with it and a colon names it. A line that begins with it and a
-    // blank, or ends too soon to tell, is left to the reading below.
-    bool unsure = false;
-    for (std::size_t n = few_first_[bytes[0]]; n != 0; n = few_next_[n - 1]) {
-      const std::size_t i = n - 1;
-      FieldSlot& slot = slots_[i];
-      const bool by_words = bytes.size() >= kWord && slot.name_size <= 2 * kWord;
-      if (slot.name_size >= bytes.size()) {
-        unsure = true;
-      } else if (by_words
-                     ? begins_with(line, words_[i])
-                     : equal_folded(bytes.first(slot.name_size), {slot.name, slot.name_size})) {
-        const unsigned char after = bytes[slot.name_size];
-        if (after == kColon) {
-          const bool wanted = !slot.present && slot.can_match;
-          return {wanted ? &slot : nullptr, line + slot.name_size, true};
-        }
-        unsure = unsure || is_blank(after);
-      }
-    }
-    if (!unsure) return {nullptr, nullptr, true};
+    if (const std::optional<Found> found = named_among_few(bytes)) return *found;
   }
   // The name runs to the first colon, its blanks at the end dropped: a line
   // begins with none. Past name_limit() bytes only blanks may come.

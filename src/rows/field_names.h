@@ -96,6 +96,7 @@ class FieldNames {
   [[nodiscard]] static bool begins_with(const unsigned char* line, const NameWords& words);
 
   [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
+  [[nodiscard]] std::optional<Found> named_among_few(std::span<const unsigned char> line);
   void add_first_pairs(unsigned char first, std::optional<unsigned char> second);
 
   HeapArray<FieldSlot> slots_;  // size_ of them, in the order named; null if refused
