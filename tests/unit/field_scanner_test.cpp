@@ -252,6 +252,44 @@ TEST(FieldScannerTest, FoldsAsOneSpaceWhenAsked) {
   }
 }
 
+// Names of every length about the words they are compared in (8 and 16
+// bytes), a few beginning alike, and lines that name them in other cases, or
+// begin like them, with blanks before the colon or bytes after them: the
+// scanner finds what the model finds, wherever the header is cut.
+TEST(FieldScannerTest, NamesOfAnyLengthAgreeWithTheModel) {
+  constexpr std::string_view kLetters = "aAbB-9";
+  std::mt19937 rng(20261209);
+  std::uniform_int_distribution<std::size_t> length(1, 19);
+  std::uniform_int_distribution<std::size_t> letter(0, kLetters.size() - 1);
+  const auto random_name = [&] {
+    std::string name(length(rng), 'a');
+    for (char& c : name) c = kLetters[letter(rng)];
+    return name;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::string> names;
+    for (std::size_t n = 1 + rng() % 4; names.size() < n;) names.push_back(random_name());
+    std::string list;
+    for (const std::string& n : names) list += (list.empty() ? "" : ",") + n;
+    const model::Columns m = model::columns(list);
+    if (!m.error.empty()) continue;  // a name given twice
+    std::string header;
+    for (int line = 0; line < 6; ++line) {
+      std::string name = rng() % 3 == 0 ? random_name() : names[rng() % names.size()];
+      if (rng() % 4 == 0) name.resize(name.size() - 1);
+      if (rng() % 4 == 0) name += kLetters[letter(rng)];
+      header += name + (rng() % 5 == 0 ? " \t:" : ":") + " v" + std::to_string(line) + "\n";
+    }
+    header += "\n";
+    const Values expected = model::field_values(header, m.names);
+    const ColumnListResult parsed = parse_column_list(list);
+    FieldScanner scanner(parsed.list.fields());
+    ASSERT_EQ(scanned(scanner, header, header.size()), expected) << list << "\n" << header;
+    const std::size_t cut = 1 + rng() % (header.size() - 1);
+    ASSERT_EQ(scanned(scanner, header, 0, cut), expected) << list << "\n" << header << cut;
+  }
+}
+
 TEST(FieldScannerTest, NamesLongerThanWhatIsKeptAcrossACut) {
   // The name's bytes are kept only up to the longest name: beyond it, only
   // white space may follow, wherever the bytes are cut.
