@@ -44,12 +44,29 @@ FieldNames::FieldNames(std::span<const std::string_view> names)
     first_bytes_.members[upper_case(first)] = true;
     add_first_pairs(first, bytes.size() > 1 ? std::optional(fold_case(bytes[1])) : std::nullopt);
   }
+  set_first_matches();
   if (size_ > kFewNames) return;
   for (std::size_t i = size_; i-- > 0;) {
     const unsigned char first = fold_case(slots_[i].name[0]);
     few_next_[i] = few_first_[first];
     few_first_[first] = few_first_[upper_case(first)] = static_cast<std::uint8_t>(i + 1);
   }
+}
+
+// The first bytes as up to four matches, a letter's two cases one match,
+// where so few make them.
+void FieldNames::set_first_matches() {
+  std::array<ByteMatch, 4>& matches = first_bytes_.matches;
+  std::size_t count = 0;
+  for (unsigned b = 0; b < first_bytes_.members.size(); ++b) {
+    const auto c = static_cast<unsigned char>(b);
+    if (!first_bytes_.members[c] || fold_case(c) != c) continue;  // a letter once, in lower case
+    if (count == matches.size()) return;
+    matches[count++] = ByteMatch{c, is_letter(c) ? kCaseBit : static_cast<unsigned char>(0)};
+  }
+  if (count == 0) return;
+  for (std::size_t i = count; i < matches.size(); ++i) matches[i] = matches[0];
+  first_bytes_.by_matches = true;
 }
 
 FieldNames::NameWords FieldNames::words_of(std::span<const unsigned char> name) {

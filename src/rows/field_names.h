@@ -98,6 +98,7 @@ class FieldNames {
   [[nodiscard]] FieldSlot* wanted(std::span<const unsigned char> name);
   [[nodiscard]] std::optional<Found> named_among_few(std::span<const unsigned char> line);
   void add_first_pairs(unsigned char first, std::optional<unsigned char> second);
+  void set_first_matches();
 
   HeapArray<FieldSlot> slots_;  // size_ of them, in the order named; null if refused
   std::size_t size_;

@@ -80,12 +80,50 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
+// The same for a set of four matches, a block at a time as find_line_start
+// does for one: no line is looked at alone, so that how many lines a block
+// holds steers no branch.
+template <std::size_t W>
+const unsigned char* find_line_start_matching(const unsigned char* begin, const unsigned char* end,
+                                              const std::array<ByteMatch, 4>& first) {
+  using Mask = typename Lanes<W>::Mask;
+  const auto matches = [&first](const typename Lanes<W>::Block& b) {
+    return ((b | first[0].mask) == first[0].value) | ((b | first[1].mask) == first[1].value) |
+           ((b | first[2].mask) == first[2].value) | ((b | first[3].mask) == first[3].value);
+  };
+  // Byte i of hits, for the block at q: a line start at q + i + 1.
+  const auto hits_after = [&matches](const unsigned char* q, Mask& hits) {
+    typename Lanes<W>::Block here;
+    typename Lanes<W>::Block next;
+    load<W>(here, q);
+    load<W>(next, q + 1);
+    hits = (here == '\n') & matches(next);
+  };
+  const unsigned char* p = begin;
+  // Each step looks at the 2W bytes from p and the one after them.
+  for (; end - p > static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
+    Mask a;
+    Mask b;
+    hits_after(p, a);
+    hits_after(p + W, b);
+    if (any<W>(a | b)) return p + 1 + lowest(bits_of<W>(a) | bits_of<W>(b) << W);
+  }
+  for (; end - p > 1; ++p) {
+    if (*p != '\n') continue;
+    for (const ByteMatch& m : first) {
+      if ((p[1] | m.mask) == m.value) return p + 1;
+    }
+  }
+  return end;
+}
+
 // A header's lines are a few dozen bytes long: the LFs of 2W bytes are
 // found at once, and the byte after each looked up in the set.
 template <std::size_t W>
 const unsigned char* find_line_start_among(const unsigned char* begin, const unsigned char* end,
                                            const ByteSet& first) {
   static_assert(2 * W <= kWidestStep);
+  if (first.by_matches) return find_line_start_matching<W>(begin, end, first.matches);
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
   for (; end - p > static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {

@@ -13,8 +13,12 @@ struct ByteMatch {
 };
 
 // Which bytes a scan looks for, any of a set: those whose entry is true.
+// A set that up to four matches make may be given as them too, all four in
+// use (repeat one to want fewer): a scan then tests a block at a time.
 struct ByteSet {
   std::array<bool, 256> members{};
+  std::array<ByteMatch, 4> matches{};
+  bool by_matches = false;  // the matches are the members
 };
 
 // Which bytes a scan of text for a writer's escapes stops at: those below
