@@ -108,6 +108,19 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
     hits_after(p + W, b);
     if (any<W>(a | b)) return p + 1 + lowest(bits_of<W>(a) | bits_of<W>(b) << W);
   }
+  Mask hits;
+  if (end - p > static_cast<std::ptrdiff_t>(W)) {
+    hits_after(p, hits);
+    if (any<W>(hits)) return p + 1 + lowest(bits_of<W>(hits));
+    p += W;
+  }
+  if (end - p > 1 && end - begin > static_cast<std::ptrdiff_t>(W)) {
+    // The block that ends a byte before the end, its lanes before p not counted.
+    const unsigned char* const q = end - 1 - W;
+    hits_after(q, hits);
+    const std::uint64_t found = bits_of<W>(hits) >> (p - q);
+    return found != 0 ? p + 1 + lowest(found) : end;
+  }
   for (; end - p > 1; ++p) {
     if (*p != '\n') continue;
     for (const ByteMatch& m : first) {
