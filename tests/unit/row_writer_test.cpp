@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <random>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "bytes/bytes_of.h"
 #include "bytes/utf8.h"
+#include "message/header_copier.h"
 #include "rows/row_sink.h"
 #include "support/row_model.h"
 #include "support/scripted_channel.h"
@@ -20,8 +22,9 @@ namespace {
 using testing::ScriptedChannel;
 using testing::ScriptedOutput;
 
-// The rows written for an input, each header handed over in pieces of the
-// sizes given, in turn and round again (whole if none).
+// The rows written for an input, handed to the message rule in pieces of
+// the sizes given, in turn and round again (whole if none), each from a
+// buffer that, as a reader's, holds other bytes once it has been fed.
 std::string written(model::Rows format, const std::string& names, const std::string& input,
                     const std::string& input_name, const std::vector<std::size_t>& cuts = {},
                     StreamKind kind = StreamKind::Pipe) {
@@ -34,18 +37,18 @@ std::string written(model::Rows format, const std::string& names, const std::str
   RowSink sink(list.list, out.writer, row_format, false);
   sink.write_start(false);
   sink.begin_input(input_name);
+  HeaderCopier<RowSink> copier(sink);
+  std::vector<unsigned char> buffer;
   std::size_t turn = 0;
-  for (const model::Message& m : model::messages(input)) {
-    sink.begin_message(m.offset);
-    std::span<const unsigned char> header = bytes_of(m.header);
-    while (!header.empty()) {
-      const std::size_t piece = cuts.empty() ? header.size() : cuts[turn++ % cuts.size()];
-      sink.header_bytes(header.first(std::min(piece, header.size())));
-      header = header.subspan(std::min(piece, header.size()));
-    }
-    sink.end_header();
+  for (std::span<const unsigned char> rest = bytes_of(input); !rest.empty();) {
+    const std::size_t piece =
+        std::min(cuts.empty() ? rest.size() : cuts[turn++ % cuts.size()], rest.size());
+    buffer.assign(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(piece));
+    copier.feed(buffer);
+    std::ranges::fill(buffer, '#');
+    rest = rest.subspan(piece);
   }
-  sink.end_input(input.size());
+  copier.finish();
   EXPECT_EQ(sink.error(), 0);
   EXPECT_TRUE(out.writer.flush());
   return channel.written();
