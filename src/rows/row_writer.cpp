@@ -51,7 +51,34 @@ void RowWriter::hand_over() {
   staged_ = 0;
 }
 
+// Each column's key in JSON, quoted, escaped and with its colon, is made
+// once for every row here; where no memory could be had, it is made again
+// each row.
+void RowWriter::make_json_keys() {
+  json_keys_.clear();
+  json_key_ends_ = allocate_array<std::size_t>(columns_.size());
+  if (!json_key_ends_) return;
+  capture_ = &json_keys_;
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    write_json_string(bytes_of(columns_[i].key));
+    write(":");
+    json_key_ends_[i] = json_keys_.size();
+  }
+  capture_ = nullptr;
+  if (json_keys_.failed()) json_key_ends_.reset();
+}
+
+void RowWriter::write_json_key(std::size_t i) {
+  if (!json_key_ends_) {
+    write_json_string(bytes_of(columns_[i].key));
+    return write(":");
+  }
+  const std::size_t start = i == 0 ? 0 : json_key_ends_[i - 1];
+  write(json_keys_.bytes().subspan(start, json_key_ends_[i] - start));
+}
+
 void RowWriter::write_start(bool bom) {
+  if (format_ == RowFormat::JsonLines) make_json_keys();
   if (bom) write(kByteOrderMark);
   if (format_ == RowFormat::Csv) {
     write("input,offset");
@@ -135,8 +162,7 @@ void RowWriter::write_json_row(std::uint64_t offset, std::span<const Cell> cells
   write(",\"fields\":{");
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) write(",");
-    write_json_string(bytes_of(columns_[i].key));
-    write(":");
+    write_json_key(i);
     write_json_cell(cells[i]);
   }
   write("}}\n");

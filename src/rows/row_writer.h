@@ -10,6 +10,7 @@
 
 #include "bytes/byte_vector.h"
 #include "bytes/bytes_of.h"
+#include "bytes/heap_bytes.h"
 #include "rows/cell.h"
 #include "rows/column_list.h"
 #include "textio/line_writer.h"
@@ -48,8 +49,8 @@ class RowWriter {
       : out_(out), format_(format), columns_(columns) {}
 
   // What comes before the rows: a CSV's headings, after a UTF-8 byte order
-  // mark if bom; nothing in the other formats. Failures are the
-  // LineWriter's to tell.
+  // mark if bom; nothing in the other formats (JSON's keys are made here,
+  // once for every row). Failures are the LineWriter's to tell.
   void write_start(bool bom);
 
   // The rows of this input come next: its name as reports give it, written
@@ -65,6 +66,8 @@ class RowWriter {
   static constexpr std::size_t kStageSize = 1024;
 
   void write_input();
+  void make_json_keys();
+  void write_json_key(std::size_t i);
   void write_tsv_row(std::uint64_t offset, std::span<const Cell> cells);
   void write_json_row(std::uint64_t offset, std::span<const Cell> cells);
   void write_csv_row(std::uint64_t offset, std::span<const Cell> cells);
@@ -100,6 +103,10 @@ class RowWriter {
   std::span<const Column> columns_;
   std::span<const unsigned char> input_;  // this input's name
   ByteVector input_column_;  // its column, as the format writes it; failed(): written each row
+  // In JSON, each column's key as written, after the one before; the ends
+  // of each; null until made, or where it could not be.
+  ByteVector json_keys_;
+  HeapArray<std::size_t> json_key_ends_;
   ByteVector* capture_ = nullptr;  // where writes go instead of the stage, if anywhere
   std::array<unsigned char, kStageSize> stage_{};
   std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
