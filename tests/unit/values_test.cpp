@@ -250,10 +250,10 @@ TEST(ValueModelTest, ThePlainMailboxFormsAndBesideThem) {
   std::mt19937 random(20261210);
   for (int round = 0; round < 40000; ++round) {
     const std::string_view name = any_of(random, kNames);
-    const std::string address =
+    const std::string plain =
         std::string(any_of(random, kLocals)) + "@" + std::string(any_of(random, kDomains));
     const std::string list =
-        name.empty() && random() % 2 == 0 ? address : std::string(name) + "<" + address + ">";
+        name.empty() && random() % 2 == 0 ? plain : std::string(name) + "<" + plain + ">";
     const std::string value = one_off(random, list, "<>@. ,\"()a:;");
     std::vector<std::string> expected;
     for (const model::ListedMailbox& m : model::mailboxes(value))
