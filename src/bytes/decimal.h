@@ -31,7 +31,7 @@ using DecimalText = std::array<char, kDecimalSize>;
 [[nodiscard]] constexpr std::string_view decimal(std::uint64_t number, DecimalText& out) {
   std::size_t at = out.size();
   while (number >= kDecimalBase) {
-    const auto& pair = kDigitPairs[number % kDigitPairCount];
+    const auto& pair = kDigitPairs[static_cast<std::size_t>(number % kDigitPairCount)];
     number /= kDigitPairCount;
     out[--at] = pair[1];
     out[--at] = pair[0];

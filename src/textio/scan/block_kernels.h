@@ -87,17 +87,16 @@ template <std::size_t W>
 const unsigned char* find_line_start_matching(const unsigned char* begin, const unsigned char* end,
                                               const std::array<ByteMatch, 4>& first) {
   using Mask = typename Lanes<W>::Mask;
-  const auto matches = [&first](const typename Lanes<W>::Block& b) {
-    return ((b | first[0].mask) == first[0].value) | ((b | first[1].mask) == first[1].value) |
-           ((b | first[2].mask) == first[2].value) | ((b | first[3].mask) == first[3].value);
-  };
   // Byte i of hits, for the block at q: a line start at q + i + 1.
-  const auto hits_after = [&matches](const unsigned char* q, Mask& hits) {
+  const auto hits_after = [&first](const unsigned char* q, Mask& hits) {
     typename Lanes<W>::Block here;
     typename Lanes<W>::Block next;
     load<W>(here, q);
     load<W>(next, q + 1);
-    hits = (here == '\n') & matches(next);
+    hits =
+        (here == '\n') &
+        (((next | first[0].mask) == first[0].value) | ((next | first[1].mask) == first[1].value) |
+         ((next | first[2].mask) == first[2].value) | ((next | first[3].mask) == first[3].value));
   };
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
