@@ -137,8 +137,6 @@ FieldSlot* FieldNames::wanted(std::span<const unsigned char> name) {
   return &slots_[i];
 }
 
-// The name runs to the line's first colon; past name_limit() bytes only SP
-// and TAB may follow it for a wanted name.
 // Each of a few names that begins with the line's first byte is tried
 // where it stands: a line that begins with it and a colon names it. A line
 // that begins with it and a blank, or ends too soon to tell, is left to the
@@ -167,6 +165,8 @@ std::optional<FieldNames::Found> FieldNames::named_among_few(std::span<const uns
   return Found{nullptr, nullptr, true};
 }
 
+// The name runs to the line's first colon; past name_limit() bytes only SP
+// and TAB may follow it for a wanted name.
 FieldNames::Found FieldNames::named_at(const unsigned char* line, const unsigned char* end,
                                        bool first_line) {
   const std::span<const unsigned char> bytes(line, end);
