@@ -139,13 +139,19 @@ bool obs_zone(Reader& r, Fields& f) {
   return !name.empty();
 }
 
+// A zone of a sign and hhmm, as minutes east of UTC; false for one that
+// cannot be (hh from 24 on, mm from 60 on).
+bool numeric_zone(unsigned char sign, int hours, int minutes, Fields& f) {
+  f.zone_minutes = (sign == '-' ? -1 : 1) * (hours * kMinutesPerHour + minutes);
+  return hours <= kLastHour && minutes <= kLastMinute;
+}
+
 bool zone(Reader& r, Fields& f) {
   if (!r.at('+') && !r.at('-')) return obs_zone(r, f);
-  const int sign = r.bytes[r.pos++] == '-' ? -1 : 1;
+  const unsigned char sign = r.bytes[r.pos++];
   int hhmm = 0;
   if (r.digits(hhmm, 4) != 4) return false;
-  f.zone_minutes = sign * (hhmm / kHundred * kMinutesPerHour + hhmm % kHundred);
-  return hhmm / kHundred <= kLastHour && hhmm % kHundred <= kLastMinute;
+  return numeric_zone(sign, hhmm / kHundred, hhmm % kHundred, f);
 }
 
 // The zone, or none at the end of the value. What follows a zone, set off by
@@ -227,15 +233,14 @@ class CommonForm {
     const unsigned char sign = bytes_[r + kZone];
     if ((f.day | century | year_of_century | f.hour | f.minute | f.second | zone_hours |
          zone_minutes) < 0 ||
-        month == kMonthNames.size() || (sign != '+' && sign != '-') || zone_hours > kLastHour ||
-        zone_minutes > kLastMinute)
+        month == kMonthNames.size() || (sign != '+' && sign != '-') ||
+        !numeric_zone(sign, zone_hours, zone_minutes, f))
       return false;
     for (const std::size_t space : kSpaces) {
       if (bytes_[r + space] != ' ') return false;
     }
     if (bytes_[r + kMinute - 1] != ':' || bytes_[r + kSecond - 1] != ':') return false;
     f.year = century * kHundred + year_of_century;
-    f.zone_minutes = (sign == '-' ? -1 : 1) * (zone_hours * kMinutesPerHour + zone_minutes);
     return f.year >= kFirstYear;
   }
 
