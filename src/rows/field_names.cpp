@@ -67,6 +67,10 @@ void FieldNames::set_first_matches() {
   if (count == 0) return;
   for (std::size_t i = count; i < matches.size(); ++i) matches[i] = matches[0];
   first_bytes_.by_matches = true;
+  first_bytes_.distinct = static_cast<unsigned char>(count);
+  first_bytes_.one_mask = std::all_of(matches.begin(), matches.end(), [&](const ByteMatch& m) {
+    return m.mask == matches[0].mask;
+  });
 }
 
 FieldNames::NameWords FieldNames::words_of(std::span<const unsigned char> name) {

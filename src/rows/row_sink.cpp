@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "rows/row_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "bytes/bytes_of.h"
@@ -20,7 +21,10 @@ RowSink::RowSink(const ColumnList& columns, LineWriter& out, RowFormat format, b
       writer_(out, format, columns.columns()),
       cells_(allocate_array<Cell>(columns.columns().size())),
       placed_(allocate_array<Placed>(columns.columns().size())),
-      decode_(decode) {}
+      decode_(decode),
+      raw_only_(!decode && std::ranges::all_of(columns.columns(), [](const Column& c) {
+        return c.view == View::Raw;
+      })) {}
 
 void RowSink::begin_input(std::string_view name) {
   writer_.begin_input(bytes_of(name));
@@ -68,8 +72,16 @@ void RowSink::write_row(std::uint64_t end) {
 // stopped growing.
 bool RowSink::make_cells() {
   if (scanner_.failed() || !cells_ || !placed_) return false;
-  row_.clear();
   const std::span<const Column> columns = columns_.columns();
+  if (raw_only_) {
+    // The values as they stand: nothing is made.
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const FieldValue field = scanner_.field(columns[i].field);
+      cells_[i] = field.present ? Cell{CellKind::Text, field.value, 0} : Cell{};
+    }
+    return true;
+  }
+  row_.clear();
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const std::size_t start = row_.size();
     cells_[i] = Cell{};

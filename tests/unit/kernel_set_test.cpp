@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <ostream>
 #include <random>
 #include <string>
@@ -93,8 +94,15 @@ TEST_P(ByteScanTest, FindLineStartAmongMatchesTheByteByByteRule) {
       matched.members[0xE9] = true;
   matched.matches = {{{'s', 0x20}, {'d', 0x20}, {0xE9, 0}, {0xE9, 0}}};
   matched.by_matches = true;
-  for (int round = 0; round < 40000; ++round) {
-    const ByteSet& first = round % 4 < 2 ? table : matched;
+  // The same letters as matches of one mask, two of them and the rest repeats.
+  ByteSet letters = matched;
+  letters.members[0xE9] = false;
+  letters.matches = {{{'s', 0x20}, {'d', 0x20}, {'s', 0x20}, {'s', 0x20}}};
+  letters.one_mask = true;
+  letters.distinct = 2;
+  const std::array<const ByteSet*, 3> sets = {&table, &matched, &letters};
+  for (int round = 0; round < 60000; ++round) {
+    const ByteSet& first = *sets[static_cast<std::size_t>(round / 2 % 3)];
     // Long lines, as a header's, so the wide steps run, and short ones.
     const std::string text = random_bytes(
         rng, random_size(rng), round % 2 == 0 ? "\n\nsSdD\xe9 " : "abcdefghijklmnopqrstuvw\nsD");

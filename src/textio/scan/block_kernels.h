@@ -80,23 +80,38 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
-// The same for a set of four matches, a block at a time as find_line_start
-// does for one: no line is looked at alone, so that how many lines a block
-// holds steers no branch.
-template <std::size_t W>
+// Whether each byte of next is one of the first N matches; with kOneMask,
+// every match's mask is the first's, set once for them all.
+template <std::size_t W, std::size_t N, bool kOneMask>
+[[gnu::always_inline]] inline typename Lanes<W>::Mask first_matches(
+    const typename Lanes<W>::Block& next, const std::array<ByteMatch, 4>& first) {
+  if constexpr (kOneMask) {
+    const typename Lanes<W>::Block folded = next | first[0].mask;
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+      return ((folded == first[I].value) | ...);
+    }(std::make_index_sequence<N>());
+  } else {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+      return (((next | first[I].mask) == first[I].value) | ...);
+    }(std::make_index_sequence<N>());
+  }
+}
+
+// The same for a set of up to four matches, a block at a time as
+// find_line_start does for one: no line is looked at alone, so that how
+// many lines a block holds steers no branch.
+template <std::size_t W, std::size_t N, bool kOneMask>
 const unsigned char* find_line_start_matching(const unsigned char* begin, const unsigned char* end,
-                                              const std::array<ByteMatch, 4>& first) {
+                                              const ByteSet& set) {
   using Mask = typename Lanes<W>::Mask;
+  const std::array<ByteMatch, 4>& first = set.matches;
   // Byte i of hits, for the block at q: a line start at q + i + 1.
   const auto hits_after = [&first](const unsigned char* q, Mask& hits) {
     typename Lanes<W>::Block here;
     typename Lanes<W>::Block next;
     load<W>(here, q);
     load<W>(next, q + 1);
-    hits =
-        (here == '\n') &
-        (((next | first[0].mask) == first[0].value) | ((next | first[1].mask) == first[1].value) |
-         ((next | first[2].mask) == first[2].value) | ((next | first[3].mask) == first[3].value));
+    hits = (here == '\n') & first_matches<W, N, kOneMask>(next, first);
   };
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
@@ -121,12 +136,27 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
     return found != 0 ? p + 1 + lowest(found) : end;
   }
   for (; end - p > 1; ++p) {
-    if (*p != '\n') continue;
-    for (const ByteMatch& m : first) {
-      if ((p[1] | m.mask) == m.value) return p + 1;
-    }
+    if (*p == '\n' && set.members[p[1]]) return p + 1;
   }
   return end;
+}
+
+// The matching scan for a set's matches as they are: the fewer there are,
+// and when they share a mask, the less each block costs.
+template <std::size_t W>
+const unsigned char* find_line_start_matching(const unsigned char* begin, const unsigned char* end,
+                                              const ByteSet& set) {
+  if (!set.one_mask) return find_line_start_matching<W, 4, false>(begin, end, set);
+  switch (set.distinct) {
+    case 1:
+      return find_line_start_matching<W, 1, true>(begin, end, set);
+    case 2:
+      return find_line_start_matching<W, 2, true>(begin, end, set);
+    case 3:
+      return find_line_start_matching<W, 3, true>(begin, end, set);
+    default:
+      return find_line_start_matching<W, 4, true>(begin, end, set);
+  }
 }
 
 // A header's lines are a few dozen bytes long: the LFs of 2W bytes are
@@ -135,7 +165,7 @@ template <std::size_t W>
 const unsigned char* find_line_start_among(const unsigned char* begin, const unsigned char* end,
                                            const ByteSet& first) {
   static_assert(2 * W <= kWidestStep);
-  if (first.by_matches) return find_line_start_matching<W>(begin, end, first.matches);
+  if (first.by_matches) return find_line_start_matching<W>(begin, end, first);
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
   for (; end - p > static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {

@@ -15,10 +15,14 @@ struct ByteMatch {
 // Which bytes a scan looks for, any of a set: those whose entry is true.
 // A set that up to four matches make may be given as them too, all four in
 // use (repeat one to want fewer): a scan then tests a block at a time.
+// Where the first `distinct` matches are all there are, the rest repeating
+// them, and all four have one mask, a scan may set it once for them all.
 struct ByteSet {
   std::array<bool, 256> members{};
   std::array<ByteMatch, 4> matches{};
   bool by_matches = false;  // the matches are the members
+  bool one_mask = false;
+  unsigned char distinct = 4;
 };
 
 // Which bytes a scan of text for a writer's escapes stops at: those below
