@@ -64,7 +64,7 @@ class RowSink {
   ByteVector row_;      // the bytes of the cells that views and decoding make
   ByteVector scratch_;  // a view's bytes on their way to row_
   bool decode_;
-  bool raw_only_;  // every column a raw value, not decoded: each cell is its value
+  bool raw_only_;             // every column a raw value, not decoded: each cell is its value
   bool pending_ = false;      // a row waits for its message's end, its size
   std::uint64_t offset_ = 0;  // of the message being read
   int error_ = 0;

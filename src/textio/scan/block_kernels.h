@@ -89,11 +89,13 @@ template <std::size_t W, std::size_t N, bool kOneMask>
     const typename Lanes<W>::Block folded = next | first[0].mask;
     return [&]<std::size_t... I>(std::index_sequence<I...>) {
       return ((folded == first[I].value) | ...);
-    }(std::make_index_sequence<N>());
+    }
+    (std::make_index_sequence<N>());
   } else {
     return [&]<std::size_t... I>(std::index_sequence<I...>) {
       return (((next | first[I].mask) == first[I].value) | ...);
-    }(std::make_index_sequence<N>());
+    }
+    (std::make_index_sequence<N>());
   }
 }
 
