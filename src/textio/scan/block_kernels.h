@@ -80,22 +80,17 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
-// Whether each byte of next is one of the first N matches; with kOneMask,
-// every match's mask is the first's, set once for them all.
-template <std::size_t W, std::size_t N, bool kOneMask>
+// Whether each byte of next is one of the matches I; with kOneMask, every
+// match's mask is the first's, set once for them all.
+template <std::size_t W, bool kOneMask, std::size_t... I>
 [[gnu::always_inline]] inline typename Lanes<W>::Mask first_matches(
-    const typename Lanes<W>::Block& next, const std::array<ByteMatch, 4>& first) {
+    const typename Lanes<W>::Block& next, const std::array<ByteMatch, 4>& first,
+    std::index_sequence<I...> /*matches*/) {
   if constexpr (kOneMask) {
     const typename Lanes<W>::Block folded = next | first[0].mask;
-    return [&]<std::size_t... I>(std::index_sequence<I...>) {
-      return ((folded == first[I].value) | ...);
-    }
-    (std::make_index_sequence<N>());
+    return ((folded == first[I].value) | ...);
   } else {
-    return [&]<std::size_t... I>(std::index_sequence<I...>) {
-      return (((next | first[I].mask) == first[I].value) | ...);
-    }
-    (std::make_index_sequence<N>());
+    return (((next | first[I].mask) == first[I].value) | ...);
   }
 }
 
@@ -113,7 +108,7 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
     typename Lanes<W>::Block next;
     load<W>(here, q);
     load<W>(next, q + 1);
-    hits = (here == '\n') & first_matches<W, N, kOneMask>(next, first);
+    hits = (here == '\n') & first_matches<W, kOneMask>(next, first, std::make_index_sequence<N>());
   };
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
