@@ -57,6 +57,18 @@ std::string_view json_escape(unsigned char c, UnicodeEscape& escape) {
   return {escape.data(), escape.size()};
 }
 
+std::size_t first_stop_padded(std::span<const unsigned char> bytes, RowScan scan) {
+  switch (scan) {
+    case RowScan::Tsv:
+      return find_escape_padded(bytes, kTsvEscapes);
+    case RowScan::Json:
+      return find_escape_padded(bytes, kJsonChecks);
+    case RowScan::Csv:
+      break;
+  }
+  return find_escape_padded(bytes, kCsvChecks);
+}
+
 std::size_t next_tsv_escape(std::span<const unsigned char> bytes, std::size_t i) {
   return next_in(bytes, i, kTsvEscapes);
 }

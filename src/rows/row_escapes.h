@@ -16,6 +16,15 @@ namespace fieldsift {
 // CR, LF); bytes.size() if none.
 [[nodiscard]] std::size_t next_tsv_escape(std::span<const unsigned char> bytes, std::size_t i);
 
+// Which scan the bytes of a row are looked at by, for a writer that has
+// them where a scan may read past them (see find_escape_padded).
+enum class RowScan { Tsv, Json, Csv };
+
+// The first byte of bytes that the scan stops at, as next_tsv_escape,
+// next_json_check and next_csv_check have it; bytes.size() if none. The
+// kScanPadding bytes after them may be read.
+[[nodiscard]] std::size_t first_stop_padded(std::span<const unsigned char> bytes, RowScan scan);
+
 // The escape of a byte that next_tsv_escape found.
 [[nodiscard]] std::string_view tsv_escape(unsigned char c);
 

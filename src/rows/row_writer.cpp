@@ -193,8 +193,9 @@ void RowWriter::write_json_cell(const Cell& cell) {
 
 // Runs of bytes that need no escape go out whole.
 void RowWriter::write_tsv_text(std::span<const unsigned char> bytes) {
-  std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
-  for (std::size_t i = next_tsv_escape(bytes, 0); i < bytes.size();
+  std::size_t run = stage_plain(bytes, RowScan::Tsv);  // [run, i) are yet to be written as they are
+  if (run == bytes.size()) return;
+  for (std::size_t i = next_tsv_escape(bytes, run); i < bytes.size();
        i = next_tsv_escape(bytes, run)) {
     write(bytes.subspan(run, i - run));
     write(tsv_escape(bytes[i]));
@@ -218,8 +219,10 @@ void RowWriter::write_tsv_name(std::span<const unsigned char> name) {
 // A quoted string; runs of bytes that need no escape go out whole.
 void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
   write("\"");
-  std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
-  for (std::size_t i = next_json_check(bytes, 0); i < bytes.size(); i = next_json_check(bytes, i)) {
+  std::size_t run =
+      stage_plain(bytes, RowScan::Json);  // [run, i) are yet to be written as they are
+  for (std::size_t i = next_json_check(bytes, run); i < bytes.size();
+       i = next_json_check(bytes, i)) {
     const bool eight = bytes[i] >= 0x80;
     const std::size_t kept = eight ? well_formed_length(bytes.subspan(i)) : 0;
     if (kept > 0 && !is_unicode_separator(bytes.subspan(i, kept))) {

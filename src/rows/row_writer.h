@@ -13,7 +13,9 @@
 #include "bytes/heap_bytes.h"
 #include "rows/cell.h"
 #include "rows/column_list.h"
+#include "rows/row_escapes.h"
 #include "textio/line_writer.h"
+#include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
 
@@ -95,6 +97,18 @@ class RowWriter {
     if (!bytes.empty()) std::memcpy(stage_.data() + staged_, bytes.data(), bytes.size());
     staged_ += bytes.size();
   }
+  // Stages bytes as they are up to the first that the scan stops at, and
+  // answers how many it took: most values need no escape, and are looked at
+  // once copied, where a scan may read past them. None if they do not fit.
+  [[gnu::always_inline]] std::size_t stage_plain(std::span<const unsigned char> bytes,
+                                                 RowScan scan) {
+    if (capture_ != nullptr || bytes.size() > kStageSize - staged_) return 0;
+    unsigned char* const at = stage_.data() + staged_;
+    if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
+    const std::size_t plain = first_stop_padded({at, bytes.size()}, scan);
+    staged_ += plain;
+    return plain;
+  }
   void write_past_stage(std::span<const unsigned char> bytes);
   void hand_over();
 
@@ -108,7 +122,7 @@ class RowWriter {
   ByteVector json_keys_;
   HeapArray<std::size_t> json_key_ends_;
   ByteVector* capture_ = nullptr;  // where writes go instead of the stage, if anywhere
-  std::array<unsigned char, kStageSize> stage_{};
+  std::array<unsigned char, kStageSize + kScanPadding> stage_{};  // the padding only read
   std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
 };
 

@@ -39,8 +39,11 @@ void RowWriter::write_csv_row(std::uint64_t offset, std::span<const Cell> cells)
 
 // A field quoted only where it needs to be.
 void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
-  const std::size_t first = next_csv_check(bytes, 0);
-  if (first == bytes.size()) return write(bytes);
+  // Staged as it is until a byte may make it quoted, and taken back if one does.
+  const std::size_t staged = stage_plain(bytes, RowScan::Csv);
+  if (staged == bytes.size()) return;
+  staged_ -= staged;
+  const std::size_t first = next_csv_check(bytes, staged);
   const bool quoted =
       bytes[first] < 0x80 ||
       std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(first), bytes.end(),

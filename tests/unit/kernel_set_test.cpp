@@ -169,6 +169,13 @@ TEST_P(ByteScanTest, FindEscapeMatchesTheByteByByteRule) {
         static_cast<std::size_t>(kernels().find_escape(begin, begin + text.size(), set) - begin),
         expected)
         << "text: " << text;
+    // The padded scan reads past the end, where stops must not count.
+    const std::string padded = text + std::string(kScanPadding, '\t');
+    begin = reinterpret_cast<const unsigned char*>(padded.data());
+    ASSERT_EQ(static_cast<std::size_t>(
+                  kernels().find_escape_padded(begin, begin + text.size(), set) - begin),
+              expected)
+        << "text: " << text;
   }
 }
 

@@ -12,6 +12,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -46,6 +47,7 @@ extern const KernelSet kAvx2Kernels = {"avx2",
                                        find_empty_line<kRegister>,
                                        find_line_start_among<kRegister>,
                                        find_escape<kRegister>,
+                                       find_escape_padded<kRegister>,
                                        add_cr_before_lf<kRegister>};
 
 }  // namespace fieldsift

@@ -263,6 +263,25 @@ const unsigned char* find_escape(const unsigned char* begin, const unsigned char
   return found != 0 ? p + lowest(found) : end;
 }
 
+// The same where the bytes past end may be read, up to a block of them: a
+// block a step, the bits past end not counted.
+template <std::size_t W>
+const unsigned char* find_escape_padded(const unsigned char* begin, const unsigned char* end,
+                                        const EscapeSet& set) {
+  static_assert(W <= kScanPadding);
+  using Block = typename Lanes<W>::Block;
+  using Mask = typename Lanes<W>::Mask;
+  for (const unsigned char* p = begin; p < end; p += W) {
+    Block b;
+    load<W>(b, p);
+    const Mask hits = (b < set.below) | (b > set.above) | (b == set.equal[0]) |
+                      (b == set.equal[1]) | (b == set.equal[2]) | (b == set.equal[3]);
+    const std::uint64_t found = bits_of<W>(hits);
+    if (found != 0) return std::min(p + lowest(found), end);
+  }
+  return end;
+}
+
 // The block at src + in, with a CR put in before each LF (the bits of lfs,
 // at least one), copied to dst + out piece by piece; answers the new out.
 template <std::size_t W>

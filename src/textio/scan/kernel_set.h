@@ -8,6 +8,9 @@
 
 namespace fieldsift {
 
+// How many bytes past a range a padded scan may read.
+inline constexpr std::size_t kScanPadding = 64;
+
 // The byte kernels of the hot path for one kind of processor: pure functions
 // over byte ranges, a block of bytes at a time. Bytes at end and beyond are
 // never read.
@@ -29,6 +32,10 @@ struct KernelSet {
   // values a row writes hold none: it passes them a block at a time.
   const unsigned char* (*find_escape)(const unsigned char* begin, const unsigned char* end,
                                       const EscapeSet& set);
+  // The same where the kScanPadding bytes from end may be read too (they
+  // lie in the caller's buffer): a block a step, without a short one at the end.
+  const unsigned char* (*find_escape_padded)(const unsigned char* begin, const unsigned char* end,
+                                             const EscapeSet& set);
   // Copies n bytes from src to dst, apart, with a CR put in before each LF;
   // answers the bytes written, and writes nothing past dst + 2n.
   std::size_t (*add_cr_before_lf)(const unsigned char* src, std::size_t n, unsigned char* dst);

@@ -41,6 +41,14 @@ namespace fieldsift {
                                   begin);
 }
 
+// The same for bytes after which kScanPadding more may be read.
+[[nodiscard]] inline std::size_t find_escape_padded(std::span<const unsigned char> bytes,
+                                                    const EscapeSet& set) {
+  const unsigned char* const begin = bytes.data();
+  return static_cast<std::size_t>(
+      active_kernels().find_escape_padded(begin, begin + bytes.size(), set) - begin);
+}
+
 // Copies bytes to into, which has room for twice as many, with a CR put in
 // before each LF; answers the bytes written.
 [[nodiscard]] inline std::size_t add_cr_before_lf(std::span<const unsigned char> bytes,

@@ -4,6 +4,7 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -31,8 +32,8 @@ bool any(const typename Lanes<W>::Mask& m) {
 }  // namespace
 
 extern const KernelSet kSse2Kernels = {
-    "sse2",          find_line_start<16>, find_empty_line<16>, find_line_start_among<16>,
-    find_escape<16>, add_cr_before_lf<16>};
+    "sse2",          find_line_start<16>,    find_empty_line<16>, find_line_start_among<16>,
+    find_escape<16>, find_escape_padded<16>, add_cr_before_lf<16>};
 
 }  // namespace fieldsift
 #endif
