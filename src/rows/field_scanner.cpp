@@ -54,6 +54,9 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
   if (!names_.valid()) return;
   const unsigned char* p = bytes.data();
   const unsigned char* const end = p + bytes.size();
+  const bool whole = ends_header(bytes);
+  if (whole && open_ == nullptr && (place_ == Place::LineStart || place_ == Place::PassingOver))
+    p = scan_whole(p, end);
   while (p != end) {
     [[maybe_unused]] const unsigned char* const before = p;  // for the checks below
     // What a line is, told at its first byte, is gone on with at once.
@@ -78,7 +81,7 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
     assert(p >= before && p <= end);
     assert(p > before || place_ == Place::PassingOver || place_ == Place::InName);
   }
-  if (in_place_ > 0 && !ends_header(bytes)) keep_values();
+  if (in_place_ > 0 && !whole) keep_values();
 }
 
 void FieldScanner::finish(bool keep) {
@@ -109,6 +112,50 @@ FieldValue FieldScanner::field(std::size_t i) const {
           ? std::span(s.in_place, s.value_size)
           : (s.kept ? kept_ : values_).bytes().subspan(s.value_start, s.value_size);
   return {{s.name, s.name_size}, value, s.present};
+}
+
+// The bytes that end the header, where no value is open and no line's name
+// cut before them: from line to line that may name a wanted field, and a
+// value of one line left where it stands, in one loop. A value that goes on
+// in the next line, or a line whose name is not told where it stands, is
+// left to the steps below: answers where they go on, or end.
+const unsigned char* FieldScanner::scan_whole(const unsigned char* p, const unsigned char* end) {
+  const std::size_t wanted = names_.slots().size();
+  const ByteSet& first = names_.first_bytes();
+  if (place_ == Place::PassingOver) p += find_line_start_among({p, end}, first);
+  place_ = Place::Done;  // unless a line below is left to the steps
+  while (p != end && found_ != wanted) {
+    // p starts a line.
+    const bool first_line = first_line_;
+    first_line_ = false;
+    if (!first.members[*p] || (end - p >= 2 && !names_.may_begin(p[0], p[1]))) {
+      p += find_line_start_among({p, end}, first);
+      continue;
+    }
+    const FieldNames::Found found = names_.named_at(p, end, first_line);
+    if (!found.known) {
+      in_first_line_ = first_line;
+      name_.shrink_to(0);
+      place_ = Place::InName;
+      return p;
+    }
+    if (found.slot == nullptr) {
+      p += find_line_start_among({p, end}, first);
+      continue;
+    }
+    const unsigned char* const value = open_value(found.slot, found.colon);
+    const unsigned char* const lf = find(value, end, kLf);  // the bytes end with a LF
+    if (is_blank(lf[1])) return value;                      // it goes on: open, in InValue
+    const std::span<const unsigned char> text =
+        trim_blanks({value, lf > value && lf[-1] == kCr ? lf - 1 : lf});
+    open_->in_place = text.data();
+    open_->value_size = text.size();
+    open_ = nullptr;
+    ++in_place_;
+    place_ = Place::Done;
+    p = lf + 1;
+  }
+  return end;
 }
 
 // A line's first byte tells whether it goes on the value before it, may name

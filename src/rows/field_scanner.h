@@ -60,6 +60,7 @@ class FieldScanner {
     Done,         // every field is found: the rest of the header need not be looked at
   };
 
+  const unsigned char* scan_whole(const unsigned char* p, const unsigned char* end);
   const unsigned char* at_line_start(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_name(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_cut_name(const unsigned char* p, const unsigned char* end);

@@ -187,6 +187,7 @@ const std::vector<ScanCase> kScanCases = {
      {"f"}},
     {"nor is a separator line's white space a name's", "from a", "From a: b\n\n", {std::nullopt}},
     {"a first line that is no separator is a field", "from", "From: f\n\n", {"f"}},
+    {"a first line shorter than a separator", "f", "F:\n\n", {""}},
     {"a From line further down is no separator", "from x", "X: 1\nFrom x: y\n\n", {"y"}},
     {"a CR not before a LF is the value's",
      "subject,date",
