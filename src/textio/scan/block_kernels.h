@@ -264,8 +264,9 @@ const unsigned char* find_escape(const unsigned char* begin, const unsigned char
 }
 
 // The same where the bytes past end may be read, up to a block of them: a
-// block a step, the bits past end not counted.
-template <std::size_t W>
+// block a step, the bits past end not counted. A set without bounds (TSV's)
+// is not tested against them.
+template <std::size_t W, bool kBounds>
 const unsigned char* find_escape_padded(const unsigned char* begin, const unsigned char* end,
                                         const EscapeSet& set) {
   static_assert(W <= kScanPadding);
@@ -274,12 +275,21 @@ const unsigned char* find_escape_padded(const unsigned char* begin, const unsign
   for (const unsigned char* p = begin; p < end; p += W) {
     Block b;
     load<W>(b, p);
-    const Mask hits = (b < set.below) | (b > set.above) | (b == set.equal[0]) |
-                      (b == set.equal[1]) | (b == set.equal[2]) | (b == set.equal[3]);
+    Mask hits =
+        (b == set.equal[0]) | (b == set.equal[1]) | (b == set.equal[2]) | (b == set.equal[3]);
+    if constexpr (kBounds) hits |= (b < set.below) | (b > set.above);
     const std::uint64_t found = bits_of<W>(hits);
     if (found != 0) return std::min(p + lowest(found), end);
   }
   return end;
+}
+
+template <std::size_t W>
+const unsigned char* find_escape_padded(const unsigned char* begin, const unsigned char* end,
+                                        const EscapeSet& set) {
+  if (set.below == 0 && set.above == UCHAR_MAX)
+    return find_escape_padded<W, false>(begin, end, set);
+  return find_escape_padded<W, true>(begin, end, set);
 }
 
 // The block at src + in, with a CR put in before each LF (the bits of lfs,
