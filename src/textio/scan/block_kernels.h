@@ -263,22 +263,34 @@ const unsigned char* find_escape(const unsigned char* begin, const unsigned char
   return found != 0 ? p + lowest(found) : end;
 }
 
-// The same where the bytes past end may be read, up to a block of them: a
-// block a step, the bits past end not counted. A set without bounds (TSV's)
-// is not tested against them.
+// The same where the bytes past end may be read, up to kScanPadding of
+// them: most values are shorter, and are looked at in one step of that
+// many bytes, whatever their length, so that it steers no branch; longer
+// ones a block a step. The bits past end are not counted. A set without
+// bounds (TSV's) is not tested against them.
 template <std::size_t W, bool kBounds>
 const unsigned char* find_escape_padded(const unsigned char* begin, const unsigned char* end,
                                         const EscapeSet& set) {
-  static_assert(W <= kScanPadding);
+  static_assert(kScanPadding == kWidestStep && kWidestStep % W == 0);
   using Block = typename Lanes<W>::Block;
   using Mask = typename Lanes<W>::Mask;
-  for (const unsigned char* p = begin; p < end; p += W) {
+  const auto stops = [&set](const unsigned char* p) {
     Block b;
     load<W>(b, p);
     Mask hits =
         (b == set.equal[0]) | (b == set.equal[1]) | (b == set.equal[2]) | (b == set.equal[3]);
     if constexpr (kBounds) hits |= (b < set.below) | (b > set.above);
-    const std::uint64_t found = bits_of<W>(hits);
+    return bits_of<W>(hits);
+  };
+  const auto size = static_cast<std::size_t>(end - begin);
+  if (size <= kWidestStep) {
+    std::uint64_t found = 0;
+    for (std::size_t i = 0; i < kWidestStep; i += W) found |= stops(begin + i) << i;
+    if (size < kWidestStep) found &= (std::uint64_t{1} << size) - 1;
+    return found != 0 ? begin + lowest(found) : end;
+  }
+  for (const unsigned char* p = begin; p < end; p += W) {
+    const std::uint64_t found = stops(p);
     if (found != 0) return std::min(p + lowest(found), end);
   }
   return end;
