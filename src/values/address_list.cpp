@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "values/address_list.h"
 
+#include <algorithm>
+#include <array>
+
 #include "values/lexical.h"
 
 namespace fieldsift {
@@ -141,34 +144,74 @@ End angle_addr(Bytes bytes, std::size_t pos, Mailbox& mailbox) {
   return *end + 1;
 }
 
-// The list as the one mailbox nearly every From holds, in either of its
-// two plain forms: `local@domain`, or `Display Name <local@domain>` with
-// atoms one space apart before the '<'; dot-atoms each side of the '@'. The
-// full reading takes these forms too, and finds the same parts; any other
-// list is left to it.
+// The kinds of byte the plain forms below are read by, bits of one table.
+constexpr unsigned char kWordByte = 1;  // atext
+constexpr unsigned char kDotOrAt = 2;   // '.' or '@', with atext on both sides
+constexpr unsigned char kAtSign = 4;
+constexpr unsigned char kSpace = 8;
+constexpr std::array<unsigned char, 256> kPlainKinds = [] {
+  std::array<unsigned char, 256> kinds{};
+  for (std::size_t c = 0; c < kinds.size(); ++c) kinds[c] = kAtext[c] ? kWordByte : 0;
+  kinds['.'] = kDotOrAt;
+  kinds['@'] = kDotOrAt | kAtSign;
+  kinds[' '] = kSpace;
+  return kinds;
+}();
+
+// Where the '@' is of bytes that are two dot-atoms with an '@' between them,
+// if they are. Each byte is looked at the same way, whatever it is: a
+// branch on where a dot falls would be mispredicted as often as not.
+std::optional<std::size_t> plain_addr_spec(Bytes bytes) {
+  unsigned other = 0;          // some byte is none of atext, '.' and '@'
+  unsigned twice = 0;          // two of '.' and '@' stand together
+  unsigned before = kDotOrAt;  // the byte before is one: none may begin
+  std::size_t ats = 0;
+  std::size_t at_sign = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned kind = kPlainKinds[bytes[i]];
+    other |= static_cast<unsigned>((kind & (kWordByte | kDotOrAt)) == 0);
+    twice |= before & kind;
+    before = kind & kDotOrAt;
+    const unsigned is_at = (kind & kAtSign) != 0 ? 1U : 0U;
+    ats += is_at;
+    at_sign = is_at != 0 ? i : at_sign;
+  }
+  if ((other | twice | before) != 0 || ats != 1) return std::nullopt;
+  return at_sign;
+}
+
+// Whether bytes are words of atext, each with one SP after it: the display
+// name the plain name-addr form has before its '<'. The same way for each byte.
+bool plain_phrase(Bytes bytes) {
+  unsigned other = 0;
+  unsigned twice = 0;
+  unsigned before = kSpace;  // none may begin
+  for (const unsigned char c : bytes) {
+    const unsigned kind = kPlainKinds[c];
+    other |= static_cast<unsigned>((kind & (kWordByte | kSpace)) == 0);
+    twice |= before & kind;
+    before = kind & kSpace;
+  }
+  return !bytes.empty() && (other | twice) == 0 && before != 0;
+}
+
+// The two forms nearly every mailbox has, `local@domain` and `Name Name
+// <local@domain>` (dot-atoms each side, words one space apart), read in one
+// pass as the full reading reads them; none for any other.
 std::optional<Mailbox> common_mailbox(Bytes list) {
   Mailbox mailbox;
-  std::size_t start = 0;  // of the addr_spec
-  if (std::size_t pos = run_end(list, 0, kAtext); pos > 0 && at(list, pos, ' ')) {
-    // A space after each word, then the '<'.
-    while (!at(list, pos + 1, '<')) {
-      const std::size_t word_end = run_end(list, pos + 1, kAtext);
-      if (word_end == pos + 1 || !at(list, word_end, ' ')) return std::nullopt;
-      pos = word_end;
-    }
+  Bytes spec = list;
+  if (!list.empty() && list.back() == '>') {
+    const auto open = static_cast<std::size_t>(std::ranges::find(list, '<') - list.begin());
+    if (open >= list.size() || !plain_phrase(list.first(open))) return std::nullopt;
     mailbox.name_addr = true;
-    mailbox.phrase = list.first(pos + 1);
-    start = pos + 2;
+    mailbox.phrase = list.first(open);
+    spec = list.subspan(open + 1, list.size() - open - 2);
   }
-  const End at_sign = plain_dot_atom(list, start);
-  if (!at_sign || !at(list, *at_sign, '@')) return std::nullopt;
-  const End end = plain_dot_atom(list, *at_sign + 1);
-  if (!end) return std::nullopt;
-  const bool closed =
-      mailbox.name_addr ? at(list, *end, '>') && *end + 1 == list.size() : *end == list.size();
-  if (!closed) return std::nullopt;
-  mailbox.local_part = list.subspan(start, *at_sign - start);
-  mailbox.domain = list.subspan(*at_sign + 1, *end - *at_sign - 1);
+  const std::optional<std::size_t> at_sign = plain_addr_spec(spec);
+  if (!at_sign) return std::nullopt;
+  mailbox.local_part = spec.first(*at_sign);
+  mailbox.domain = spec.subspan(*at_sign + 1);
   mailbox.commented = list;
   return mailbox;
 }
