@@ -149,50 +149,57 @@ constexpr unsigned char kWordByte = 1;  // atext
 constexpr unsigned char kDotOrAt = 2;   // '.' or '@', with atext on both sides
 constexpr unsigned char kAtSign = 4;
 constexpr unsigned char kSpace = 8;
+constexpr unsigned char kOtherByte = 16;
 constexpr std::array<unsigned char, 256> kPlainKinds = [] {
   std::array<unsigned char, 256> kinds{};
-  for (std::size_t c = 0; c < kinds.size(); ++c) kinds[c] = kAtext[c] ? kWordByte : 0;
+  for (std::size_t c = 0; c < kinds.size(); ++c) kinds[c] = kAtext[c] ? kWordByte : kOtherByte;
   kinds['.'] = kDotOrAt;
   kinds['@'] = kDotOrAt | kAtSign;
   kinds[' '] = kSpace;
   return kinds;
 }();
 
-// Where the '@' is of bytes that are two dot-atoms with an '@' between them,
-// if they are. Each byte is looked at the same way, whatever it is: a
-// branch on where a dot falls would be mispredicted as often as not.
-std::optional<std::size_t> plain_addr_spec(Bytes bytes) {
-  unsigned other = 0;          // some byte is none of atext, '.' and '@'
-  unsigned twice = 0;          // two of '.' and '@' stand together
-  unsigned before = kDotOrAt;  // the byte before is one: none may begin
+// What the plain forms need to know of a run of bytes: the kinds among
+// them, the kinds two bytes side by side both are, and the last byte's
+// (first as if a byte of kind before came before them); the count of '@'
+// as so many kAtSign. Each byte is looked at the same way, whatever it is:
+// a branch on where a dot or space falls would be mispredicted as often as not.
+struct PlainKinds {
+  unsigned seen = 0;
+  unsigned twice = 0;
+  unsigned last;
   std::size_t ats = 0;
-  std::size_t at_sign = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned kind = kPlainKinds[bytes[i]];
-    other |= static_cast<unsigned>((kind & (kWordByte | kDotOrAt)) == 0);
-    twice |= before & kind;
-    before = kind & kDotOrAt;
-    const unsigned is_at = (kind & kAtSign) != 0 ? 1U : 0U;
-    ats += is_at;
-    at_sign = is_at != 0 ? i : at_sign;
+};
+
+// Not inline: in its own frame the loop keeps all it counts in registers.
+[[gnu::noinline]] PlainKinds plain_kinds(Bytes bytes, unsigned before) {
+  PlainKinds kinds{0, 0, before, 0};
+  for (const unsigned char c : bytes) {
+    const unsigned kind = kPlainKinds[c];
+    kinds.seen |= kind;
+    kinds.twice |= kinds.last & kind;
+    kinds.last = kind;
+    kinds.ats += kind & kAtSign;
   }
-  if ((other | twice | before) != 0 || ats != 1) return std::nullopt;
-  return at_sign;
+  return kinds;
+}
+
+// Where the '@' is of bytes that are two dot-atoms with an '@' between them,
+// if they are.
+std::optional<std::size_t> plain_addr_spec(Bytes bytes) {
+  const PlainKinds kinds = plain_kinds(bytes, kDotOrAt);  // none may begin
+  if ((kinds.seen & (kSpace | kOtherByte)) != 0 || ((kinds.twice | kinds.last) & kDotOrAt) != 0 ||
+      kinds.ats != kAtSign)
+    return std::nullopt;
+  return static_cast<std::size_t>(std::ranges::find(bytes, '@') - bytes.begin());
 }
 
 // Whether bytes are words of atext, each with one SP after it: the display
-// name the plain name-addr form has before its '<'. The same way for each byte.
+// name the plain name-addr form has before its '<'.
 bool plain_phrase(Bytes bytes) {
-  unsigned other = 0;
-  unsigned twice = 0;
-  unsigned before = kSpace;  // none may begin
-  for (const unsigned char c : bytes) {
-    const unsigned kind = kPlainKinds[c];
-    other |= static_cast<unsigned>((kind & (kWordByte | kSpace)) == 0);
-    twice |= before & kind;
-    before = kind & kSpace;
-  }
-  return !bytes.empty() && (other | twice) == 0 && before != 0;
+  const PlainKinds kinds = plain_kinds(bytes, kSpace);  // none may begin
+  return !bytes.empty() && (kinds.seen & (kDotOrAt | kOtherByte)) == 0 &&
+         (kinds.twice & kSpace) == 0 && (kinds.last & kSpace) != 0;
 }
 
 // The two forms nearly every mailbox has, `local@domain` and `Name Name
