@@ -10,6 +10,7 @@ namespace {
 constexpr EscapeSet kTsvEscapes = {0, 0xFF, {'\\', '\t', '\r', '\n'}};
 constexpr EscapeSet kJsonChecks = {0x20, 0x7F, {'"', '\\', '"', '\\'}};
 constexpr EscapeSet kCsvChecks = {0, 0x7F, {',', '"', '\r', '\n'}};
+constexpr EscapeSet kCsvQuoting = {0, 0xFF, {',', '"', '\r', '\n'}};
 constexpr EscapeSet kCsvQuotedChecks = {0, 0x7F, {'"', '"', '"', '"'}};
 
 // The first byte at or after i that the set stops at.
@@ -65,6 +66,8 @@ std::size_t first_stop_padded(std::span<const unsigned char> bytes, RowScan scan
       return find_escape_padded(bytes, kJsonChecks);
     case RowScan::Csv:
       break;
+    case RowScan::CsvQuoted:
+      return find_escape_padded(bytes, kCsvQuotedChecks);
   }
   return find_escape_padded(bytes, kCsvChecks);
 }
@@ -80,6 +83,10 @@ std::size_t next_json_check(std::span<const unsigned char> bytes, std::size_t i)
 
 std::size_t next_csv_check(std::span<const unsigned char> bytes, std::size_t i) {
   return next_in(bytes, i, kCsvChecks);
+}
+
+std::size_t next_csv_quoting(std::span<const unsigned char> bytes, std::size_t i) {
+  return next_in(bytes, i, kCsvQuoting);
 }
 
 std::size_t next_csv_quoted_check(std::span<const unsigned char> bytes, std::size_t i) {

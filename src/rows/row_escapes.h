@@ -18,10 +18,10 @@ namespace fieldsift {
 
 // Which scan the bytes of a row are looked at by, for a writer that has
 // them where a scan may read past them (see find_escape_padded).
-enum class RowScan { Tsv, Json, Csv };
+enum class RowScan { Tsv, Json, Csv, CsvQuoted };
 
 // The first byte of bytes that the scan stops at, as next_tsv_escape,
-// next_json_check and next_csv_check have it; bytes.size() if none. The
+// next_json_check, next_csv_check and next_csv_quoted_check have it; bytes.size() if none. The
 // kScanPadding bytes after them may be read.
 [[nodiscard]] std::size_t first_stop_padded(std::span<const unsigned char> bytes, RowScan scan);
 
@@ -37,6 +37,10 @@ enum class RowScan { Tsv, Json, Csv };
 // unseen: one that makes it quoted (comma, ", CR, LF), or one of 80..FF;
 // bytes.size() if none.
 [[nodiscard]] std::size_t next_csv_check(std::span<const unsigned char> bytes, std::size_t i);
+
+// The first byte at or after i that makes a CSV field quoted: a comma, ",
+// CR or LF; bytes.size() if none.
+[[nodiscard]] std::size_t next_csv_quoting(std::span<const unsigned char> bytes, std::size_t i);
 
 // The same inside a quoted field, where a comma, CR and LF stand as they are:
 // a ", or one of 80..FF.

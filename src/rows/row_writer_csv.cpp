@@ -39,25 +39,25 @@ void RowWriter::write_csv_row(std::uint64_t offset, std::span<const Cell> cells)
 
 // A field quoted only where it needs to be.
 void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
-  // Staged as it is until a byte may make it quoted, and taken back if one does.
+  // Staged as it is until a byte may make it quoted, and taken back if one
+  // does; a field it need not quote goes on from there.
   const std::size_t staged = stage_plain(bytes, RowScan::Csv);
   if (staged == bytes.size()) return;
-  staged_ -= staged;
   const std::size_t first = next_csv_check(bytes, staged);
-  const bool quoted =
-      bytes[first] < 0x80 ||
-      std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(first), bytes.end(),
-                  [](unsigned char b) { return b == ',' || b == '"' || b == '\r' || b == '\n'; });
-  if (quoted) write("\"");
+  const bool quoted = bytes[first] < 0x80 || next_csv_quoting(bytes, first) < bytes.size();
+  if (!quoted) return write_csv_text(bytes.subspan(staged), first - staged);
+  staged_ -= staged;
+  write("\"");
   write_csv_text(bytes, first);
-  if (quoted) write("\"");
+  write("\"");
 }
 
 // A field's text inside its quotes, if any: each " doubled, and U+FFFD for
 // each byte that begins no well-formed UTF-8 sequence.
 void RowWriter::write_csv_text(std::span<const unsigned char> bytes, std::size_t from) {
-  std::size_t run = 0;  // bytes in [run, i) are yet to be written as they are
-  for (std::size_t i = next_csv_quoted_check(bytes, from); i < bytes.size();
+  std::size_t run = stage_plain(bytes, RowScan::CsvQuoted);  // [run, i) are yet to be written
+  if (run == bytes.size()) return;
+  for (std::size_t i = next_csv_quoted_check(bytes, std::max(from, run)); i < bytes.size();
        i = next_csv_quoted_check(bytes, i)) {
     if (bytes[i] == '"') {
       write(bytes.subspan(run, i + 1 - run));
