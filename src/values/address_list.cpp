@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "values/lexical.h"
 
@@ -191,7 +192,9 @@ std::optional<std::size_t> plain_addr_spec(Bytes bytes) {
   if ((kinds.seen & (kSpace | kOtherByte)) != 0 || ((kinds.twice | kinds.last) & kDotOrAt) != 0 ||
       kinds.ats != kAtSign)
     return std::nullopt;
-  return static_cast<std::size_t>(std::ranges::find(bytes, '@') - bytes.begin());
+  return static_cast<std::size_t>(
+      static_cast<const unsigned char*>(std::memchr(bytes.data(), '@', bytes.size())) -
+      bytes.data());
 }
 
 // Whether bytes are words of atext, each with one SP after it: the display
@@ -209,8 +212,11 @@ std::optional<Mailbox> common_mailbox(Bytes list) {
   Mailbox mailbox;
   Bytes spec = list;
   if (!list.empty() && list.back() == '>') {
-    const auto open = static_cast<std::size_t>(std::ranges::find(list, '<') - list.begin());
-    if (open >= list.size() || !plain_phrase(list.first(open))) return std::nullopt;
+    const auto* const open_at =
+        static_cast<const unsigned char*>(std::memchr(list.data(), '<', list.size()));
+    if (open_at == nullptr) return std::nullopt;
+    const auto open = static_cast<std::size_t>(open_at - list.data());
+    if (!plain_phrase(list.first(open))) return std::nullopt;
     mailbox.name_addr = true;
     mailbox.phrase = list.first(open);
     spec = list.subspan(open + 1, list.size() - open - 2);
@@ -220,6 +226,7 @@ std::optional<Mailbox> common_mailbox(Bytes list) {
   mailbox.local_part = spec.first(*at_sign);
   mailbox.domain = spec.subspan(*at_sign + 1);
   mailbox.commented = list;
+  mailbox.plain = true;
   return mailbox;
 }
 

@@ -20,6 +20,9 @@ struct Mailbox {
   // the comments its display name takes.
   std::span<const unsigned char> commented;
   bool name_addr = false;
+  // The local part and the domain are dot-atoms, nothing around them: they
+  // are written as they stand (the domain in lower case).
+  bool plain = false;
 };
 
 // Reads the mailboxes of an address list (a From, To, Cc or Reply-To value)

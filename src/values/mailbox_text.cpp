@@ -170,6 +170,12 @@ bool kept(ByteVector& out, std::size_t before) {
 
 bool append_addr_spec(const Mailbox& mailbox, ByteVector& out) {
   const std::size_t before = out.size();
+  if (mailbox.plain) {
+    (void)out.append(mailbox.local_part);
+    (void)out.push_back('@');
+    put_folded(mailbox.domain, out);
+    return kept(out, before);
+  }
   put_local_part(mailbox.local_part, out);
   (void)out.push_back('@');
   put_domain(mailbox.domain, out);
