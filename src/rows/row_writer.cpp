@@ -192,9 +192,7 @@ void RowWriter::write_json_cell(const Cell& cell) {
 }
 
 // Runs of bytes that need no escape go out whole.
-void RowWriter::write_tsv_text(std::span<const unsigned char> bytes) {
-  std::size_t run = stage_plain(bytes, RowScan::Tsv);  // [run, i) are yet to be written as they are
-  if (run == bytes.size()) return;
+void RowWriter::write_tsv_escaped(std::span<const unsigned char> bytes, std::size_t run) {
   for (std::size_t i = next_tsv_escape(bytes, run); i < bytes.size();
        i = next_tsv_escape(bytes, run)) {
     write(bytes.subspan(run, i - run));
@@ -216,11 +214,8 @@ void RowWriter::write_tsv_name(std::span<const unsigned char> name) {
   }
 }
 
-// A quoted string; runs of bytes that need no escape go out whole.
-void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
-  write("\"");
-  std::size_t run =
-      stage_plain(bytes, RowScan::Json);  // [run, i) are yet to be written as they are
+// Runs of bytes that need no escape go out whole.
+void RowWriter::write_json_checked(std::span<const unsigned char> bytes, std::size_t run) {
   for (std::size_t i = next_json_check(bytes, run); i < bytes.size();
        i = next_json_check(bytes, i)) {
     const bool eight = bytes[i] >= 0x80;
@@ -242,7 +237,6 @@ void RowWriter::write_json_string(std::span<const unsigned char> bytes) {
     run = ++i;
   }
   write(bytes.subspan(run));
-  write("\"");
 }
 
 void RowWriter::write_number(std::uint64_t number) {

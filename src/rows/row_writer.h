@@ -74,8 +74,21 @@ class RowWriter {
   void write_json_row(std::uint64_t offset, std::span<const Cell> cells);
   void write_csv_row(std::uint64_t offset, std::span<const Cell> cells);
   void write_tsv_name(std::span<const unsigned char> name);
-  void write_tsv_text(std::span<const unsigned char> bytes);
-  void write_json_string(std::span<const unsigned char> bytes);
+  // Inline up to the first byte that needs more than a copy, which most
+  // values do not hold; the rest, from bytes[run] on, out of line.
+  [[gnu::always_inline]] void write_tsv_text(std::span<const unsigned char> bytes) {
+    const std::size_t run = stage_plain(bytes, RowScan::Tsv);
+    if (run != bytes.size()) write_tsv_escaped(bytes, run);
+  }
+  void write_tsv_escaped(std::span<const unsigned char> bytes, std::size_t run);
+  // A quoted string.
+  [[gnu::always_inline]] void write_json_string(std::span<const unsigned char> bytes) {
+    write("\"");
+    const std::size_t run = stage_plain(bytes, RowScan::Json);
+    if (run != bytes.size()) write_json_checked(bytes, run);
+    write("\"");
+  }
+  void write_json_checked(std::span<const unsigned char> bytes, std::size_t run);
   void write_json_cell(const Cell& cell);
   void write_csv_field(std::span<const unsigned char> bytes);
   // From bytes[from] on, the bytes before it being plain.
