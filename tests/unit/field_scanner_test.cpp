@@ -6,9 +6,12 @@
 #include <initializer_list>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "bytes/ascii.h"
 #include "bytes/bytes_of.h"
 #include "rows/column_list.h"
 #include "support/row_model.h"
@@ -301,6 +304,42 @@ TEST(FieldScannerTest, NamesLongerThanWhatIsKeptAcrossACut) {
   const Values expected = {"yes", "t"};
   for (const std::size_t piece : std::initializer_list<std::size_t>{1, 2, 3, 7, 16})
     EXPECT_EQ(scanned(scanner, header, piece), expected);
+}
+
+// The first bytes of a few names as the scan kernels take them: the matches
+// a block is tested against, the distinct ones first, stand for the members,
+// no more and no fewer, and share a mask only where every one has it.
+TEST(FieldNamesTest, FirstBytesAsMatchesAreTheMembers) {
+  constexpr std::string_view kFirst = "aAbBdDmM9-x";
+  std::mt19937 rng(20261209);
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0, count = 1 + rng() % 6; i < count; ++i)
+      names.push_back(kFirst[rng() % kFirst.size()] + std::to_string(i));
+    const std::vector<std::string_view> given(names.begin(), names.end());
+    const FieldNames fields(given);
+    const ByteSet& set = fields.first_bytes();
+    std::string folded;
+    for (const std::string& n : names) folded += static_cast<char>(fold_case(n[0]));
+    std::ranges::sort(folded);
+    folded.erase(std::unique(folded.begin(), folded.end()), folded.end());
+    ASSERT_EQ(set.by_matches, folded.size() <= set.matches.size()) << folded;
+    if (!set.by_matches) continue;
+    ASSERT_EQ(set.distinct, folded.size());
+    const std::span<const ByteMatch> distinct = std::span(set.matches).first(set.distinct);
+    for (unsigned b = 0; b < 256; ++b) {
+      const auto c = static_cast<unsigned char>(b);
+      const bool matched = std::ranges::any_of(
+          distinct, [c](const ByteMatch& m) { return (c | m.mask) == m.value; });
+      ASSERT_EQ(matched, set.members[c]) << folded << " byte " << b;
+    }
+    for (const ByteMatch& m : std::span(set.matches).subspan(set.distinct))
+      EXPECT_TRUE(std::ranges::any_of(
+          distinct, [&m](const ByteMatch& d) { return d.value == m.value && d.mask == m.mask; }));
+    EXPECT_EQ(set.one_mask, std::ranges::all_of(set.matches, [&](const ByteMatch& m) {
+                return m.mask == set.matches[0].mask;
+              }));
+  }
 }
 
 }  // namespace

@@ -169,8 +169,9 @@ TEST_P(ByteScanTest, FindEscapeMatchesTheByteByByteRule) {
         static_cast<std::size_t>(kernels().find_escape(begin, begin + text.size(), set) - begin),
         expected)
         << "text: " << text;
-    // The padded scan reads past the end, where stops must not count.
-    const std::string padded = text + std::string(kScanPadding, '\t');
+    // The padded scan reads past the end, where stops of every set must not count.
+    std::string padded = text;
+    for (std::size_t i = 0; i < kScanPadding; ++i) padded += "\t\"\\,\n\xc3\x01"[i % 7];
     begin = reinterpret_cast<const unsigned char*>(padded.data());
     ASSERT_EQ(static_cast<std::size_t>(
                   kernels().find_escape_padded(begin, begin + text.size(), set) - begin),
