@@ -7,6 +7,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/line_model.h"
@@ -94,15 +95,23 @@ TEST_P(ByteScanTest, FindLineStartAmongMatchesTheByteByByteRule) {
       matched.members[0xE9] = true;
   matched.matches = {{{'s', 0x20}, {'d', 0x20}, {0xE9, 0}, {0xE9, 0}}};
   matched.by_matches = true;
-  // The same letters as matches of one mask, two of them and the rest repeats.
-  ByteSet letters = matched;
-  letters.members[0xE9] = false;
-  letters.matches = {{{'s', 0x20}, {'d', 0x20}, {'s', 0x20}, {'s', 0x20}}};
-  letters.one_mask = true;
-  letters.distinct = 2;
-  const std::array<const ByteSet*, 3> sets = {&table, &matched, &letters};
-  for (int round = 0; round < 60000; ++round) {
-    const ByteSet& first = *sets[static_cast<std::size_t>(round / 2 % 3)];
+  // Letters as matches of one mask, one to four of them and the rest repeats:
+  // each count is a scan of its own.
+  std::vector<ByteSet> sets = {table, matched};
+  constexpr std::string_view kLetters = "sdaw";
+  for (std::size_t count = 1; count <= kLetters.size(); ++count) {
+    ByteSet letters;
+    for (std::size_t i = 0; i < letters.matches.size(); ++i) {
+      const auto c = static_cast<unsigned char>(kLetters[i < count ? i : 0]);
+      letters.matches[i] = {c, 0x20};
+      letters.members[c] = letters.members[c & ~0x20U] = true;
+    }
+    letters.by_matches = letters.one_mask = true;
+    letters.distinct = static_cast<unsigned char>(count);
+    sets.push_back(letters);
+  }
+  for (int round = 0; round < 90000; ++round) {
+    const ByteSet& first = sets[static_cast<std::size_t>(round / 2) % sets.size()];
     // Long lines, as a header's, so the wide steps run, and short ones.
     const std::string text = random_bytes(
         rng, random_size(rng), round % 2 == 0 ? "\n\nsSdD\xe9 " : "abcdefghijklmnopqrstuvw\nsD");
