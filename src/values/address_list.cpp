@@ -210,7 +210,7 @@ bool plain_phrase(Bytes bytes) {
 // pass as the full reading reads them; none for any other.
 std::optional<Mailbox> common_mailbox(Bytes list) {
   Mailbox mailbox;
-  Bytes spec = list;
+  Bytes address = list;
   if (!list.empty() && list.back() == '>') {
     const auto* const open_at =
         static_cast<const unsigned char*>(std::memchr(list.data(), '<', list.size()));
@@ -219,12 +219,12 @@ std::optional<Mailbox> common_mailbox(Bytes list) {
     if (!plain_phrase(list.first(open))) return std::nullopt;
     mailbox.name_addr = true;
     mailbox.phrase = list.first(open);
-    spec = list.subspan(open + 1, list.size() - open - 2);
+    address = list.subspan(open + 1, list.size() - open - 2);
   }
-  const std::optional<std::size_t> at_sign = plain_addr_spec(spec);
+  const std::optional<std::size_t> at_sign = plain_addr_spec(address);
   if (!at_sign) return std::nullopt;
-  mailbox.local_part = spec.first(*at_sign);
-  mailbox.domain = spec.subspan(*at_sign + 1);
+  mailbox.local_part = address.first(*at_sign);
+  mailbox.domain = address.subspan(*at_sign + 1);
   mailbox.commented = list;
   mailbox.plain = true;
   return mailbox;
