@@ -80,17 +80,18 @@ const unsigned char* find_line_start(const unsigned char* begin, const unsigned 
   return end;
 }
 
-// Whether each byte of next is one of the matches I; with kOneMask, every
-// match's mask is the first's, set once for them all.
+// Whether each byte of next is one of the matches I, into hits; with
+// kOneMask, every match's mask is the first's, set once for them all.
 template <std::size_t W, bool kOneMask, std::size_t... I>
-[[gnu::always_inline]] inline typename Lanes<W>::Mask first_matches(
-    const typename Lanes<W>::Block& next, const std::array<ByteMatch, 4>& first,
-    std::index_sequence<I...> /*matches*/) {
+[[gnu::always_inline]] inline void first_matches(const typename Lanes<W>::Block& next,
+                                                 const std::array<ByteMatch, 4>& first,
+                                                 std::index_sequence<I...> /*matches*/,
+                                                 typename Lanes<W>::Mask& hits) {
   if constexpr (kOneMask) {
     const typename Lanes<W>::Block folded = next | first[0].mask;
-    return ((folded == first[I].value) | ...);
+    hits = ((folded == first[I].value) | ...);
   } else {
-    return (((next | first[I].mask) == first[I].value) | ...);
+    hits = (((next | first[I].mask) == first[I].value) | ...);
   }
 }
 
@@ -108,7 +109,9 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
     typename Lanes<W>::Block next;
     load<W>(here, q);
     load<W>(next, q + 1);
-    hits = (here == '\n') & first_matches<W, kOneMask>(next, first, std::make_index_sequence<N>());
+    Mask matched;
+    first_matches<W, kOneMask>(next, first, std::make_index_sequence<N>(), matched);
+    hits = (here == '\n') & matched;
   };
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
