@@ -127,8 +127,8 @@ FieldValue FieldScanner::field(std::size_t i) const {
 // cut before them: from line to line that may name a wanted field, and a
 // value of one line left where it stands, in one loop. A value that goes on
 // in the next line, or a line whose name is not told where it stands, is
-// left to the steps below: answers where they go on, or end.
-// What a line names is told inline here: a call a line costs as much.
+// left to the steps below: answers where they go on, or end. What a line
+// names is told inline here, as a call a line would cost as much.
 [[gnu::flatten]] const unsigned char* FieldScanner::scan_whole(const unsigned char* p,
                                                                const unsigned char* end) {
   const std::size_t wanted = names_.slots().size();

@@ -21,8 +21,8 @@ namespace fieldsift {
 enum class RowScan { Tsv, Json, Csv, CsvQuoted };
 
 // The first byte of bytes that the scan stops at, as next_tsv_escape,
-// next_json_check, next_csv_check and next_csv_quoted_check have it; bytes.size() if none. The
-// kScanPadding bytes after them may be read.
+// next_json_check, next_csv_check and next_csv_quoted_check have it;
+// bytes.size() if none. The kScanPadding bytes after them may be read.
 [[nodiscard]] std::size_t first_stop_padded(std::span<const unsigned char> bytes, RowScan scan);
 
 // The escape of a byte that next_tsv_escape found.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: BSD-2-Clause
 #include "values/address_list.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 

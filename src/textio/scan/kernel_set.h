@@ -13,7 +13,7 @@ inline constexpr std::size_t kScanPadding = 64;
 
 // The byte kernels of the hot path for one kind of processor: pure functions
 // over byte ranges, a block of bytes at a time. Bytes at end and beyond are
-// never read.
+// never read, but by the padded scan, which says how far.
 struct KernelSet {
   const char* name;
   // The first byte in (begin, end) that follows a LF and matches first; end
@@ -33,7 +33,8 @@ struct KernelSet {
   const unsigned char* (*find_escape)(const unsigned char* begin, const unsigned char* end,
                                       const EscapeSet& set);
   // The same where the kScanPadding bytes from end may be read too (they
-  // lie in the caller's buffer): a block a step, without a short one at the end.
+  // lie in the caller's buffer): a range no longer than them in one step of
+  // so many bytes, a longer one a block a step, without a short one at the end.
   const unsigned char* (*find_escape_padded)(const unsigned char* begin, const unsigned char* end,
                                              const EscapeSet& set);
   // Copies n bytes from src to dst, apart, with a CR put in before each LF;
