@@ -189,6 +189,24 @@ TEST_P(ByteScanTest, FindEscapeMatchesTheByteByByteRule) {
   }
 }
 
+// Every length about the padded scan's one step and its blocks, with one
+// stop at each place or none, and stops right after the end: the first stop
+// inside, or the end.
+TEST_P(ByteScanTest, PaddedEscapeScanAtEveryLengthAndPlace) {
+  constexpr EscapeSet kTsv = {0, 0xFF, {'\\', '\t', '\r', '\n'}};
+  for (std::size_t size = 0; size <= 2 * kScanPadding + 2; ++size) {
+    for (std::size_t stop = 0; stop <= size; ++stop) {  // stop == size: none inside
+      std::string text(size, 'a');
+      if (stop < size) text[stop] = '\t';
+      text += std::string(kScanPadding, '\\');
+      const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+      ASSERT_EQ(kernels().find_escape_padded(begin, begin + size, kTsv) - begin,
+                static_cast<std::ptrdiff_t>(stop))
+          << "size " << size << ", stop " << stop;
+    }
+  }
+}
+
 // Two hits in one step of the scan, in the same block or in different ones:
 // the scan answers the one first in memory, which a machine that numbers its
 // bytes the other way round, or a step that tests its blocks out of order,
