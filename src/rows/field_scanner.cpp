@@ -157,12 +157,7 @@ FieldValue FieldScanner::field(std::size_t i) const {
     const unsigned char* const value = open_value(found.slot, found.colon);
     const unsigned char* const lf = find(value, end, kLf);  // the bytes end with a LF
     if (is_blank(lf[1])) return value;                      // it goes on: open, in InValue
-    const std::span<const unsigned char> text =
-        trim_blanks({value, lf > value && lf[-1] == kCr ? lf - 1 : lf});
-    open_->in_place = text.data();
-    open_->value_size = text.size();
-    open_ = nullptr;
-    ++in_place_;
+    leave_in_place({value, lf > value && lf[-1] == kCr ? lf - 1 : lf});
     place_ = Place::Done;
     p = lf + 1;
   }
@@ -269,11 +264,7 @@ const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsign
   // A value whose first line is whole here, and that the next line does not
   // go on, stays where it stands.
   if (values_.size() == open_->value_start && end - lf > 1 && !is_blank(lf[1])) {
-    const std::span<const unsigned char> value = trim_blanks({p, line_end});
-    open_->in_place = value.data();
-    open_->value_size = value.size();
-    open_ = nullptr;
-    ++in_place_;
+    leave_in_place({p, line_end});
     return lf + 1;
   }
   append_value(p, line_end);
@@ -286,6 +277,16 @@ const unsigned char* FieldScanner::pass_over(const unsigned char* p, const unsig
   const unsigned char* const start = p + find_line_start_among({p, end}, names_.first_bytes());
   if (start != end || end[-1] == kLf) place_ = Place::LineStart;
   return start;
+}
+
+// The open value is the line, its SP and TAB at both ends dropped, where it
+// stands in the bytes fed; it is closed.
+void FieldScanner::leave_in_place(std::span<const unsigned char> line) {
+  const std::span<const unsigned char> value = trim_blanks(line);
+  open_->in_place = value.data();
+  open_->value_size = value.size();
+  open_ = nullptr;
+  ++in_place_;
 }
 
 // A value's SP and TAB at its start are dropped as they come, those at its

@@ -68,6 +68,7 @@ class FieldScanner {
   const unsigned char* in_value(const unsigned char* p, const unsigned char* end);
   const unsigned char* pass_over(const unsigned char* p, const unsigned char* end);
   [[nodiscard]] bool carry_name(const unsigned char* p, const unsigned char* end);
+  void leave_in_place(std::span<const unsigned char> line);
   void append_value(const unsigned char* p, const unsigned char* end);
   void close_value();
   void keep_values();
