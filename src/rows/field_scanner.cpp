@@ -155,8 +155,9 @@ FieldValue FieldScanner::field(std::size_t i) const {
       continue;
     }
     const unsigned char* const value = open_value(found.slot, found.colon);
-    const unsigned char* const lf = find(value, end, kLf);  // the bytes end with a LF
-    if (is_blank(lf[1])) return value;                      // it goes on: open, in InValue
+    // The bytes end with a LF.
+    const unsigned char* const lf = value + find_line_feed({value, end});
+    if (is_blank(lf[1])) return value;  // it goes on: open, in InValue
     leave_in_place({value, lf > value && lf[-1] == kCr ? lf - 1 : lf});
     place_ = Place::Done;
     p = lf + 1;

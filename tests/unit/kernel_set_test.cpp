@@ -207,6 +207,23 @@ TEST_P(ByteScanTest, PaddedEscapeScanAtEveryLengthAndPlace) {
   }
 }
 
+// Every length about the LF search's step, with a LF at each place or none
+// and another after it, and one right past the end that must not count.
+TEST_P(ByteScanTest, FindLineFeedAtEveryLengthAndPlace) {
+  for (std::size_t size = 0; size <= 2 * kScanPadding + 2; ++size) {
+    for (std::size_t lf = 0; lf <= size; ++lf) {  // lf == size: none inside
+      std::string text(size, 'a');
+      if (lf < size) text[lf] = '\n';
+      if (lf + 3 < size) text[lf + 3] = '\n';
+      text += '\n';
+      const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+      ASSERT_EQ(kernels().find_line_feed(begin, begin + size) - begin,
+                static_cast<std::ptrdiff_t>(lf))
+          << "size " << size << ", LF at " << lf;
+    }
+  }
+}
+
 // Two hits in one step of the scan, in the same block or in different ones:
 // the scan answers the one first in memory, which a machine that numbers its
 // bytes the other way round, or a step that tests its blocks out of order,

@@ -47,6 +47,7 @@ extern const KernelSet kAvx2Kernels = {"avx2",
                                        find_line_start<kRegister>,
                                        find_empty_line<kRegister>,
                                        find_line_start_among<kRegister>,
+                                       find_line_feed<kRegister>,
                                        find_escape<kRegister>,
                                        find_escape_padded<kRegister>,
                                        add_cr_before_lf<kRegister>};

@@ -185,6 +185,24 @@ const unsigned char* find_line_start_among(const unsigned char* begin, const uns
   return end;
 }
 
+// A line a row takes is most often shorter than a step: one test of its
+// bytes' LFs, and the last bytes, fewer than a step, by memchr.
+template <std::size_t W>
+const unsigned char* find_line_feed(const unsigned char* begin, const unsigned char* end) {
+  static_assert(2 * W <= kWidestStep);
+  const unsigned char* p = begin;
+  for (; end - p >= static_cast<std::ptrdiff_t>(2 * W); p += 2 * W) {
+    typename Lanes<W>::Block low;
+    typename Lanes<W>::Block high;
+    load<W>(low, p);
+    load<W>(high, p + W);
+    const std::uint64_t lfs = bits_of<W>(low == '\n') | bits_of<W>(high == '\n') << W;
+    if (lfs != 0) return p + lowest(lfs);
+  }
+  const void* const lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+  return lf != nullptr ? static_cast<const unsigned char*>(lf) : end;
+}
+
 template <std::size_t W>
 const unsigned char* find_empty_line(const unsigned char* begin, const unsigned char* end) {
   static_assert(2 * W <= kWidestStep);

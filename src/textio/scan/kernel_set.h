@@ -28,6 +28,10 @@ struct KernelSet {
   // once: for the lines of a header, few of which are wanted.
   const unsigned char* (*find_line_start_among)(const unsigned char* begin,
                                                 const unsigned char* end, const ByteSet& first);
+  // The first LF in [begin, end); end if none. Most lines of a header are
+  // short: the 2W bytes from begin are looked at in one step, without the
+  // size checks of a general search.
+  const unsigned char* (*find_line_feed)(const unsigned char* begin, const unsigned char* end);
   // The first byte in [begin, end) that the set stops at; end if none. Most
   // values a row writes hold none: it passes them a block at a time.
   const unsigned char* (*find_escape)(const unsigned char* begin, const unsigned char* end,

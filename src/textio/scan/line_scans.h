@@ -32,6 +32,13 @@ namespace fieldsift {
                                   begin);
 }
 
+// Where the first LF of bytes is: its index, or bytes.size() if none.
+[[nodiscard]] inline std::size_t find_line_feed(std::span<const unsigned char> bytes) {
+  const unsigned char* const begin = bytes.data();
+  return static_cast<std::size_t>(active_kernels().find_line_feed(begin, begin + bytes.size()) -
+                                  begin);
+}
+
 // Where the first byte of bytes that the set stops at is: its index, or
 // bytes.size() if none.
 [[nodiscard]] inline std::size_t find_escape(std::span<const unsigned char> bytes,

@@ -32,9 +32,14 @@ bool any(const typename Lanes<W>::Mask& m) {
 
 }  // namespace
 
-extern const KernelSet kSse2Kernels = {
-    "sse2",          find_line_start<16>,    find_empty_line<16>, find_line_start_among<16>,
-    find_escape<16>, find_escape_padded<16>, add_cr_before_lf<16>};
+extern const KernelSet kSse2Kernels = {"sse2",
+                                       find_line_start<16>,
+                                       find_empty_line<16>,
+                                       find_line_start_among<16>,
+                                       find_line_feed<16>,
+                                       find_escape<16>,
+                                       find_escape_padded<16>,
+                                       add_cr_before_lf<16>};
 
 }  // namespace fieldsift
 #endif
