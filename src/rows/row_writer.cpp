@@ -46,9 +46,22 @@ void RowWriter::write_past_stage(std::span<const unsigned char> bytes) {
   (void)out_.write_bytes(bytes);  // failures are the LineWriter's to tell
 }
 
+void RowWriter::stage_in_output() {
+  const std::span<unsigned char> room = out_.room(own_stage_.size());
+  in_output_ = !room.empty();
+  stage_ = in_output_ ? room.data() : own_stage_.data();
+}
+
+// The rest of a row too long for the stage is staged apart.
 void RowWriter::hand_over() {
-  (void)out_.write_bytes(std::span(stage_).first(staged_));
+  if (in_output_) {
+    (void)out_.put(staged_);  // failures are the LineWriter's to tell
+  } else {
+    (void)out_.write_bytes({stage_, staged_});
+  }
   staged_ = 0;
+  in_output_ = false;
+  stage_ = own_stage_.data();
 }
 
 // Each column's key in JSON, quoted, escaped and with its colon, is made
@@ -123,6 +136,7 @@ void RowWriter::write_input() {
 }
 
 void RowWriter::write_row(std::uint64_t offset, std::span<const Cell> cells) {
+  stage_in_output();
   switch (format_) {
     case RowFormat::Tsv:
       write_tsv_row(offset, cells);

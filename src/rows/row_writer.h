@@ -49,6 +49,11 @@ class RowWriter {
   // The columns are not copied: they must outlive the writer.
   RowWriter(LineWriter& out, RowFormat format, std::span<const Column> columns)
       : out_(out), format_(format), columns_(columns) {}
+  RowWriter(const RowWriter&) = delete;  // the stage may point into this very object
+  RowWriter& operator=(const RowWriter&) = delete;
+  RowWriter(RowWriter&&) = delete;
+  RowWriter& operator=(RowWriter&&) = delete;
+  ~RowWriter() = default;
 
   // What comes before the rows: a CSV's headings, after a UTF-8 byte order
   // mark if bom; nothing in the other formats (JSON's keys are made here,
@@ -107,7 +112,7 @@ class RowWriter {
     write_past_stage(bytes);
   }
   [[gnu::always_inline]] void stage(std::span<const unsigned char> bytes) {
-    if (!bytes.empty()) std::memcpy(stage_.data() + staged_, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(stage_ + staged_, bytes.data(), bytes.size());
     staged_ += bytes.size();
   }
   // Stages bytes as they are up to the first that the scan stops at, and
@@ -116,13 +121,15 @@ class RowWriter {
   [[gnu::always_inline]] std::size_t stage_plain(std::span<const unsigned char> bytes,
                                                  RowScan scan) {
     if (capture_ != nullptr || bytes.size() > kStageSize - staged_) return 0;
-    unsigned char* const at = stage_.data() + staged_;
+    unsigned char* const at = stage_ + staged_;
     if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
     const std::size_t plain = first_stop_padded({at, bytes.size()}, scan);
     staged_ += plain;
     return plain;
   }
   void write_past_stage(std::span<const unsigned char> bytes);
+  // A row is staged in the output's buffer where it has the room, else here.
+  void stage_in_output();
   void hand_over();
 
   LineWriter& out_;
@@ -135,8 +142,12 @@ class RowWriter {
   ByteVector json_keys_;
   HeapArray<std::size_t> json_key_ends_;
   ByteVector* capture_ = nullptr;  // where writes go instead of the stage, if anywhere
-  std::array<unsigned char, kStageSize + kScanPadding> stage_{};  // the padding only read
-  std::size_t staged_ = 0;  // bytes in [0, staged_) of stage_ are the row's so far
+  // The stage: kStageSize bytes and kScanPadding more, only read, in the
+  // output's buffer or own_stage_; in [0, staged_) the row's bytes so far.
+  std::array<unsigned char, kStageSize + kScanPadding> own_stage_{};
+  unsigned char* stage_ = own_stage_.data();
+  std::size_t staged_ = 0;
+  bool in_output_ = false;  // stage_ lies in the output's buffer
 };
 
 template <class WriteItem>

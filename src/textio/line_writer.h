@@ -30,6 +30,23 @@ class LineWriter {
   // each line once it has ended.
   bool write_bytes(std::span<const unsigned char> bytes);
 
+  // Room for size bytes written in place at the buffer's end, or none where
+  // the buffer has less left, or the output is a device: a writer that puts
+  // a line together may do so there, not copy it in. What is written there
+  // is the output's only once put(n) says how much.
+  [[nodiscard]] std::span<unsigned char> room(std::size_t size) {
+    if (line_by_line()) return {};
+    const std::span<unsigned char> block = obtain_block();
+    if (block.size() - used_ < size) return {};
+    return block.subspan(used_, size);
+  }
+  // The first n bytes of the room last answered are written; a full buffer
+  // goes out at once.
+  bool put(std::size_t n) {
+    used_ += n;
+    if (used_ == block_.bytes().size()) return flush();
+    return true;
+  }
   // Hands every buffered byte to the system.
   bool flush();
 

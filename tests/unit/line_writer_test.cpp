@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,31 @@ TEST(LineWriterTest, PipesAndFilesGetWholeBlocks) {
       EXPECT_EQ(channel.written(), expected) << c.what;
     }
   }
+}
+
+// Bytes put together in the buffer's room join what is buffered, a block
+// still going out whole; a buffer with less room left, or a device, has none.
+TEST(LineWriterTest, RoomInTheBufferKeepsBlocksWhole) {
+  ScriptedChannel channel(StreamKind::Pipe);
+  ScriptedOutput output(channel, StreamMode::Binary);
+  LineWriter& writer = output.writer;
+  EXPECT_TRUE(writer.write_bytes(bytes_of("ab")));
+  std::span<unsigned char> room = writer.room(100);
+  ASSERT_EQ(room.size(), 100U);
+  std::ranges::fill(room, 'r');
+  EXPECT_TRUE(writer.put(3));
+  EXPECT_TRUE(writer.write_bytes(bytes_of(std::string(kStreamBufferSize - 10, 'c'))));
+  EXPECT_TRUE(writer.room(6).empty());  // 5 left
+  room = writer.room(5);
+  ASSERT_EQ(room.size(), 5U);
+  std::ranges::fill(room, 'e');
+  EXPECT_EQ(channel.written(), "");
+  EXPECT_TRUE(writer.put(5));  // the block is full
+  EXPECT_EQ(channel.written(), "abrrr" + std::string(kStreamBufferSize - 10, 'c') + "eeeee");
+
+  ScriptedChannel device(StreamKind::Device);
+  ScriptedOutput console(device);
+  EXPECT_TRUE(console.writer.room(1).empty());
 }
 
 TEST(LineWriterTest, DeviceGetsEachLineAtItsEnd) {
