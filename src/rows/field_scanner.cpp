@@ -254,8 +254,8 @@ const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsign
     held_cr_ = false;
     if (*p != kLf) append_value(&kCr, &kCr + 1);
   }
-  const unsigned char* const lf = find(p, end, kLf);
-  if (lf == nullptr) {
+  const unsigned char* const lf = p + find_line_feed({p, end});
+  if (lf == end) {
     held_cr_ = end[-1] == kCr;  // the next bytes tell
     append_value(p, held_cr_ ? end - 1 : end);
     return end;
