@@ -368,6 +368,45 @@ count_instructions() {
   }'
 }
 
+# The views beside the plain way of making them in Python (bench/views.py,
+# its mailbox and email packages), on the first 30 MB of the LF mailbox (all
+# of it with --quick), each run reading the same file by name, in turn, in
+# at most three rounds: Python takes seconds a round.
+compare_python() {
+  if ! command -v python3 >/dev/null; then
+    echo "Python views: skipped, python3 is not installed"
+    return
+  fi
+  local slice=$work/slice.mbox bytes r python=() ours=()
+  head -c 30000000 "$lf" >"$slice"
+  bytes=$(stat -c %s "$slice")
+  cmd_python() { python3 "$root/bench/views.py" "$slice" >"$work/out.python"; }
+  cmd_views_by_name() { "$headsift" -f date:iso,from:addr,message-id:id "$slice" >/dev/null; }
+  for ((r = 1; r <= (rounds < 3 ? rounds : 3); r++)); do
+    timed python
+    python+=("$elapsed")
+    timed views_by_name
+    ours+=("$elapsed")
+  done
+  [[ -s $work/out.python ]] || die "bench/views.py wrote no row"
+  rm -f "$slice" "$work/out.python"
+  awk -v p="$(median_of "${python[@]}")" -v h="$(median_of "${ours[@]}")" -v goals=$((!quick)) \
+    -v mb="$((bytes / 1000000))" '
+  BEGIN {
+    printf "\n%-36s %10s\n", "views of the first " mb " MB, by name", "ms"
+    printf "%-36s %10.1f\n", "Python (bench/views.py)", p / 1000
+    printf "%-36s %10.1f\n", "headsift -f date:iso,...", h / 1000
+    printf "%-36s %10.1f", "Python x headsift", p / h
+    if (goals) printf "   >= 200 %s", (p / h >= 200 ? "met" : "NOT MET")
+    printf "\n"
+  }'
+}
+
+# The median of the numbers given.
+median_of() {
+  printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'
+}
+
 # Medians and ratios from lines "round command microseconds".
 report_speed() {
   awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" -v goals=$((!quick)) \
@@ -409,6 +448,7 @@ echo "        headsift's and its pipeline's too$([[ ! -e $work/out.mawk ]] || ec
 [[ ! -e $work/out.par_subject ]] || echo "        and each parallel run's, the same as one process's"
 report_speed <"$work/times"
 count_instructions
+compare_python
 [[ -z $chart ]] || awk -v lf_bytes="$(stat -c %s "$lf")" -v crlf_bytes="$(stat -c %s "$crlf")" \
   -f "$root/bench/median.awk" -f "$root/bench/chart.awk" <"$work/times" >"$chart"
 measure_memory
