@@ -69,6 +69,7 @@ class HeaderCopier {
   [[nodiscard]] std::size_t body_step(std::span<const unsigned char> bytes);
   [[nodiscard]] std::size_t match_separator(std::span<const unsigned char> bytes);
   std::size_t end_header(std::span<const unsigned char> bytes);
+  std::size_t header_ended(std::size_t size);
   void close(bool failed);
 
   Sink& sink_;
@@ -159,13 +160,19 @@ std::size_t HeaderCopier<Sink>::header_step(std::span<const unsigned char> bytes
   return header_scan(bytes);
 }
 
-// Inside a header line: up to the end of the header, or of the bytes, in one span.
+// Inside a header line: up to the end of the header, or of the bytes, in
+// one span; a sink that takes a header's bytes itself finds its end too.
 template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::header_scan(std::span<const unsigned char> bytes) {
-  const std::size_t empty = find_empty_line(bytes);
-  if (empty != bytes.size())
-    return end_header(bytes.first(empty + (bytes[empty] == kLineFeed ? 1 : 2)));
-  sink_.header_bytes(bytes);
+  if constexpr (requires { sink_.take_header(bytes); }) {
+    const std::size_t empty = sink_.take_header(bytes);
+    if (empty != bytes.size()) return header_ended(empty + (bytes[empty] == kLineFeed ? 1 : 2));
+  } else {
+    const std::size_t empty = find_empty_line(bytes);
+    if (empty != bytes.size())
+      return end_header(bytes.first(empty + (bytes[empty] == kLineFeed ? 1 : 2)));
+    sink_.header_bytes(bytes);
+  }
   // The bytes may stop where an empty line is yet to be told.
   const std::size_t n = bytes.size();
   if (bytes[n - 1] == kLineFeed) {
@@ -180,10 +187,16 @@ std::size_t HeaderCopier<Sink>::header_scan(std::span<const unsigned char> bytes
 template <HeaderSink Sink>
 std::size_t HeaderCopier<Sink>::end_header(std::span<const unsigned char> bytes) {
   sink_.header_bytes(bytes);
+  return header_ended(bytes.size());
+}
+
+// The header's last bytes, size of them, are the sink's.
+template <HeaderSink Sink>
+std::size_t HeaderCopier<Sink>::header_ended(std::size_t size) {
   sink_.end_header();
   part_ = Part::Body;
   matched_ = 0;
-  return bytes.size();
+  return size;
 }
 
 // A body is passed over to the next line that may be a separator; in a

@@ -26,6 +26,11 @@ inline constexpr std::string_view kMboxSeparator = "From ";
 // - end_input(size), once the input has ended, size bytes long.
 // - error(), once the input has ended: the error number (ENOMEM) of what the
 //   sink could not do for the input, to be reported once, or 0.
+// A sink may also offer take_header(bytes), called in header_bytes' place
+// with bytes that may go on past the header: it takes those up to the end
+// of the header's empty line, or all if there is none, and answers where
+// that line starts (its index, or bytes.size()), as find_empty_line does;
+// a sink that reads the header's lines anyway finds its end on the way.
 // A sink is called directly, never through a virtual base: a call per span
 // is a cost per message.
 template <class Sink>

@@ -61,11 +61,31 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
     place_ = Place::PassingOver;
     return;
   }
-  const unsigned char* p = bytes.data();
-  const unsigned char* const end = p + bytes.size();
-  const bool whole = ends_header(bytes);
-  if (whole && open_ == nullptr && (place_ == Place::LineStart || place_ == Place::PassingOver))
-    p = scan_whole(p, end);
+  const unsigned char* const end = bytes.data() + bytes.size();
+  const Reached reached = scan_lines(bytes.data(), end);
+  if (!reached.header_end) steps(reached.at, end);
+  if (in_place_ > 0 && !ends_header(bytes)) keep_values();
+}
+
+std::size_t FieldScanner::take_header(std::span<const unsigned char> bytes) {
+  if (!names_.valid()) return find_empty_line(bytes);
+  const unsigned char* const begin = bytes.data();
+  const unsigned char* const end = begin + bytes.size();
+  const Reached reached = scan_lines(begin, end);
+  if (reached.header_end) return static_cast<std::size_t>(reached.at - begin);
+  // No line before reached.at is empty; a line start there may be.
+  const unsigned char* const from =
+      reached.at > begin && reached.at[-1] == kLf ? reached.at - 1 : reached.at;
+  const unsigned char* const empty = from + find_empty_line({from, end});
+  if (place_ != Place::Done)
+    steps(reached.at, empty == end ? end : empty + (*empty == kLf ? 1 : 2));
+  if (in_place_ > 0 && empty == end) keep_values();
+  return static_cast<std::size_t>(empty - begin);
+}
+
+// Byte by byte where the fast loop cannot go: the place tells what the
+// bytes from p are.
+void FieldScanner::steps(const unsigned char* p, const unsigned char* end) {
   while (p != end) {
     [[maybe_unused]] const unsigned char* const before = p;  // for the checks below
     // What a line is, told at its first byte, is gone on with at once.
@@ -90,7 +110,6 @@ void FieldScanner::feed(std::span<const unsigned char> bytes) {
     assert(p >= before && p <= end);
     assert(p > before || place_ == Place::PassingOver || place_ == Place::InName);
   }
-  if (in_place_ > 0 && !whole) keep_values();
 }
 
 void FieldScanner::finish(bool keep) {
@@ -123,20 +142,26 @@ FieldValue FieldScanner::field(std::size_t i) const {
   return {{s.name, s.name_size}, value, s.present};
 }
 
-// The bytes that end the header, where no value is open and no line's name
-// cut before them: from line to line that may name a wanted field, and a
-// value of one line left where it stands, in one loop. A value that goes on
-// in the next line, or a line whose name is not told where it stands, is
-// left to the steps below: answers where they go on, or end. What a line
-// names is told inline here, as a call a line would cost as much.
-[[gnu::flatten]] const unsigned char* FieldScanner::scan_whole(const unsigned char* p,
-                                                               const unsigned char* end) {
+// From line to line that may name a wanted field, where no value is open
+// and no line's name cut before the bytes, in one loop, a value of one line
+// left where it stands, up to the header's empty line or the bytes' end.
+// A value that may go on in the next line or goes on past the bytes, or a
+// line whose name is not told where it stands, is left to the steps: the
+// loop answers where they go on. What a line names is told inline here, as
+// a call a line would cost as much.
+[[gnu::flatten]] FieldScanner::Reached FieldScanner::scan_lines(const unsigned char* p,
+                                                                const unsigned char* end) {
+  if (open_ != nullptr || (place_ != Place::LineStart && place_ != Place::PassingOver))
+    return {p, false};
   const std::size_t wanted = names_.slots().size();
   const ByteSet& first = names_.first_bytes();
   if (place_ == Place::PassingOver) p += find_line_start_among({p, end}, first);
-  place_ = Place::Done;  // unless a line below is left to the steps
   while (p != end && found_ != wanted) {
     // p starts a line.
+    if (*p == kLf || (*p == kCr && end - p > 1 && p[1] == kLf)) {
+      place_ = Place::Done;  // the empty line: the header's end
+      return {p, true};
+    }
     const bool first_line = first_line_;
     first_line_ = false;
     if (!first.members[*p] || (end - p >= 2 && !names_.may_begin(p[0], p[1]))) {
@@ -148,21 +173,26 @@ FieldValue FieldScanner::field(std::size_t i) const {
       in_first_line_ = first_line;
       name_.shrink_to(0);
       place_ = Place::InName;
-      return p;
+      return {p, false};
     }
     if (found.slot == nullptr) {
       p += find_line_start_among({p, end}, first);
       continue;
     }
     const unsigned char* const value = open_value(found.slot, found.colon);
-    // The bytes end with a LF.
     const unsigned char* const lf = value + find_line_feed({value, end});
-    if (is_blank(lf[1])) return value;  // it goes on: open, in InValue
+    // Its line goes on past the bytes, or the next line may go on with it:
+    // open, in InValue.
+    if (end - lf < 2 || is_blank(lf[1])) return {value, false};
     leave_in_place({value, lf > value && lf[-1] == kCr ? lf - 1 : lf});
-    place_ = Place::Done;
     p = lf + 1;
   }
-  return end;
+  if (found_ == wanted) {
+    place_ = Place::Done;
+  } else {  // p is the bytes' end
+    place_ = end[-1] == kLf ? Place::LineStart : Place::PassingOver;
+  }
+  return {p, false};
 }
 
 // A line's first byte tells whether it goes on the value before it, may name

@@ -35,6 +35,12 @@ class FieldScanner {
   // The next bytes of the header. Those that do not end it need not stay as
   // they are after the call.
   void feed(std::span<const unsigned char> bytes);
+  // The header's bytes from these, as feed() takes them, up to the end of
+  // its empty line or of the bytes: answers where that line starts, its
+  // index, or bytes.size() if the header goes on past them. The loop over
+  // the lines that may name a wanted field stops at the empty line too, so
+  // that the bytes before their last are looked at once.
+  [[nodiscard]] std::size_t take_header(std::span<const unsigned char> bytes);
   // The header has ended. Its values may lie in the bytes that ended it,
   // which must stay as they are while they are read, unless keep: then the
   // values are held here until begin().
@@ -60,7 +66,14 @@ class FieldScanner {
     Done,         // every field is found: the rest of the header need not be looked at
   };
 
-  const unsigned char* scan_whole(const unsigned char* p, const unsigned char* end);
+  // Where the loop over lines stopped: at the start of the header's empty
+  // line, or where the steps go on.
+  struct Reached {
+    const unsigned char* at;
+    bool header_end;
+  };
+  Reached scan_lines(const unsigned char* p, const unsigned char* end);
+  void steps(const unsigned char* p, const unsigned char* end);
   const unsigned char* at_line_start(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_name(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_cut_name(const unsigned char* p, const unsigned char* end);

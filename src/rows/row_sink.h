@@ -35,6 +35,9 @@ class RowSink {
   void begin_input(std::string_view name);
   void begin_message(std::uint64_t offset);
   void header_bytes(std::span<const unsigned char> bytes) { scanner_.feed(bytes); }
+  [[nodiscard]] std::size_t take_header(std::span<const unsigned char> bytes) {
+    return scanner_.take_header(bytes);
+  }
   void end_header();
   // The input has ended, size bytes long.
   void end_input(std::uint64_t size);

@@ -95,6 +95,15 @@ template <std::size_t W, bool kOneMask, std::size_t... I>
   }
 }
 
+// Whether the line that starts at s, a line start that a scan's block test
+// found, is one to stop at: one whose first byte is among the set, or an
+// empty one, a LF or a CR and a LF. The test takes every CR, and lines that
+// begin with one and go on are rare: they are told here.
+[[gnu::always_inline]] inline bool stops_line(const unsigned char* s, const unsigned char* end,
+                                              const ByteSet& set) {
+  return set.members[*s] || *s == '\n' || (*s == '\r' && end - s > 1 && s[1] == '\n');
+}
+
 // The same for a set of up to four matches, a block at a time as
 // find_line_start does for one: no line is looked at alone, so that how
 // many lines a block holds steers no branch.
@@ -103,7 +112,7 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
                                               const ByteSet& set) {
   using Mask = typename Lanes<W>::Mask;
   const std::array<ByteMatch, 4>& first = set.matches;
-  // Byte i of hits, for the block at q: a line start at q + i + 1.
+  // Byte i of hits, for the block at q: a line start to tell at q + i + 1.
   const auto hits_after = [&first](const unsigned char* q, Mask& hits) {
     typename Lanes<W>::Block here;
     typename Lanes<W>::Block next;
@@ -111,7 +120,16 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
     load<W>(next, q + 1);
     Mask matched;
     first_matches<W, kOneMask>(next, first, std::make_index_sequence<N>(), matched);
-    hits = (here == '\n') & matched;
+    hits = (here == '\n') & (matched | (next == '\n') | (next == '\r'));
+  };
+  // The first of the hits, from bit 0 at p + 1, that is one to stop at.
+  const auto first_stop = [&set, end](const unsigned char* p,
+                                      std::uint64_t hits) -> const unsigned char* {
+    for (; hits != 0; hits &= hits - 1) {
+      const unsigned char* const s = p + 1 + lowest(hits);
+      if (stops_line(s, end, set)) return s;
+    }
+    return nullptr;
   };
   const unsigned char* p = begin;
   // Each step looks at the 2W bytes from p and the one after them.
@@ -120,23 +138,24 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
     Mask b;
     hits_after(p, a);
     hits_after(p + W, b);
-    if (any<W>(a | b)) return p + 1 + lowest(bits_of<W>(a) | bits_of<W>(b) << W);
+    if (!any<W>(a | b)) continue;
+    if (const unsigned char* const s = first_stop(p, bits_of<W>(a) | bits_of<W>(b) << W)) return s;
   }
   Mask hits;
   if (end - p > static_cast<std::ptrdiff_t>(W)) {
     hits_after(p, hits);
-    if (any<W>(hits)) return p + 1 + lowest(bits_of<W>(hits));
+    if (const unsigned char* const s = first_stop(p, bits_of<W>(hits))) return s;
     p += W;
   }
   if (end - p > 1 && end - begin > static_cast<std::ptrdiff_t>(W)) {
     // The block that ends a byte before the end, its lanes before p not counted.
     const unsigned char* const q = end - 1 - W;
     hits_after(q, hits);
-    const std::uint64_t found = bits_of<W>(hits) >> (p - q);
-    return found != 0 ? p + 1 + lowest(found) : end;
+    const unsigned char* const s = first_stop(p, bits_of<W>(hits) >> (p - q));
+    return s != nullptr ? s : end;
   }
   for (; end - p > 1; ++p) {
-    if (*p == '\n' && set.members[p[1]]) return p + 1;
+    if (*p == '\n' && stops_line(p + 1, end, set)) return p + 1;
   }
   return end;
 }
@@ -160,7 +179,7 @@ const unsigned char* find_line_start_matching(const unsigned char* begin, const 
 }
 
 // A header's lines are a few dozen bytes long: the LFs of 2W bytes are
-// found at once, and the byte after each looked up in the set.
+// found at once, and the line after each told where it stands.
 template <std::size_t W>
 const unsigned char* find_line_start_among(const unsigned char* begin, const unsigned char* end,
                                            const ByteSet& first) {
@@ -176,11 +195,11 @@ const unsigned char* find_line_start_among(const unsigned char* begin, const uns
     std::uint64_t lfs = bits_of<W>(low == '\n') | bits_of<W>(high == '\n') << W;
     for (; lfs != 0; lfs &= lfs - 1) {
       const unsigned char* const start = p + 1 + lowest(lfs);
-      if (first.members[*start]) return start;
+      if (stops_line(start, end, first)) return start;
     }
   }
   for (; end - p > 1; ++p) {
-    if (*p == '\n' && first.members[p[1]]) return p + 1;
+    if (*p == '\n' && stops_line(p + 1, end, first)) return p + 1;
   }
   return end;
 }

@@ -24,8 +24,9 @@ struct KernelSet {
   // follows a LF and is a LF, or a CR with a LF after it; end if none. A
   // header's end is found so, its lines looked at once, in whole blocks.
   const unsigned char* (*find_empty_line)(const unsigned char* begin, const unsigned char* end);
-  // The same for a byte that is one of a set. Each line start is looked at
-  // once: for the lines of a header, few of which are wanted.
+  // The first byte in (begin, end) that follows a LF and is one of a set,
+  // or starts an empty line; end if none. Each line start is looked at
+  // once: for the lines of a header up to its end, few of which are wanted.
   const unsigned char* (*find_line_start_among)(const unsigned char* begin,
                                                 const unsigned char* end, const ByteSet& first);
   // The first LF in [begin, end); end if none. Most lines of a header are

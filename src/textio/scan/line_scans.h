@@ -16,7 +16,8 @@ namespace fieldsift {
 // their own would cost as much as they do.
 
 // Where the first line start after bytes' first byte is whose first byte is
-// one of first: its index, or bytes.size() if none.
+// one of first, or that starts an empty line (a LF, or a CR and a LF): its
+// index, or bytes.size() if none.
 [[nodiscard]] inline std::size_t find_line_start_among(std::span<const unsigned char> bytes,
                                                        const ByteSet& first) {
   const unsigned char* const begin = bytes.data();
