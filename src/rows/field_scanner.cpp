@@ -31,6 +31,12 @@ bool ends_header(std::span<const unsigned char> bytes) {
   return bytes[n - 2] == kLf || (n >= 3 && bytes[n - 2] == kCr && bytes[n - 3] == kLf);
 }
 
+// Whether the line that starts at p, in bytes that end at end, is empty: a
+// LF, or a CR and a LF.
+bool is_empty_line(const unsigned char* p, const unsigned char* end) {
+  return *p == kLf || (*p == kCr && end - p > 1 && p[1] == kLf);
+}
+
 }  // namespace
 
 void FieldScanner::begin() {
@@ -151,15 +157,14 @@ FieldValue FieldScanner::field(std::size_t i) const {
 // a call a line would cost as much.
 [[gnu::flatten]] FieldScanner::Reached FieldScanner::scan_lines(const unsigned char* p,
                                                                 const unsigned char* end) {
-  if (open_ != nullptr || (place_ != Place::LineStart && place_ != Place::PassingOver))
-    return {p, false};
+  if (open_ != nullptr || place_ == Place::InName || place_ == Place::InValue) return {p, false};
   const std::size_t wanted = names_.slots().size();
   const ByteSet& first = names_.first_bytes();
   if (place_ == Place::PassingOver) p += find_line_start_among({p, end}, first);
   while (p != end && found_ != wanted) {
     // p starts a line.
-    if (*p == kLf || (*p == kCr && end - p > 1 && p[1] == kLf)) {
-      place_ = Place::Done;  // the empty line: the header's end
+    if (is_empty_line(p, end)) {
+      place_ = Place::Done;  // the header's end
       return {p, true};
     }
     const bool first_line = first_line_;
@@ -187,11 +192,7 @@ FieldValue FieldScanner::field(std::size_t i) const {
     leave_in_place({value, lf > value && lf[-1] == kCr ? lf - 1 : lf});
     p = lf + 1;
   }
-  if (found_ == wanted) {
-    place_ = Place::Done;
-  } else {  // p is the bytes' end
-    place_ = end[-1] == kLf ? Place::LineStart : Place::PassingOver;
-  }
+  place_ = found_ == wanted ? Place::Done : place_at(end);  // else p is the bytes' end
   return {p, false};
 }
 
@@ -300,6 +301,12 @@ const unsigned char* FieldScanner::in_value(const unsigned char* p, const unsign
   }
   append_value(p, line_end);
   return lf + 1;
+}
+
+// Where bytes that end at end leave a header no value is open in: at a
+// line's start if they end with a LF, else in a line nobody wants.
+FieldScanner::Place FieldScanner::place_at(const unsigned char* end) {
+  return end[-1] == kLf ? Place::LineStart : Place::PassingOver;
 }
 
 // No value is open: the lines up to the next that may name a wanted field

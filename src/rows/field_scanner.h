@@ -74,6 +74,7 @@ class FieldScanner {
   };
   Reached scan_lines(const unsigned char* p, const unsigned char* end);
   void steps(const unsigned char* p, const unsigned char* end);
+  [[nodiscard]] static Place place_at(const unsigned char* end);
   const unsigned char* at_line_start(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_name(const unsigned char* p, const unsigned char* end);
   const unsigned char* in_cut_name(const unsigned char* p, const unsigned char* end);
