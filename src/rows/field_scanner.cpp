@@ -313,7 +313,7 @@ FieldScanner::Place FieldScanner::place_at(const unsigned char* end) {
 // need not be looked at.
 const unsigned char* FieldScanner::pass_over(const unsigned char* p, const unsigned char* end) {
   const unsigned char* const start = p + find_line_start_among({p, end}, names_.first_bytes());
-  if (start != end || end[-1] == kLf) place_ = Place::LineStart;
+  place_ = start != end ? Place::LineStart : place_at(end);
   return start;
 }
 
