@@ -151,6 +151,33 @@ Values scanned(FieldScanner& scanner, std::string_view header, std::size_t piece
   return values;
 }
 
+// The same where the scanner takes the header out of bytes that go on with
+// a body whose lines name fields too, as the message rule hands them over:
+// whole, or cut once before its empty line, the first piece's buffer then
+// holding other bytes. It must answer where that line starts, and take no
+// line after it.
+Values taken(FieldScanner& scanner, const std::string& header, std::size_t cut) {
+  scanner.begin();
+  const std::string bytes = header + "Subject: b\nDate: b\nx: b\nfrom a: b\nF: b\n\n";
+  const std::size_t n = header.size();
+  const std::size_t empty = n >= 3 && header.compare(n - 3, 2, "\n\r") == 0 ? n - 2 : n - 1;
+  std::vector<unsigned char> first(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+  std::size_t answer = cut;
+  if (cut > 0) {
+    EXPECT_EQ(scanner.take_header(first), cut) << "the first piece holds no empty line";
+    std::ranges::fill(first, '#');
+  }
+  answer += scanner.take_header(bytes_of(bytes).subspan(cut));
+  EXPECT_EQ(answer, empty) << "where the empty line starts";
+  scanner.finish();
+  Values values;
+  for (std::size_t i = 0; i < scanner.size(); ++i) {
+    const FieldValue f = scanner.field(i);
+    values.push_back(f.present ? std::optional(string_of(f.value)) : std::nullopt);
+  }
+  return values;
+}
+
 struct ScanCase {
   const char* what;
   std::string names;
@@ -219,6 +246,9 @@ TEST(FieldScannerTest, FirstOccurrenceUnfoldedAndTrimmed) {
     EXPECT_EQ(scanned(scanner, c.header, 1), c.values) << c.what << ", a byte at a time";
     for (std::size_t cut = 1; cut < c.header.size(); ++cut)
       EXPECT_EQ(scanned(scanner, c.header, 0, cut), c.values) << c.what << ", cut at " << cut;
+    const std::size_t last_line = c.header.find_last_of('\n', c.header.size() - 2);
+    for (std::size_t cut = 0; cut <= last_line; ++cut)
+      EXPECT_EQ(taken(scanner, c.header, cut), c.values) << c.what << ", taken, cut at " << cut;
   }
 }
 
