@@ -42,6 +42,12 @@ INSTANTIATE_TEST_SUITE_P(KernelSets, ByteScanTest, ::testing::ValuesIn(built_ker
                            return std::string(built.param.set->name);
                          });
 
+// The program's start has chosen its set: scans do not stay on the portable
+// one, which is what they would use before.
+TEST(KernelChoiceTest, TheSetInUseIsTheFirstThatRunsHere) {
+  EXPECT_EQ(&active_kernels(), &choose_kernels()) << active_kernels().name;
+}
+
 // Sizes around the 16- and 64-byte steps and their tails.
 std::size_t random_size(std::mt19937& rng) {
   return std::uniform_int_distribution<std::size_t>(0, 300)(rng);

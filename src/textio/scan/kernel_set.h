@@ -54,15 +54,17 @@ struct BuiltKernels {
 };
 
 // Every set built in, the fastest first.
-[[nodiscard]] std::span<const BuiltKernels> built_kernels();
+[[nodiscard]] std::span<const BuiltKernels> built_kernels() noexcept;
 
 // The first set that runs here.
-[[nodiscard]] const KernelSet& choose_kernels();
+[[nodiscard]] const KernelSet& choose_kernels() noexcept;
 
-// The set the program uses, chosen at first use and kept.
-[[nodiscard]] inline const KernelSet& active_kernels() {
-  static const KernelSet& kActive = choose_kernels();
-  return kActive;
-}
+// The set the program uses: the portable one until the program's start
+// has chosen the first that runs here (choose_kernels), then that one. A
+// plain pointer, read on every scan: a local static's guard would be tested
+// each time.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): set once, at the start
+extern const KernelSet* active_kernel_set;
+[[nodiscard]] inline const KernelSet& active_kernels() { return *active_kernel_set; }
 
 }  // namespace fieldsift
