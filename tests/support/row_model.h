@@ -262,7 +262,10 @@ struct Cell {
 // A JSON array's items, each as it reads, a comma between two.
 [[nodiscard]] inline std::string json_items(const std::vector<std::string>& items) {
   std::string out;
-  for (std::size_t i = 0; i < items.size(); ++i) out += (i > 0 ? "," : "") + json_string(items[i]);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) out += ',';
+    out += json_string(items[i]);
+  }
   return out;
 }
 
