@@ -11,6 +11,12 @@ namespace fieldsift {
 inline constexpr unsigned char kCarriageReturn = '\r';
 inline constexpr unsigned char kLineFeed = '\n';
 
+// Whether an empty line starts at p, in bytes that end at end: a LF, or a
+// CR and a LF. An empty line ends a header.
+[[nodiscard]] constexpr bool starts_empty_line(const unsigned char* p, const unsigned char* end) {
+  return *p == kLineFeed || (*p == kCarriageReturn && end - p > 1 && p[1] == kLineFeed);
+}
+
 // The bit that tells an ASCII letter's cases apart: set in lower case.
 inline constexpr unsigned char kCaseBit = 0x20;
 

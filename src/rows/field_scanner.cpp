@@ -31,12 +31,6 @@ bool ends_header(std::span<const unsigned char> bytes) {
   return bytes[n - 2] == kLf || (n >= 3 && bytes[n - 2] == kCr && bytes[n - 3] == kLf);
 }
 
-// Whether the line that starts at p, in bytes that end at end, is empty: a
-// LF, or a CR and a LF.
-bool is_empty_line(const unsigned char* p, const unsigned char* end) {
-  return *p == kLf || (*p == kCr && end - p > 1 && p[1] == kLf);
-}
-
 }  // namespace
 
 void FieldScanner::begin() {
@@ -163,7 +157,7 @@ FieldValue FieldScanner::field(std::size_t i) const {
   if (place_ == Place::PassingOver) p += find_line_start_among({p, end}, first);
   while (p != end && found_ != wanted) {
     // p starts a line.
-    if (is_empty_line(p, end)) {
+    if (starts_empty_line(p, end)) {
       place_ = Place::Done;  // the header's end
       return {p, true};
     }

@@ -101,7 +101,7 @@ template <std::size_t W, bool kOneMask, std::size_t... I>
 // begin with one and go on are rare: they are told here.
 [[gnu::always_inline]] inline bool stops_line(const unsigned char* s, const unsigned char* end,
                                               const ByteSet& set) {
-  return set.members[*s] || *s == '\n' || (*s == '\r' && end - s > 1 && s[1] == '\n');
+  return set.members[*s] || starts_empty_line(s, end);
 }
 
 // The same for a set of up to four matches, a block at a time as
@@ -249,7 +249,7 @@ const unsigned char* find_empty_line(const unsigned char* begin, const unsigned 
   }
   for (; end - p > 1; ++p) {
     if (*p != '\n') continue;
-    if (p[1] == '\n' || (p[1] == '\r' && end - p > 2 && p[2] == '\n')) return p + 1;
+    if (starts_empty_line(p + 1, end)) return p + 1;
   }
   return end;
 }

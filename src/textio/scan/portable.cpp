@@ -10,6 +10,7 @@
 #include <cstring>
 #include <utility>
 
+#include "bytes/ascii.h"
 #include "textio/scan/kernel_set.h"
 
 namespace fieldsift {
