@@ -378,7 +378,9 @@ compare_python() {
     return
   fi
   local slice=$work/slice.mbox bytes r python=() ours=()
-  head -c 30000000 "$lf" >"$slice"
+  # Written in blocks of 1 MiB, as the mailbox was: a file written in small
+  # pieces (head's) reads a third slower from the cache.
+  dd if="$lf" of="$slice" bs=1M count=30000000 iflag=count_bytes status=none
   bytes=$(stat -c %s "$slice")
   cmd_python() { python3 "$root/bench/views.py" "$slice" >"$work/out.python"; }
   cmd_views_by_name() { "$headsift" -f date:iso,from:addr,message-id:id "$slice" >/dev/null; }
