@@ -2,6 +2,7 @@
 // The row writer's CSV: fields quoted where they must be, as RFC 4180 has
 // them, and always UTF-8.
 #include <algorithm>
+#include <cstring>
 
 #include "bytes/ascii.h"
 #include "bytes/utf8.h"
@@ -39,16 +40,28 @@ void RowWriter::write_csv_row(std::uint64_t offset, std::span<const Cell> cells)
 
 // A field quoted only where it needs to be.
 void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
-  // Staged as it is until a byte may make it quoted, and taken back if one
-  // does; a field it need not quote goes on from there.
+  // Staged as it is until a byte may make it quoted; a field it need not
+  // quote goes on from there. Where the whole field fitted, the scan
+  // stopped at the first such byte.
+  const bool fits = capture_ == nullptr && bytes.size() <= kStageSize - staged_;
   const std::size_t staged = stage_plain(bytes, RowScan::Csv);
   if (staged == bytes.size()) return;
-  const std::size_t first = next_csv_check(bytes, staged);
+  const std::size_t first = fits ? staged : next_csv_check(bytes, staged);
   const bool quoted = bytes[first] < 0x80 || next_csv_quoting(bytes, first) < bytes.size();
   if (!quoted) return write_csv_text(bytes.subspan(staged), first - staged);
-  staged_ -= staged;
-  write("\"");
-  write_csv_text(bytes, first);
+  if (fits) {
+    // The opening quote goes in before the bytes staged, which are as
+    // plain inside quotes; a byte of the field was not, so it has room.
+    unsigned char* const field = stage_ + staged_ - staged;
+    std::memmove(field + 1, field, staged);
+    *field = '"';
+    ++staged_;
+    write_csv_text(bytes.subspan(staged), 0);
+  } else {
+    staged_ -= staged;
+    write("\"");
+    write_csv_text(bytes, first);
+  }
   write("\"");
 }
 

@@ -120,6 +120,8 @@ TEST(RowWriterTest, EveryByteOfEveryColumnAsItsFormatSays) {
   cases.push_back({"a long row", Rows::Json, "x", "X: " + long_value + "\n\n", "in",
                    "{\"input\":\"in\",\"offset\":0,\"fields\":{\"x\":\"" + std::string(1500, 'x') +
                        "\\t\xef\xbf\xbd" + std::string(1500, 'y') + "\"}}\n"});
+  cases.push_back({"a long row", Rows::Csv, "x,y", "X: " + std::string(1500, 'x') + ",\nY: y\n\n",
+                   "in", "input,offset,x,y\r\nin,0,\"" + std::string(1500, 'x') + ",\",y\r\n"});
   for (const RowCase& c : cases) {
     EXPECT_EQ(model::rows(c.format, c.input, c.input_name, c.names), c.rows)
         << "the model, " << c.what;
