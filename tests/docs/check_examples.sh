@@ -17,7 +17,7 @@
 #     takes no switch: a command that pipes into either runs its programs
 #     under Wine, and the rest of the line through grep and sort, which
 #     stand in for them (see wine_lacks); the run ends by listing those. A
-#     block that prints nothing, where it shows output, runs once more.
+#     block that prints other than it shows runs once more.
 #
 # A command goes on over the next line when it ends in `|`, `&&` or `\`, or
 # leaves a single quote open; the lines after it, up to the next command or
@@ -121,10 +121,11 @@ check_block() {  # N RUNNER...
   shift
   "$@" "$work/$n.run" </dev/null 2>&1 | sed 's/\r$//' >"$work/$n.actual"
   # Now and then Wine fails to start a program at all, which then writes
-  # nothing (as tests/wine-run says): a block under Wine that should print
-  # something and printed nothing is run once more.
-  if [[ $1 == run_cmd && -s $work/$n.expected && ! -s $work/$n.actual ]]; then
-    echo "check_examples: $(cat "$work/$n.where"): nothing printed under Wine; run once more"
+  # nothing (as tests/wine-run says), and the block prints less than it
+  # shows: a block under Wine that prints other than it shows is run once
+  # more, and fails if it does so again.
+  if [[ $1 == run_cmd ]] && ! cmp -s "$work/$n.expected" "$work/$n.actual"; then
+    echo "check_examples: $(cat "$work/$n.where"): under Wine the block printed other than it shows; run once more"
     "$@" "$work/$n.run" </dev/null 2>&1 | sed 's/\r$//' >"$work/$n.actual"
   fi
   cmp -s "$work/$n.expected" "$work/$n.actual" && return 0
