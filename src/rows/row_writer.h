@@ -108,8 +108,12 @@ class RowWriter {
   // Inline wherever it is called: a row is put together from many small
   // pieces, and a call for each costs as much as copying it.
   [[gnu::always_inline]] void write(std::span<const unsigned char> bytes) {
-    if (capture_ == nullptr && bytes.size() <= kStageSize - staged_) return stage(bytes);
+    if (fits_stage(bytes.size())) return stage(bytes);
     write_past_stage(bytes);
+  }
+  // Whether so many bytes go on in the stage.
+  [[nodiscard]] bool fits_stage(std::size_t size) const {
+    return capture_ == nullptr && size <= kStageSize - staged_;
   }
   [[gnu::always_inline]] void stage(std::span<const unsigned char> bytes) {
     if (!bytes.empty()) std::memcpy(stage_ + staged_, bytes.data(), bytes.size());
@@ -120,7 +124,7 @@ class RowWriter {
   // once copied, where a scan may read past them. None if they do not fit.
   [[gnu::always_inline]] std::size_t stage_plain(std::span<const unsigned char> bytes,
                                                  RowScan scan) {
-    if (capture_ != nullptr || bytes.size() > kStageSize - staged_) return 0;
+    if (!fits_stage(bytes.size())) return 0;
     unsigned char* const at = stage_ + staged_;
     if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
     const std::size_t plain = first_stop_padded({at, bytes.size()}, scan);

@@ -43,7 +43,7 @@ void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
   // Staged as it is until a byte may make it quoted; a field it need not
   // quote goes on from there. Where the whole field fitted, the scan
   // stopped at the first such byte.
-  const bool fits = capture_ == nullptr && bytes.size() <= kStageSize - staged_;
+  const bool fits = fits_stage(bytes.size());
   const std::size_t staged = stage_plain(bytes, RowScan::Csv);
   if (staged == bytes.size()) return;
   const std::size_t first = fits ? staged : next_csv_check(bytes, staged);
@@ -51,7 +51,8 @@ void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
   if (!quoted) return write_csv_text(bytes.subspan(staged), first - staged);
   if (fits) {
     // The opening quote goes in before the bytes staged, which are as
-    // plain inside quotes; a byte of the field was not, so it has room.
+    // plain inside quotes: the field fitted whole, and a byte of it is not
+    // staged yet, so the quote has room.
     unsigned char* const field = stage_ + staged_ - staged;
     std::memmove(field + 1, field, staged);
     *field = '"';
