@@ -59,8 +59,7 @@ void RowWriter::write_csv_field(std::span<const unsigned char> bytes) {
     ++staged_;
     write_csv_text(bytes.subspan(staged), 0);
   } else {
-    staged_ -= staged;
-    write("\"");
+    write("\"");  // nothing of it was staged
     write_csv_text(bytes, first);
   }
   write("\"");

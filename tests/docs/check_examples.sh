@@ -120,10 +120,9 @@ check_block() {  # N RUNNER...
   local n=$1
   shift
   "$@" "$work/$n.run" </dev/null 2>&1 | sed 's/\r$//' >"$work/$n.actual"
-  # Now and then Wine fails to start a program at all, which then writes
-  # nothing (as tests/wine-run says), and the block prints less than it
-  # shows: a block under Wine that prints other than it shows is run once
-  # more, and fails if it does so again.
+  # Now and then Wine fails to start a program at all (as tests/wine-run
+  # says), and the block then prints less than it shows: under Wine a block
+  # runs once more, and fails if it prints other than it shows again.
   if [[ $1 == run_cmd ]] && ! cmp -s "$work/$n.expected" "$work/$n.actual"; then
     echo "check_examples: $(cat "$work/$n.where"): under Wine the block printed other than it shows; run once more"
     "$@" "$work/$n.run" </dev/null 2>&1 | sed 's/\r$//' >"$work/$n.actual"
